@@ -1,0 +1,60 @@
+// Zel32.exe: a single instance, the process start, then the main window.
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_machine.h"
+#include "startup/startup.h"
+#include "ui/control_ids.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+
+namespace {
+
+// Messages of the process start, before any window of the program exists.
+class StartFrontEnd : public zel::FrontEnd {
+ public:
+  void AppendConsole(std::wstring_view) override {}
+  void SetStatus(std::wstring_view) override {}
+  void Busy() override {}
+  int Ask(std::wstring_view text, int style, std::wstring_view title) override {
+    return zel::ui::MsgBoxEx(text, style, title, nullptr);
+  }
+  int AskPlatform(std::wstring_view text, int style, std::wstring_view title) override {
+    return zel::ui::PlatformMsgBox(text, style, title, nullptr);
+  }
+  std::wstring Input(std::wstring_view prompt, std::wstring_view title, std::wstring_view initial) override {
+    return zel::ui::InputBoxEx(prompt, title, initial, nullptr);
+  }
+  void Beep() override { ::MessageBeep(MB_OK); }
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  // One instance of the program, and none beside a window already titled so.
+  zel::win32::KernelHandle instanceMutex(::CreateMutexW(nullptr, TRUE, L"Zel32.SingleInstance"));
+  if (!instanceMutex || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  if (::FindWindowW(nullptr, zel::ui::kMainWindowTitle)) return 0;
+
+  zel::win32::Win32Machine machine;
+  zel::Environment env;
+  zel::DisplayInfo display = machine.sys.Display();
+  env.TwipsPerPixelX = display.twipsPerPixelX;
+  env.TwipsPerPixelY = display.twipsPerPixelY;
+  env.Colours = display.colours;
+
+  zel::Settings settings(machine.ini);
+  StartFrontEnd startFrontEnd;
+  if (zel::RunProcessStart(machine.machine, startFrontEnd, env, settings) == zel::Outcome::End) return 0;
+
+  zel::RunningOptions options;
+  zel::ui::MainWindow window(machine, env, settings, options);
+  if (!window.Create(instance, show)) return 1;
+
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return 0;
+}

@@ -1,0 +1,110 @@
+// Files, folders and drives as the core sees them. The Win32 implementation
+// works on the W functions with "\\?\" paths; the in-memory machine stands in
+// for it in unit tests. Method names avoid the Win32 macro names
+// (CopyFile, DeleteFile, ...) so that both sides can include <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+enum class FsError {
+  None,
+  NotFound,       // the file does not exist, or a pattern matched nothing
+  PathNotFound,   // a folder of the path does not exist
+  AccessDenied,
+  AlreadyExists,
+  CannotMake,     // the folder can hold no more entries (a full FAT root)
+  DiskFull,
+  InUse,          // held open by another program
+  NotEmpty,
+  NameTooLong,
+  Other,
+};
+
+namespace attr {
+constexpr std::uint32_t kReadOnly = 0x1;
+constexpr std::uint32_t kHidden = 0x2;
+constexpr std::uint32_t kSystem = 0x4;
+constexpr std::uint32_t kDirectory = 0x10;
+constexpr std::uint32_t kArchive = 0x20;
+constexpr std::uint32_t kNormal = 0x80;
+constexpr std::uint32_t kReparsePoint = 0x400;
+}  // namespace attr
+
+struct FileEntry {
+  std::wstring name;
+  std::uint32_t attributes = 0;
+  std::uint64_t lastWrite = 0;  // 100-ns units, as the file system reports it
+  std::uint64_t creation = 0;
+  std::uint64_t size = 0;
+
+  bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
+  bool IsReparsePoint() const { return (attributes & attr::kReparsePoint) != 0; }
+};
+
+// Drive types as the platform numbers them.
+enum class DriveType : std::uint16_t {
+  Unknown = 0,
+  NoRoot = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+struct DiskSpace {
+  std::uint64_t freeBytes = 0;
+  std::uint64_t totalBytes = 0;
+};
+
+struct VolumeId {
+  std::uint32_t serial = 0;
+  std::uint64_t totalBytes = 0;
+  bool operator==(const VolumeId&) const = default;
+};
+
+using EntrySink = std::function<void(const FileEntry&)>;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Calls sink for each entry matching pattern (a path whose last component
+  // may hold wildcards), in the platform's enumeration order, including "."
+  // and ".." where the platform reports them. Returns NotFound when nothing
+  // matched, PathNotFound when the folder does not exist, another error when
+  // the folder could not be read.
+  virtual FsError Enumerate(std::wstring_view pattern, const EntrySink& sink) = 0;
+  // Attributes, times and size of one path (the name is its last component).
+  virtual std::optional<FileEntry> Stat(std::wstring_view path) = 0;
+
+  virtual FsError MakeFolder(std::wstring_view path) = 0;
+  // Removes an empty folder, or a link to a folder without touching its target.
+  virtual FsError RemoveFolder(std::wstring_view path) = 0;
+  virtual FsError RemoveFile(std::wstring_view path) = 0;
+  virtual FsError CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) = 0;
+  // Moves a file, replacing the target when replace is set (atomic on one volume).
+  virtual FsError MoveOne(std::wstring_view from, std::wstring_view to, bool replace) = 0;
+  virtual FsError SetAttributes(std::wstring_view path, std::uint32_t attributes) = 0;
+
+  virtual FsError ReadBytes(std::wstring_view path, std::string& bytes) = 0;
+  // Creates or truncates the file and writes bytes.
+  virtual FsError WriteBytes(std::wstring_view path, std::string_view bytes) = 0;
+  virtual FsError AppendBytes(std::wstring_view path, std::string_view bytes) = 0;
+
+  // root is "X:\".
+  virtual DriveType DriveTypeOf(std::wstring_view root) = 0;
+  // extended: the 64-bit free-space call; otherwise the cluster arithmetic.
+  virtual std::optional<DiskSpace> SpaceOf(std::wstring_view root, bool extended) = 0;
+  virtual std::optional<VolumeId> VolumeOf(std::wstring_view root) = 0;
+
+  virtual bool SetCurrentFolder(std::wstring_view path) = 0;
+};
+
+}  // namespace zel

@@ -1,0 +1,16 @@
+#include "platform/frontend.h"
+
+namespace zel {
+
+std::wstring PlainMessageText(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    if (c >= 0 && c <= 8) out += L' ';
+    else if (c == L'|') out += L'\r';
+    else out += c;
+  }
+  return out;
+}
+
+}  // namespace zel

@@ -1,0 +1,556 @@
+#include "platform/memory/memory_machine.h"
+
+#include <algorithm>
+
+#include "base/cp932.h"
+#include "base/path.h"
+#include "base/text.h"
+
+namespace zel {
+namespace {
+
+std::vector<std::wstring> Split(std::wstring_view rest) {
+  std::vector<std::wstring> parts;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t slash = rest.find(L'\\', start);
+    if (slash == std::wstring_view::npos) slash = rest.size();
+    if (slash > start) parts.emplace_back(rest.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+bool DriveOf(std::wstring_view path, wchar_t& letter) {
+  if (path.size() < 2 || path[1] != L':') return false;
+  letter = UpperChar(path[0]);
+  return letter >= L'A' && letter <= L'Z';
+}
+
+MemoryFileSystem::Node* Child(MemoryFileSystem::Node& folder, std::wstring_view name) {
+  for (auto& child : folder.children) {
+    if (EqualsNoCase(child->name, name)) return child.get();
+  }
+  return nullptr;
+}
+
+FileEntry EntryOf(const MemoryFileSystem::Node& node, std::wstring_view name) {
+  FileEntry e;
+  e.name = std::wstring(name);
+  e.attributes = node.attributes == 0 ? attr::kNormal : node.attributes;
+  e.lastWrite = node.lastWrite;
+  e.creation = node.creation;
+  e.size = node.IsFolder() ? 0 : node.content.size();
+  return e;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem(std::uint64_t* clock) : clock_(clock) {}
+
+void MemoryFileSystem::AddDrive(wchar_t letter, DriveType type, std::uint64_t freeBytes, std::uint64_t totalBytes) {
+  Drive& d = drives_[UpperChar(letter)];
+  d.type = type;
+  d.freeBytes = freeBytes;
+  d.totalBytes = totalBytes;
+  d.serial = 0x1000u + static_cast<std::uint32_t>(UpperChar(letter));
+  d.root.attributes = attr::kDirectory;
+  if (current_.empty()) current_ = std::wstring(1, UpperChar(letter)) + L":\\";
+}
+
+void MemoryFileSystem::RemoveDrive(wchar_t letter) { drives_.erase(UpperChar(letter)); }
+
+void MemoryFileSystem::SetFreeSpace(wchar_t letter, std::uint64_t freeBytes) {
+  drives_.at(UpperChar(letter)).freeBytes = freeBytes;
+}
+
+void MemoryFileSystem::SetVolume(wchar_t letter, std::uint32_t serial) { drives_.at(UpperChar(letter)).serial = serial; }
+
+MemoryFileSystem::Node* MemoryFileSystem::Resolve(std::wstring_view path, bool followLast, Node** parent) {
+  wchar_t letter;
+  if (!DriveOf(path, letter)) return nullptr;
+  auto drive = drives_.find(letter);
+  if (drive == drives_.end()) return nullptr;
+  Node* node = &drive->second.root;
+  if (parent) *parent = nullptr;
+  std::vector<std::wstring> parts = Split(path.substr(2));
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (!node->IsFolder()) return nullptr;
+    Node* child = Child(*node, parts[i]);
+    if (!child) return nullptr;
+    bool last = i + 1 == parts.size();
+    if (parent && last) *parent = node;
+    if (!child->linkTarget.empty() && (!last || followLast)) {
+      static int depth = 0;
+      if (depth > 16) return nullptr;
+      ++depth;
+      child = Resolve(child->linkTarget, true);
+      --depth;
+      if (!child) return nullptr;
+    }
+    node = child;
+  }
+  return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::ParentFor(std::wstring_view path, std::wstring* leaf, FsError* error) {
+  std::wstring parentPath = ParentFolder(path);
+  *leaf = LastComponent(path);
+  if (parentPath.size() == 2) parentPath += L'\\';
+  Node* parent = Resolve(parentPath, true);
+  if (!parent || !parent->IsFolder()) {
+    *error = FsError::PathNotFound;
+    return nullptr;
+  }
+  *error = FsError::None;
+  return parent;
+}
+
+MemoryFileSystem::Node& MemoryFileSystem::AddFolder(std::wstring_view path, std::uint64_t time) {
+  wchar_t letter = L'?';
+  DriveOf(path, letter);
+  Node* node = &drives_.at(letter).root;
+  for (const std::wstring& part : Split(path.substr(2))) {
+    Node* child = Child(*node, part);
+    if (!child) {
+      auto created = std::make_unique<Node>();
+      created->name = part;
+      created->attributes = attr::kDirectory;
+      created->lastWrite = created->creation = time ? time : Now();
+      child = created.get();
+      node->children.push_back(std::move(created));
+    } else if (!child->linkTarget.empty()) {
+      child = Resolve(child->linkTarget, true);
+    }
+    node = child;
+  }
+  return *node;
+}
+
+MemoryFileSystem::Node& MemoryFileSystem::AddFile(std::wstring_view path, std::string_view content,
+                                                  std::uint64_t lastWrite) {
+  Node& folder = AddFolder(ParentFolder(path).size() == 2 ? ParentFolder(path) + L"\\" : ParentFolder(path));
+  std::wstring name = LastComponent(path);
+  Node* node = Child(folder, name);
+  if (!node) {
+    auto created = std::make_unique<Node>();
+    created->name = name;
+    node = created.get();
+    folder.children.push_back(std::move(created));
+  }
+  node->attributes = attr::kArchive;
+  node->content = std::string(content);
+  node->lastWrite = node->creation = lastWrite ? lastWrite : Now();
+  return *node;
+}
+
+MemoryFileSystem::Node& MemoryFileSystem::AddLink(std::wstring_view path, std::wstring_view target) {
+  Node& folder = AddFolder(ParentFolder(path).size() == 2 ? ParentFolder(path) + L"\\" : ParentFolder(path));
+  auto created = std::make_unique<Node>();
+  created->name = LastComponent(path);
+  created->attributes = attr::kDirectory | attr::kReparsePoint;
+  created->linkTarget = std::wstring(target);
+  created->lastWrite = created->creation = Now();
+  Node& ref = *created;
+  folder.children.push_back(std::move(created));
+  return ref;
+}
+
+void MemoryFileSystem::SetUnreadable(std::wstring_view path, bool unreadable) {
+  Node* node = Resolve(path, false);
+  if (node) node->unreadable = unreadable;
+}
+
+void MemoryFileSystem::SetInUse(std::wstring_view path, bool inUse) {
+  Node* node = Resolve(path, false);
+  if (node) node->inUse = inUse;
+}
+
+bool MemoryFileSystem::Exists(std::wstring_view path) { return Resolve(path, false) != nullptr; }
+
+std::string MemoryFileSystem::Content(std::wstring_view path) {
+  Node* node = Resolve(path, true);
+  return node ? node->content : std::string();
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Find(std::wstring_view path) { return Resolve(path, false); }
+
+FsError MemoryFileSystem::Enumerate(std::wstring_view pattern, const EntrySink& sink) {
+  std::wstring folderPath = ParentFolder(pattern);
+  std::wstring mask = LastComponent(pattern);
+  bool isRoot = folderPath.size() == 2;
+  if (isRoot) folderPath += L'\\';
+  Node* folder = Resolve(folderPath, true);
+  if (!folder || !folder->IsFolder()) return FsError::PathNotFound;
+  if (folder->unreadable) return FsError::AccessDenied;
+  bool any = false;
+  if (!isRoot) {
+    for (const wchar_t* dot : {L".", L".."}) {
+      if (MatchWildcard(mask, dot)) {
+        any = true;
+        sink(EntryOf(*folder, dot));
+      }
+    }
+  }
+  // Copy the names first: a sink may change the folder (as a wash does).
+  std::vector<FileEntry> entries;
+  for (const auto& child : folder->children) {
+    if (MatchWildcard(mask, child->name)) entries.push_back(EntryOf(*child, child->name));
+  }
+  for (const FileEntry& e : entries) {
+    any = true;
+    sink(e);
+  }
+  return any ? FsError::None : FsError::NotFound;
+}
+
+std::optional<FileEntry> MemoryFileSystem::Stat(std::wstring_view path) {
+  Node* node = Resolve(path, false);
+  if (!node) return std::nullopt;
+  return EntryOf(*node, LastComponent(path));
+}
+
+FsError MemoryFileSystem::MakeFolder(std::wstring_view path) {
+  if (!failCreate_.empty() && IsSameOrBelow(path, failCreate_)) return FsError::AccessDenied;
+  std::wstring leaf;
+  FsError error;
+  Node* parent = ParentFor(path, &leaf, &error);
+  if (!parent) return error;
+  if (Child(*parent, leaf)) return FsError::AlreadyExists;
+  auto created = std::make_unique<Node>();
+  created->name = leaf;
+  created->attributes = attr::kDirectory;
+  created->lastWrite = created->creation = Now();
+  parent->children.push_back(std::move(created));
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::RemoveFolder(std::wstring_view path) {
+  Node* parent = nullptr;
+  Node* node = Resolve(path, false, &parent);
+  if (!node || !parent) return FsError::NotFound;
+  if (!node->IsFolder()) return FsError::Other;
+  if (node->linkTarget.empty() && !node->children.empty()) return FsError::NotEmpty;
+  if (node->inUse) return FsError::InUse;
+  auto& kids = parent->children;
+  kids.erase(std::remove_if(kids.begin(), kids.end(), [node](const auto& c) { return c.get() == node; }), kids.end());
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::RemoveFile(std::wstring_view path) {
+  Node* parent = nullptr;
+  Node* node = Resolve(path, false, &parent);
+  if (!node || !parent) return FsError::NotFound;
+  if (node->IsFolder()) return FsError::AccessDenied;
+  if (node->inUse) return FsError::InUse;
+  if (node->attributes & attr::kReadOnly) return FsError::AccessDenied;
+  auto& kids = parent->children;
+  kids.erase(std::remove_if(kids.begin(), kids.end(), [node](const auto& c) { return c.get() == node; }), kids.end());
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) {
+  Node* source = Resolve(from, true);
+  if (!source) return FsError::NotFound;
+  if (source->IsFolder()) return FsError::AccessDenied;
+  std::wstring leaf;
+  FsError error;
+  Node* parent = ParentFor(to, &leaf, &error);
+  if (!parent) return error;
+  Node* target = Child(*parent, leaf);
+  if (target) {
+    if (!overwrite) return FsError::AlreadyExists;
+    if (target->IsFolder() || target->inUse || (target->attributes & attr::kReadOnly)) return FsError::AccessDenied;
+  } else {
+    auto created = std::make_unique<Node>();
+    created->name = leaf;
+    target = created.get();
+    parent->children.push_back(std::move(created));
+  }
+  std::string content = source->content;
+  target->content = std::move(content);
+  target->attributes = source->attributes | attr::kArchive;
+  target->lastWrite = target->creation = source->lastWrite;
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::MoveOne(std::wstring_view from, std::wstring_view to, bool replace) {
+  Node* sourceParent = nullptr;
+  Node* source = Resolve(from, false, &sourceParent);
+  if (!source || !sourceParent) return FsError::NotFound;
+  std::wstring leaf;
+  FsError error;
+  Node* parent = ParentFor(to, &leaf, &error);
+  if (!parent) return error;
+  if (Node* existing = Child(*parent, leaf)) {
+    if (existing == source) {
+      source->name = leaf;
+      return FsError::None;
+    }
+    if (!replace || existing->IsFolder()) return FsError::AlreadyExists;
+    auto& kids = parent->children;
+    kids.erase(std::remove_if(kids.begin(), kids.end(), [existing](const auto& c) { return c.get() == existing; }),
+               kids.end());
+  }
+  auto& from_kids = sourceParent->children;
+  auto it = std::find_if(from_kids.begin(), from_kids.end(), [source](const auto& c) { return c.get() == source; });
+  std::unique_ptr<Node> moved = std::move(*it);
+  from_kids.erase(it);
+  moved->name = leaf;
+  parent->children.push_back(std::move(moved));
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::SetAttributes(std::wstring_view path, std::uint32_t attributes) {
+  Node* node = Resolve(path, false);
+  if (!node) return FsError::NotFound;
+  std::uint32_t keep = node->attributes & (attr::kDirectory | attr::kReparsePoint);
+  node->attributes = keep | (attributes & ~(attr::kDirectory | attr::kReparsePoint | attr::kNormal));
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::ReadBytes(std::wstring_view path, std::string& bytes) {
+  Node* node = Resolve(path, true);
+  if (!node) return FsError::NotFound;
+  if (node->IsFolder()) return FsError::AccessDenied;
+  bytes = node->content;
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::WriteBytes(std::wstring_view path, std::string_view bytes) {
+  std::wstring leaf;
+  FsError error;
+  Node* parent = ParentFor(path, &leaf, &error);
+  if (!parent) return error;
+  if (!failCreate_.empty() && IsSameOrBelow(path, failCreate_)) return FsError::AccessDenied;
+  Node* node = Child(*parent, leaf);
+  if (node && (node->IsFolder() || node->inUse || (node->attributes & attr::kReadOnly))) return FsError::AccessDenied;
+  if (!node) {
+    auto created = std::make_unique<Node>();
+    created->name = leaf;
+    created->attributes = attr::kArchive;
+    node = created.get();
+    parent->children.push_back(std::move(created));
+    node->creation = Now();
+  }
+  node->content = std::string(bytes);
+  node->lastWrite = Now();
+  return FsError::None;
+}
+
+FsError MemoryFileSystem::AppendBytes(std::wstring_view path, std::string_view bytes) {
+  Node* node = Resolve(path, true);
+  if (!node) return WriteBytes(path, bytes);
+  if (node->IsFolder() || node->inUse) return FsError::AccessDenied;
+  node->content += bytes;
+  node->lastWrite = Now();
+  return FsError::None;
+}
+
+DriveType MemoryFileSystem::DriveTypeOf(std::wstring_view root) {
+  wchar_t letter;
+  if (!DriveOf(root, letter)) return DriveType::NoRoot;
+  auto it = drives_.find(letter);
+  return it == drives_.end() ? DriveType::NoRoot : it->second.type;
+}
+
+std::optional<DiskSpace> MemoryFileSystem::SpaceOf(std::wstring_view root, bool extended) {
+  wchar_t letter;
+  if (!DriveOf(root, letter)) return std::nullopt;
+  auto it = drives_.find(letter);
+  if (it == drives_.end()) return std::nullopt;
+  DiskSpace space{it->second.freeBytes, it->second.totalBytes};
+  if (!extended) {  // the old call reports at most 2 GB
+    const std::uint64_t cap = 2147483648ULL - 32768ULL;
+    space.freeBytes = std::min(space.freeBytes, cap);
+    space.totalBytes = std::min(space.totalBytes, cap);
+  }
+  return space;
+}
+
+std::optional<VolumeId> MemoryFileSystem::VolumeOf(std::wstring_view root) {
+  wchar_t letter;
+  if (!DriveOf(root, letter)) return std::nullopt;
+  auto it = drives_.find(letter);
+  if (it == drives_.end()) return std::nullopt;
+  return VolumeId{it->second.serial, it->second.totalBytes};
+}
+
+bool MemoryFileSystem::SetCurrentFolder(std::wstring_view path) {
+  Node* node = Resolve(path, true);
+  if (!node || !node->IsFolder()) return false;
+  current_ = std::wstring(path);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+
+std::wstring MemoryRegistry::KeyOf(RegRoot root, std::wstring_view key) {
+  std::wstring k = root == RegRoot::LocalMachine ? L"HKLM\\" : L"HKCU\\";
+  k += ToUpper(key);
+  return k;
+}
+
+void MemoryRegistry::Set(RegRoot root, std::wstring_view key, std::wstring_view value, std::wstring_view data) {
+  keys_[KeyOf(root, key)][ToUpper(value)] = std::wstring(data);
+}
+
+bool MemoryRegistry::HasKey(RegRoot root, std::wstring_view key) const { return keys_.count(KeyOf(root, key)) != 0; }
+
+std::wstring MemoryRegistry::ReadText(RegRoot root, std::wstring_view key, std::wstring_view value) {
+  auto k = keys_.find(KeyOf(root, key));
+  if (k == keys_.end()) return std::wstring();
+  auto v = k->second.find(ToUpper(value));
+  if (v == k->second.end()) return std::wstring();
+  std::wstring text(CutAtNul(v->second));
+  if (text.size() > 511) text.resize(511);  // 1024 bytes with the terminating NUL
+  return text;
+}
+
+bool MemoryRegistry::DeleteTree(RegRoot root, std::wstring_view key) {
+  std::wstring k = KeyOf(root, key);
+  for (auto it = keys_.begin(); it != keys_.end();) {
+    if (it->first == k || it->first.rfind(k + L"\\", 0) == 0) it = keys_.erase(it);
+    else ++it;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct IniLine {
+  std::wstring text;
+};
+
+std::vector<std::wstring> IniLines(const std::string& bytes) {
+  std::wstring text = FromCp932(bytes);
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool IsSection(const std::wstring& line, std::wstring_view section) {
+  std::wstring t = Trim(line);
+  return t.size() >= 2 && t.front() == L'[' && t.back() == L']' &&
+         EqualsNoCase(Trim(std::wstring_view(t).substr(1, t.size() - 2)), section);
+}
+
+bool IsKey(const std::wstring& line, std::wstring_view key, std::wstring* value) {
+  size_t eq = line.find(L'=');
+  if (eq == std::wstring::npos) return false;
+  if (!EqualsNoCase(Trim(std::wstring_view(line).substr(0, eq)), key)) return false;
+  if (value) *value = line.substr(eq + 1);
+  return true;
+}
+
+}  // namespace
+
+std::wstring MemoryIni::ReadRaw(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                                size_t maxChars) {
+  std::string bytes;
+  if (fs_.ReadBytes(file, bytes) != FsError::None) return std::wstring();
+  bool inSection = false;
+  for (const std::wstring& line : IniLines(bytes)) {
+    std::wstring t = Trim(line);
+    if (!t.empty() && t.front() == L'[') {
+      inSection = IsSection(line, section);
+      continue;
+    }
+    std::wstring value;
+    if (inSection && IsKey(line, key, &value)) {
+      // The platform trims the value and takes off one pair of quotes.
+      value = Trim(value);
+      if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') value = value.substr(1, value.size() - 2);
+      if (maxChars > 0 && value.size() > maxChars - 1) value.resize(maxChars - 1);
+      return value;
+    }
+  }
+  return std::wstring();
+}
+
+bool MemoryIni::WriteValue(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                           std::wstring_view value) {
+  std::string bytes;
+  fs_.ReadBytes(file, bytes);
+  std::vector<std::wstring> lines = IniLines(bytes);
+  std::wstring entry = std::wstring(key) + L"=" + std::wstring(value);
+  int sectionAt = -1;
+  size_t insertAt = lines.size();
+  bool done = false;
+  for (size_t i = 0; i < lines.size() && !done; ++i) {
+    std::wstring t = Trim(lines[i]);
+    if (!t.empty() && t.front() == L'[') {
+      if (sectionAt >= 0) {
+        insertAt = i;
+        break;
+      }
+      if (IsSection(lines[i], section)) sectionAt = static_cast<int>(i);
+      continue;
+    }
+    if (sectionAt >= 0) {
+      if (IsKey(lines[i], key, nullptr)) {
+        lines[i] = entry;
+        done = true;
+      } else if (!t.empty()) {
+        insertAt = i + 1;
+      }
+    }
+  }
+  if (!done) {
+    if (sectionAt < 0) {
+      lines.push_back(L"[" + std::wstring(section) + L"]");
+      lines.push_back(entry);
+    } else {
+      if (insertAt > lines.size() || insertAt <= static_cast<size_t>(sectionAt)) insertAt = sectionAt + 1;
+      lines.insert(lines.begin() + static_cast<long>(insertAt), entry);
+    }
+  }
+  std::wstring text;
+  for (const std::wstring& line : lines) text += line + L"\r\n";
+  return fs_.WriteBytes(file, ToCp932(text)) == FsError::None;
+}
+
+// ---------------------------------------------------------------------------
+
+std::wstring MemorySystem::EnvVar(std::wstring_view name) {
+  auto it = env.find(ToUpper(name));
+  return it == env.end() ? std::wstring() : it->second;
+}
+
+bool MemorySystem::RemoveFont(std::wstring_view path) {
+  removedFonts.emplace_back(path);
+  return true;
+}
+
+bool MemoryDesktop::WindowExists(WindowHandle window) {
+  return std::any_of(windows.begin(), windows.end(), [window](const TopWindow& w) { return w.handle == window; });
+}
+
+WindowHandle MemoryDesktop::FindTopLevel(std::wstring_view className, std::wstring_view title) {
+  for (const TopWindow& w : windows) {
+    if ((className.empty() || w.className == className) && (title.empty() || w.title == title)) return w.handle;
+  }
+  return 0;
+}
+
+std::intptr_t MemoryDesktop::ShellOpen(std::wstring_view file, std::wstring_view) {
+  opened.emplace_back(file);
+  return shellResult;
+}
+
+bool MemoryDesktop::StartProgram(std::wstring_view commandLine, std::wstring_view, ShowMode) {
+  started.emplace_back(commandLine);
+  return startResult;
+}
+
+}  // namespace zel

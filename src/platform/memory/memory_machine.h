@@ -1,0 +1,173 @@
+// An in-memory machine for fast unit tests of the portable core: drives with
+// folders, files, links and failures, a registry, INI files kept as real file
+// text in the memory drives, a clock and a desktop. It behaves like the
+// platform where the core depends on it (enumeration order, "." entries,
+// pattern matching, case-blind names, kept last-write times on copies).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/filesystem.h"
+#include "platform/ini.h"
+#include "platform/machine.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace zel {
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  struct Node {
+    std::wstring name;
+    std::uint32_t attributes = 0;
+    std::uint64_t lastWrite = 0;
+    std::uint64_t creation = 0;
+    std::string content;
+    std::vector<std::unique_ptr<Node>> children;  // in enumeration order
+    std::wstring linkTarget;                      // set for a link to a folder
+    bool unreadable = false;                      // enumeration fails
+    bool inUse = false;                           // deletion fails
+    bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
+  };
+
+  explicit MemoryFileSystem(std::uint64_t* clock);
+
+  // Set-up helpers for tests. Paths are absolute ("C:\a\b"); missing parent
+  // folders are created. Times of 0 take the current clock.
+  void AddDrive(wchar_t letter, DriveType type, std::uint64_t freeBytes = 1ULL << 32,
+                std::uint64_t totalBytes = 1ULL << 36);
+  void RemoveDrive(wchar_t letter);
+  void SetFreeSpace(wchar_t letter, std::uint64_t freeBytes);
+  void SetVolume(wchar_t letter, std::uint32_t serial);
+  Node& AddFolder(std::wstring_view path, std::uint64_t time = 0);
+  Node& AddFile(std::wstring_view path, std::string_view content = {}, std::uint64_t lastWrite = 0);
+  // A link at path that leads to the folder target.
+  Node& AddLink(std::wstring_view path, std::wstring_view target);
+  void SetUnreadable(std::wstring_view path, bool unreadable = true);
+  void SetInUse(std::wstring_view path, bool inUse = true);
+  // Makes every folder creation below this path fail.
+  void FailCreationBelow(std::wstring_view path) { failCreate_ = path; }
+  bool Exists(std::wstring_view path);
+  std::string Content(std::wstring_view path);
+  Node* Find(std::wstring_view path);
+  std::wstring CurrentFolder() const { return current_; }
+
+  FsError Enumerate(std::wstring_view pattern, const EntrySink& sink) override;
+  std::optional<FileEntry> Stat(std::wstring_view path) override;
+  FsError MakeFolder(std::wstring_view path) override;
+  FsError RemoveFolder(std::wstring_view path) override;
+  FsError RemoveFile(std::wstring_view path) override;
+  FsError CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) override;
+  FsError MoveOne(std::wstring_view from, std::wstring_view to, bool replace) override;
+  FsError SetAttributes(std::wstring_view path, std::uint32_t attributes) override;
+  FsError ReadBytes(std::wstring_view path, std::string& bytes) override;
+  FsError WriteBytes(std::wstring_view path, std::string_view bytes) override;
+  FsError AppendBytes(std::wstring_view path, std::string_view bytes) override;
+  DriveType DriveTypeOf(std::wstring_view root) override;
+  std::optional<DiskSpace> SpaceOf(std::wstring_view root, bool extended) override;
+  std::optional<VolumeId> VolumeOf(std::wstring_view root) override;
+  bool SetCurrentFolder(std::wstring_view path) override;
+
+ private:
+  struct Drive {
+    DriveType type = DriveType::Fixed;
+    std::uint64_t freeBytes = 0, totalBytes = 0;
+    std::uint32_t serial = 0;
+    Node root;
+  };
+  // Resolves a path to its node, following links in the folders on the way
+  // (and in the last component when followLast is set).
+  Node* Resolve(std::wstring_view path, bool followLast, Node** parent = nullptr);
+  Node* ParentFor(std::wstring_view path, std::wstring* leaf, FsError* error);
+  std::uint64_t Now() { return ++*clock_; }
+
+  std::uint64_t* clock_;
+  std::map<wchar_t, Drive> drives_;
+  std::wstring current_;
+  std::wstring failCreate_;
+};
+
+class MemoryRegistry : public Registry {
+ public:
+  void Set(RegRoot root, std::wstring_view key, std::wstring_view value, std::wstring_view data);
+  bool HasKey(RegRoot root, std::wstring_view key) const;
+  std::wstring ReadText(RegRoot root, std::wstring_view key, std::wstring_view value) override;
+  bool DeleteTree(RegRoot root, std::wstring_view key) override;
+
+ private:
+  static std::wstring KeyOf(RegRoot root, std::wstring_view key);
+  std::map<std::wstring, std::map<std::wstring, std::wstring>> keys_;  // upper-case names
+};
+
+// INI values live as text files (code page 932, CR LF) in the memory drives,
+// so that copying a settings file carries its values, as on the platform.
+class MemoryIni : public IniStore {
+ public:
+  explicit MemoryIni(MemoryFileSystem& fs) : fs_(fs) {}
+  std::wstring ReadRaw(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                       size_t maxChars) override;
+  bool WriteValue(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                  std::wstring_view value) override;
+
+ private:
+  MemoryFileSystem& fs_;
+};
+
+class MemorySystem : public System {
+ public:
+  explicit MemorySystem(std::uint64_t* clock) : clock_(clock) {}
+  std::map<std::wstring, std::wstring> env;  // upper-case names
+  std::wstring exePath = L"C:\\Zel32\\Zel32.exe";
+  DisplayInfo display;
+  LocalTime now{2026, 12, 6, 10, 30, 0};
+  std::vector<std::wstring> removedFonts;
+  int beeps = 0;
+
+  std::wstring EnvVar(std::wstring_view name) override;
+  std::wstring ExecutablePath() override { return exePath; }
+  DisplayInfo Display() override { return display; }
+  bool RemoveFont(std::wstring_view path) override;
+  void Beep() override { ++beeps; }
+  LocalTime Now() override { return now; }
+  std::uint64_t NowFileTime() override { return *clock_; }
+  std::uint64_t TickMs() override { return tick_; }
+  void SleepMs(unsigned ms) override { tick_ += ms; }
+
+ private:
+  std::uint64_t* clock_;
+  std::uint64_t tick_ = 0;
+};
+
+class MemoryDesktop : public Desktop {
+ public:
+  std::vector<TopWindow> windows;
+  std::vector<std::wstring> opened;   // files given to the shell
+  std::vector<std::wstring> started;  // command lines
+  std::intptr_t shellResult = 42;
+  bool startResult = true;
+
+  std::vector<TopWindow> TopLevelWindows() override { return windows; }
+  bool WindowExists(WindowHandle window) override;
+  WindowHandle FindTopLevel(std::wstring_view className, std::wstring_view title) override;
+  bool BringToTop(WindowHandle) override { return true; }
+  std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view) override;
+  bool StartProgram(std::wstring_view commandLine, std::wstring_view, ShowMode) override;
+};
+
+// A whole machine: drive C: fixed, the usual Windows XP folders and values
+// are left to the test (see the unit tests' fixtures).
+struct MemoryMachine {
+  std::uint64_t clock = 0x01D0000000000000ULL;
+  MemoryFileSystem fs{&clock};
+  MemoryRegistry reg;
+  MemoryIni ini{fs};
+  MemorySystem sys{&clock};
+  MemoryDesktop desktop;
+  Machine machine{fs, reg, ini, sys, desktop};
+};
+
+}  // namespace zel

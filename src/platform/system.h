@@ -1,0 +1,41 @@
+// The process and its surroundings: environment variables, the executable's
+// path, fonts, sound, other programs, the clock and the display.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+struct DisplayInfo {
+  // 2 to the power of the bits per pixel (at most 24), times the colour planes.
+  std::int64_t colours = 1 << 24;
+  int twipsPerPixelX = 15;
+  int twipsPerPixelY = 15;
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+  virtual std::wstring EnvVar(std::wstring_view name) = 0;
+  // Full path of the running executable.
+  virtual std::wstring ExecutablePath() = 0;
+  virtual DisplayInfo Display() = 0;
+
+  // Removes a font file from the running system's font table.
+  virtual bool RemoveFont(std::wstring_view path) = 0;
+  virtual void Beep() = 0;
+
+  virtual LocalTime Now() = 0;
+  // The current time as a 64-bit file time (UTC, 100-ns units).
+  virtual std::uint64_t NowFileTime() = 0;
+  virtual std::uint64_t TickMs() = 0;
+  virtual void SleepMs(unsigned ms) = 0;
+};
+
+}  // namespace zel

@@ -1,0 +1,198 @@
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_machine.h"
+
+namespace zel::win32 {
+namespace {
+
+std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
+std::uint64_t TimeOf(const FILETIME& t) { return Join(t.dwHighDateTime, t.dwLowDateTime); }
+
+std::wstring Str(std::wstring_view s) { return std::wstring(s); }
+
+}  // namespace
+
+std::wstring ExtendedPath(std::wstring_view path) {
+  if (path.size() >= 4 && path.substr(0, 4) == L"\\\\?\\") return Str(path);
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + Str(path);
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return L"\\\\?\\UNC\\" + Str(path.substr(2));
+  return Str(path);
+}
+
+FsError MapError(unsigned long code) {
+  switch (code) {
+    case ERROR_SUCCESS: return FsError::None;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_NO_MORE_FILES: return FsError::NotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_NOT_READY: return FsError::PathNotFound;
+    case ERROR_ACCESS_DENIED: return FsError::AccessDenied;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FsError::AlreadyExists;
+    case ERROR_CANNOT_MAKE: return FsError::CannotMake;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FsError::DiskFull;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return FsError::InUse;
+    case ERROR_DIR_NOT_EMPTY: return FsError::NotEmpty;
+    case ERROR_FILENAME_EXCED_RANGE: return FsError::NameTooLong;
+    default: return FsError::Other;
+  }
+}
+
+FsError Win32FileSystem::Enumerate(std::wstring_view pattern, const EntrySink& sink) {
+  WIN32_FIND_DATAW data;
+  FindHandle find(::FindFirstFileExW(ExtendedPath(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return MapError(::GetLastError());
+  FileEntry entry;
+  do {
+    entry.name.assign(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
+    entry.attributes = data.dwFileAttributes;
+    entry.lastWrite = TimeOf(data.ftLastWriteTime);
+    entry.creation = TimeOf(data.ftCreationTime);
+    entry.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    sink(entry);
+  } while (::FindNextFileW(find.Get(), &data));
+  DWORD code = ::GetLastError();
+  return code == ERROR_NO_MORE_FILES ? FsError::None : MapError(code);
+}
+
+std::optional<FileEntry> Win32FileSystem::Stat(std::wstring_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  FileEntry entry;
+  size_t slash = path.rfind(L'\\');
+  entry.name = Str(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+  entry.attributes = data.dwFileAttributes;
+  entry.lastWrite = TimeOf(data.ftLastWriteTime);
+  entry.creation = TimeOf(data.ftCreationTime);
+  entry.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+  return entry;
+}
+
+FsError Win32FileSystem::MakeFolder(std::wstring_view path) {
+  return ::CreateDirectoryW(ExtendedPath(path).c_str(), nullptr) ? FsError::None : MapError(::GetLastError());
+}
+
+FsError Win32FileSystem::RemoveFolder(std::wstring_view path) {
+  return ::RemoveDirectoryW(ExtendedPath(path).c_str()) ? FsError::None : MapError(::GetLastError());
+}
+
+FsError Win32FileSystem::RemoveFile(std::wstring_view path) {
+  return ::DeleteFileW(ExtendedPath(path).c_str()) ? FsError::None : MapError(::GetLastError());
+}
+
+FsError Win32FileSystem::CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) {
+  return ::CopyFileW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), overwrite ? FALSE : TRUE)
+             ? FsError::None
+             : MapError(::GetLastError());
+}
+
+FsError Win32FileSystem::MoveOne(std::wstring_view from, std::wstring_view to, bool replace) {
+  DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  return ::MoveFileExW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), flags) ? FsError::None
+                                                                                   : MapError(::GetLastError());
+}
+
+FsError Win32FileSystem::SetAttributes(std::wstring_view path, std::uint32_t attributes) {
+  DWORD value = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+  return ::SetFileAttributesW(ExtendedPath(path).c_str(), value) ? FsError::None : MapError(::GetLastError());
+}
+
+FsError Win32FileSystem::ReadBytes(std::wstring_view path, std::string& bytes) {
+  FileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return MapError(::GetLastError());
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.Get(), &size)) return MapError(::GetLastError());
+  if (size.QuadPart > 0x7FFFFFFF) return FsError::Other;
+  bytes.resize(static_cast<size_t>(size.QuadPart));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+    if (!::ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) return MapError(::GetLastError());
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+  return FsError::None;
+}
+
+namespace {
+
+FsError WriteAll(HANDLE file, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+    if (!::WriteFile(file, bytes.data() + done, want, &wrote, nullptr)) return MapError(::GetLastError());
+    if (wrote == 0) return FsError::DiskFull;
+    done += wrote;
+  }
+  return FsError::None;
+}
+
+}  // namespace
+
+FsError Win32FileSystem::WriteBytes(std::wstring_view path, std::string_view bytes) {
+  FileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return MapError(::GetLastError());
+  FsError error = WriteAll(file.Get(), bytes);
+  if (error == FsError::None && !::FlushFileBuffers(file.Get())) error = MapError(::GetLastError());
+  return error;
+}
+
+FsError Win32FileSystem::AppendBytes(std::wstring_view path, std::string_view bytes) {
+  FileHandle file(::CreateFileW(ExtendedPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return MapError(::GetLastError());
+  return WriteAll(file.Get(), bytes);
+}
+
+DriveType Win32FileSystem::DriveTypeOf(std::wstring_view root) {
+  return static_cast<DriveType>(::GetDriveTypeW(Str(root).c_str()));
+}
+
+std::optional<DiskSpace> Win32FileSystem::SpaceOf(std::wstring_view root, bool extended) {
+  std::wstring r = Str(root);
+  UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  std::optional<DiskSpace> result;
+  if (extended) {
+    ULARGE_INTEGER avail, total, totalFree;
+    if (::GetDiskFreeSpaceExW(r.c_str(), &avail, &total, &totalFree)) {
+      result = DiskSpace{avail.QuadPart, total.QuadPart};
+    }
+  } else {
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    if (::GetDiskFreeSpaceW(r.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+      std::uint64_t cluster = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+      result = DiskSpace{cluster * freeClusters, cluster * totalClusters};
+    }
+  }
+  ::SetErrorMode(oldMode);
+  return result;
+}
+
+std::optional<VolumeId> Win32FileSystem::VolumeOf(std::wstring_view root) {
+  std::wstring r = Str(root);
+  UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  DWORD serial = 0;
+  BOOL ok = ::GetVolumeInformationW(r.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
+  ::SetErrorMode(oldMode);
+  if (!ok) return std::nullopt;
+  std::optional<DiskSpace> space = SpaceOf(root, true);
+  return VolumeId{serial, space ? space->totalBytes : 0};
+}
+
+bool Win32FileSystem::SetCurrentFolder(std::wstring_view path) {
+  return ::SetCurrentDirectoryW(Str(path).c_str()) != FALSE;
+}
+
+}  // namespace zel::win32

@@ -1,0 +1,213 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_machine.h"
+
+namespace zel::win32 {
+namespace {
+
+HKEY RootKey(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+std::wstring Str(std::wstring_view s) { return std::wstring(s); }
+
+}  // namespace
+
+// --- registry ---------------------------------------------------------------
+
+std::wstring Win32Registry::ReadText(RegRoot root, std::wstring_view key, std::wstring_view value) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(RootKey(root), Str(key).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  RegKey opened(raw);
+  BYTE buffer[1024 + sizeof(wchar_t)] = {};
+  DWORD size = 1024;
+  DWORD type = 0;
+  if (::RegQueryValueExW(opened.Get(), Str(value).c_str(), nullptr, &type, buffer, &size) != ERROR_SUCCESS) {
+    return std::wstring();
+  }
+  if (type == REG_DWORD && size >= sizeof(DWORD)) {
+    DWORD number;
+    memcpy(&number, buffer, sizeof number);
+    return std::to_wstring(number);
+  }
+  if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return std::wstring();
+  const wchar_t* text = reinterpret_cast<const wchar_t*>(buffer);
+  return std::wstring(text, wcsnlen(text, size / sizeof(wchar_t)));
+}
+
+namespace {
+
+bool DeleteKeyTree(HKEY parent, const std::wstring& name) {
+  HKEY raw = nullptr;
+  LONG rc = ::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &raw);
+  if (rc == ERROR_FILE_NOT_FOUND) return true;
+  if (rc != ERROR_SUCCESS) return false;
+  RegKey key(raw);
+  for (;;) {
+    wchar_t child[256];
+    DWORD len = 256;
+    if (::RegEnumKeyExW(key.Get(), 0, child, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (!DeleteKeyTree(key.Get(), child)) return false;
+  }
+  key.Reset();
+  rc = ::RegDeleteKeyW(parent, name.c_str());
+  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+bool Win32Registry::DeleteTree(RegRoot root, std::wstring_view key) { return DeleteKeyTree(RootKey(root), Str(key)); }
+
+// --- INI files --------------------------------------------------------------
+
+std::wstring Win32Ini::ReadRaw(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                               size_t maxChars) {
+  std::vector<wchar_t> buffer(maxChars + 1, L'\0');
+  DWORD n = ::GetPrivateProfileStringW(Str(section).c_str(), Str(key).c_str(), L"", buffer.data(),
+                                       static_cast<DWORD>(maxChars), Str(file).c_str());
+  return std::wstring(buffer.data(), n);
+}
+
+bool Win32Ini::WriteValue(std::wstring_view file, std::wstring_view section, std::wstring_view key,
+                          std::wstring_view value) {
+  return ::WritePrivateProfileStringW(Str(section).c_str(), Str(key).c_str(), Str(value).c_str(),
+                                      Str(file).c_str()) != FALSE;
+}
+
+// --- process and clock ------------------------------------------------------
+
+std::wstring Win32System::EnvVar(std::wstring_view name) {
+  std::wstring n = Str(name);
+  DWORD needed = ::GetEnvironmentVariableW(n.c_str(), nullptr, 0);
+  if (needed == 0) return std::wstring();
+  std::wstring value(needed, L'\0');
+  DWORD got = ::GetEnvironmentVariableW(n.c_str(), value.data(), needed);
+  value.resize(got < needed ? got : 0);
+  return value;
+}
+
+std::wstring Win32System::ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD got = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (got < path.size()) {
+      path.resize(got);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+DisplayInfo Win32System::Display() {
+  DisplayInfo info;
+  WindowDc dc(nullptr);
+  if (!dc.Get()) return info;
+  int bits = ::GetDeviceCaps(dc.Get(), BITSPIXEL);
+  int planes = ::GetDeviceCaps(dc.Get(), PLANES);
+  if (bits > 24) bits = 24;
+  info.colours = (1LL << bits) * (planes > 0 ? planes : 1);
+  int dpiX = ::GetDeviceCaps(dc.Get(), LOGPIXELSX);
+  int dpiY = ::GetDeviceCaps(dc.Get(), LOGPIXELSY);
+  if (dpiX > 0) info.twipsPerPixelX = 1440 / dpiX;
+  if (dpiY > 0) info.twipsPerPixelY = 1440 / dpiY;
+  return info;
+}
+
+bool Win32System::RemoveFont(std::wstring_view path) {
+  bool removed = ::RemoveFontResourceW(Str(path).c_str()) != FALSE;
+  if (removed) ::PostMessageW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+  return removed;
+}
+
+void Win32System::Beep() { ::MessageBeep(MB_OK); }
+
+LocalTime Win32System::Now() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+std::uint64_t Win32System::NowFileTime() {
+  FILETIME t;
+  ::GetSystemTimeAsFileTime(&t);
+  return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+std::uint64_t Win32System::TickMs() {
+  // GetTickCount wraps after 49 days; the high part is kept here (Windows XP
+  // has no GetTickCount64).
+  static DWORD last = 0;
+  static std::uint64_t high = 0;
+  DWORD now = ::GetTickCount();
+  if (now < last) high += 0x100000000ULL;
+  last = now;
+  return high + now;
+}
+
+void Win32System::SleepMs(unsigned ms) { ::Sleep(ms); }
+
+// --- desktop ----------------------------------------------------------------
+
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  auto* list = reinterpret_cast<std::vector<TopWindow>*>(param);
+  TopWindow w;
+  w.handle = reinterpret_cast<WindowHandle>(window);
+  wchar_t text[512];
+  int n = ::GetWindowTextW(window, text, 512);
+  w.title.assign(text, n > 0 ? n : 0);
+  n = ::GetClassNameW(window, text, 512);
+  w.className.assign(text, n > 0 ? n : 0);
+  w.style = static_cast<std::uint32_t>(::GetWindowLongW(window, GWL_STYLE));
+  w.visible = ::IsWindowVisible(window) != FALSE;
+  list->push_back(std::move(w));
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<TopWindow> Win32Desktop::TopLevelWindows() {
+  std::vector<TopWindow> list;
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
+bool Win32Desktop::WindowExists(WindowHandle window) { return ::IsWindow(reinterpret_cast<HWND>(window)) != FALSE; }
+
+WindowHandle Win32Desktop::FindTopLevel(std::wstring_view className, std::wstring_view title) {
+  std::wstring c = Str(className), t = Str(title);
+  return reinterpret_cast<WindowHandle>(
+      ::FindWindowW(c.empty() ? nullptr : c.c_str(), t.empty() ? nullptr : t.c_str()));
+}
+
+bool Win32Desktop::BringToTop(WindowHandle window) {
+  return ::BringWindowToTop(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
+std::intptr_t Win32Desktop::ShellOpen(std::wstring_view file, std::wstring_view workFolder) {
+  std::wstring f = Str(file), w = Str(workFolder);
+  HINSTANCE result = ::ShellExecuteW(nullptr, nullptr, f.c_str(), nullptr, w.empty() ? nullptr : w.c_str(),
+                                     SW_SHOWNORMAL);
+  return reinterpret_cast<std::intptr_t>(result);
+}
+
+bool Win32Desktop::StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) {
+  std::wstring line = Str(commandLine), w = Str(workFolder);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = show == ShowMode::Minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, w.empty() ? nullptr : w.c_str(),
+                        &si, &pi)) {
+    return false;
+  }
+  KernelHandle process(pi.hProcess), thread(pi.hThread);
+  return true;
+}
+
+}  // namespace zel::win32

@@ -1,0 +1,144 @@
+#include "snapshot/prepare.h"
+
+#include <memory>
+
+#include "base/cp932.h"
+#include "base/format.h"
+#include "base/path.h"
+#include "base/text.h"
+#include "report/report_log.h"
+#include "snapshot/entries.h"
+#include "snapshot/listing.h"
+#include "startup/file_helpers.h"
+
+namespace zel {
+
+const wchar_t kAutoexecMarker[] = L"rem ---これ以下は、Zel32自動挿入---";
+
+namespace {
+
+bool HoldsLine(const std::string& bytes, const std::string& line) {
+  size_t start = 0;
+  while (start <= bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string_view l(bytes.data() + start, end - start);
+    if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+    if (l == line) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+void CopyStartupFiles(const Preparation& p, const std::wstring& root, wchar_t letter) {
+  Machine& m = p.m;
+  const std::wstring config = root + L"config.sys";
+  if (FileExists(m.fs, config)) CopyFileChecked(m, p.fe, config, p.env.BackupDir + L"\\config." + letter);
+  std::wstring autoexec = root + L"autoexec.bat";
+  if (!FileExists(m.fs, autoexec)) return;
+  // While the program's own block is in the boot drive's autoexec.bat, the
+  // user's version is the one it saved beside it.
+  if (EqualsNoCase(root, p.env.BootDrive)) {
+    std::string bytes;
+    if (m.fs.ReadBytes(autoexec, bytes) == FsError::None && HoldsLine(bytes, ToCp932(kAutoexecMarker)) &&
+        FileExists(m.fs, p.env.AutoexecZel)) {
+      autoexec = p.env.AutoexecZel;
+    }
+  }
+  CopyFileChecked(m, p.fe, autoexec, p.env.BackupDir + L"\\autoexec." + letter);
+}
+
+}  // namespace
+
+Outcome PrepareDrives(const Preparation& p, Snapshot& snap) {
+  Machine& m = p.m;
+  for (int i = 0; i < 26; ++i) {
+    snap.driveRoots[i].clear();
+    snap.driveRootFailed[i] = false;
+    if (p.env.DriveTypes[i] != DriveType::Fixed) continue;
+    const wchar_t letter = static_cast<wchar_t>(L'A' + i);
+    const std::wstring root{letter, L':', L'\\'};
+    std::optional<DiskSpace> space = m.fs.SpaceOf(root, p.env.CanUseFAT32);
+    if (!space || space->totalBytes == 0) continue;
+    snap.freeSpace[i] = space->freeBytes;
+
+    p.fe.SetStatus(L"準備中： ドライブ " + root);
+    const std::wstring record = p.env.WorkDir + L"\\DrvList." + letter;
+    if (FileExists(m.fs, record)) KillFile(m, record);
+    CopyStartupFiles(p, root, letter);
+
+    std::string names = "/";
+    std::vector<std::wstring> lossy;
+    FsError error = m.fs.Enumerate(root + L"*.*", [&](const FileEntry& e) {
+      if (!e.IsFolder() || e.name.empty() || e.name[0] == L'.') return;
+      if (!AppendCp932(ToUpper(e.name), names)) lossy.push_back(root + e.name);
+      names += '/';
+    });
+    if (error != FsError::None && error != FsError::NotFound) {
+      snap.driveRootFailed[i] = true;  // unknown: the drive is never washed
+      continue;
+    }
+    if (names.size() == 1) {
+      p.fe.Ask(L"_Root: " + root + L"||※上記のドライブにフォルダーが１個もない場合は|"
+                                   L"　新規フォルダーを作成した後に、やり直して下さい||" +
+                   std::wstring(kCannotUseHere),
+               mb::kOk | mb::kIconError, L"");
+      return Outcome::End;
+    }
+    snap.driveRoots[i] = std::move(names);
+    snap.lossyPaths.insert(snap.lossyPaths.end(), lossy.begin(), lossy.end());
+  }
+  return Outcome::Continue;
+}
+
+Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
+  Machine& m = p.m;
+  snap = Snapshot();
+  snap.date = DateText(m.sys.Now());
+  snap.checkLevel = p.options.CheckLevel;
+
+  if (PrepareDrives(p, snap) == Outcome::End) return Outcome::End;
+
+  std::unique_ptr<ReportLog> report;
+  if (p.options.Report) report = std::make_unique<ReportLog>(m.fs, ReportPath(p.env.ProgramDir));
+
+  ListingStop stop;
+  auto stopped = [&]() {
+    p.fe.Ask(ListingStopMessage(stop), mb::kOk | mb::kIconError, L"");
+    return Outcome::End;
+  };
+
+  p.fe.SetStatus(L"準備中： Windows  ");
+  if (!ListFiles(m.fs, p.fe, p.env.WinDir, snap.windows, &snap.lossyPaths, &stop)) return stopped();
+
+  p.fe.SetStatus(L"準備中： System   ");
+  for (size_t i = 0; i < snap.system.size(); ++i) {
+    if (!ListFiles(m.fs, p.fe, p.env.SystemDirs[i], snap.system[i], &snap.lossyPaths, &stop)) return stopped();
+  }
+
+  if (snap.checkLevel >= 1) {
+    SubfolderListing sub{m.fs, p.fe, m.sys, p.env, p.main, snap.checkLevel, report.get(), &snap.lossyPaths};
+    if (!ListupSub(sub, snap.deeper, &stop)) return stopped();
+  } else {
+    snap.deeper = SubfolderRecord();
+    snap.deeper.level = 0;
+  }
+
+  long folders = 0, files = 0;
+  for (const std::wstring& entry : p.main.Entries()) {
+    MainFolderListing listing;
+    listing.entry = entry;
+    const std::wstring path = entry.substr(1);
+    p.fe.SetStatus(L"準備中： " + std::to_wstring(folders + 1) + L"/" + std::to_wstring(p.main.Count()) +
+                   L" フォルダー  " + std::to_wstring(files) + L" ファイル");
+    if (!ListFiles(m.fs, p.fe, path, listing.list, &snap.lossyPaths, &stop)) return stopped();
+    long count = static_cast<long>(CountFileEntries(listing.list.text));
+    files += count;
+    ++folders;
+    if (report) report->Line(L"準備中 [" + ClockText(m.sys.Now()) + L"] " + path + L"（" + NumText(count) + L"個）");
+    snap.main.push_back(std::move(listing));
+  }
+  return Outcome::Continue;
+}
+
+}  // namespace zel

@@ -1,0 +1,62 @@
+// The state recorded before a test: the file lists of the monitored folders,
+// the Windows and system folders and the drive roots, and the subfolder record
+// below the Windows folder. Texts are code page 932 bytes, in memory as on
+// disk, so that names are looked up in one domain at snapshot, check and wash.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zel {
+
+// One folder's entries: 16 upper-case hex digits of the last-write time,
+// "/", the name and "|" per entry, in enumeration order.
+struct FileList {
+  std::string text;
+  // The folder could not be read: its content is unknown, not empty, and no
+  // later step may take anything in it for an addition.
+  bool failed = false;
+};
+
+// The record of the folders below the Windows folder ("|" + entries, each
+// entry the path relative to the Windows folder, upper-cased, "/" after a
+// folder, and "|").
+struct SubfolderRecord {
+  std::string text;
+  // The CheckLevel the listing ran at: at 1 the second-level folders are named
+  // but their files were never listed; at 0 there is no record at all.
+  int level = 0;
+  // Folders named in the record but never entered, in the record's own form
+  // ("|" + "REL\NAME/" + "|" ...): links, the program's own folders and
+  // folders whose listing failed. Nothing inside them is ever an addition.
+  std::string unentered = "|";
+  // The Windows folder itself could not be read: the record is unknown.
+  bool failed = false;
+};
+
+struct MainFolderListing {
+  std::wstring entry;  // kind digit followed by the folder path
+  FileList list;
+};
+
+struct Snapshot {
+  std::wstring date;  // "YYYY/MM/DD"
+  FileList windows;
+  std::array<FileList, 5> system;
+  // "/" + upper-cased name + "/" per folder of the drive root; empty for
+  // drives not listed.
+  std::array<std::string, 26> driveRoots;
+  // The drive's root could not be read: the drive is never washed.
+  std::array<bool, 26> driveRootFailed{};
+  std::array<std::uint64_t, 26> freeSpace{};
+  int checkLevel = 1;
+  std::vector<MainFolderListing> main;
+  SubfolderRecord deeper;
+  // Full paths of names whose code-page form lost characters: never deleted
+  // or overwritten.
+  std::vector<std::wstring> lossyPaths;
+};
+
+}  // namespace zel

@@ -1,0 +1,66 @@
+#include "startup/environment.h"
+
+#include "base/path.h"
+#include "base/text.h"
+
+namespace zel {
+
+bool IsNtFamily(WinKind kind) {
+  return kind == WinKind::WinNT || kind == WinKind::Win2000 || kind == WinKind::WinXP;
+}
+
+bool Is2000OrLater(WinKind kind) { return kind == WinKind::Win2000 || kind == WinKind::WinXP; }
+
+const wchar_t* WorkFolderSuffix(WinKind kind) {
+  switch (kind) {
+    case WinKind::Win95: return L"\\Win95";
+    case WinKind::Win98: return L"\\Win98";
+    case WinKind::WinMe: return L"\\WinMe";
+    case WinKind::WinNT: return L"\\WinNT";
+    case WinKind::Win2000: return L"\\Win2000";
+    case WinKind::WinXP: return L"\\WinXP";
+  }
+  return L"\\Win95";
+}
+
+const wchar_t* KindWord(WinKind kind) {
+  switch (kind) {
+    case WinKind::Win95: return L"95";
+    case WinKind::Win98: return L"98";
+    case WinKind::WinMe: return L"Me";
+    case WinKind::WinNT: return L"NT";
+    case WinKind::Win2000: return L"2000";
+    case WinKind::WinXP: return L"XP";
+  }
+  return L"95";
+}
+
+WinKind DecideWinKind(const std::wstring& version9x, const std::wstring& versionNt, std::wstring* decidedBy) {
+  std::wstring v9x = Trim(version9x);
+  if (!v9x.empty()) {
+    if (decidedBy) *decidedBy = version9x;
+    std::wstring last4 = v9x.size() > 4 ? v9x.substr(v9x.size() - 4) : v9x;
+    if (last4 >= L"1998") return last4 >= L"3000" ? WinKind::WinMe : WinKind::Win98;
+    return WinKind::Win95;
+  }
+  std::wstring nt = Trim(versionNt);
+  if (!nt.empty()) {
+    if (decidedBy) *decidedBy = versionNt;
+    std::wstring first3 = nt.substr(0, 3);
+    if (first3 >= L"5.1") return WinKind::WinXP;
+    if (first3 >= L"5.0") return WinKind::Win2000;
+    return WinKind::WinNT;
+  }
+  if (decidedBy) decidedBy->clear();
+  return WinKind::Win95;
+}
+
+bool Environment::IsOwnFolder(std::wstring_view path) const {
+  return (!ProgramDir.empty() && EqualsNoCase(path, ProgramDir)) || IsInsideWorkDir(path);
+}
+
+bool Environment::IsInsideWorkDir(std::wstring_view path) const {
+  return !WorkDir.empty() && IsSameOrBelow(path, WorkDir);
+}
+
+}  // namespace zel

@@ -1,0 +1,26 @@
+// An in-memory Windows machine laid out like the sandbox's: Windows XP kind,
+// drive C: with the Windows folder, the user's shell folders and the program
+// in C:\Zel32.
+#pragma once
+
+#include <string>
+
+#include "platform/memory/memory_machine.h"
+
+namespace zel::testing {
+
+class XpMachine : public MemoryMachine {
+ public:
+  static constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  static constexpr wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+  static constexpr wchar_t kNtVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+  XpMachine();
+  // Turns the machine into a Windows 98 one (version text, folders).
+  void MakeWin98(const std::wstring& versionNumber = L"4.10.2222");
+  // The program's folder with its shipped files.
+  void InstallProgram(const std::wstring& folder = L"C:\\Zel32");
+  void SetShellFolder(const std::wstring& name, const std::wstring& path);
+};
+
+}  // namespace zel::testing

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "base/cp932.h"
+#include "base/format.h"
+#include "base/path.h"
+#include "base/text.h"
+#include "snapshot/entries.h"
+
+namespace zel {
+namespace {
+
+TEST(Format, HexAndZeroPaddingKeepTheirWidths) {
+  EXPECT_EQ(Hex2(0x5), L"05");
+  EXPECT_EQ(Hex4(0xABC), L"0ABC");
+  EXPECT_EQ(Hex8(0x1D0F3A), L"001D0F3A");
+  EXPECT_EQ(Hex2(0x1FF), L"1FF");  // wider values keep all digits
+  EXPECT_EQ(ZeroPad(7, 3), L"007");
+  EXPECT_EQ(ZeroPad(-7, 3), L"-007");
+  EXPECT_EQ(ZeroPad(12345, 2), L"12345");
+  EXPECT_EQ(Time16(0x01D0F3A2B4C5D6E7ULL), L"01D0F3A2B4C5D6E7");
+  EXPECT_EQ(Time16(0x1ULL), L"0000000000000001");
+}
+
+TEST(Format, NumbersCarryALeadingBlankUnlessNegative) {
+  EXPECT_EQ(NumText(1), L" 1");
+  EXPECT_EQ(NumText(0), L" 0");
+  EXPECT_EQ(NumText(-1), L"-1");
+  EXPECT_EQ(Grouped(1234567), L"1,234,567");
+  EXPECT_EQ(Grouped(999), L"999");
+  EXPECT_EQ(Grouped(-1000), L"-1,000");
+}
+
+TEST(Format, LeadingNumberStopsAtTheFirstOtherCharacter) {
+  bool found = true;
+  EXPECT_EQ(ParseLeadingInt(L"abc", &found), 0);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(ParseLeadingInt(L" 1"), 1);
+  EXPECT_EQ(ParseLeadingInt(L"-1"), -1);
+  EXPECT_EQ(ParseLeadingInt(L"12abc"), 12);
+  EXPECT_EQ(ParseLeadingInt(L"99999999999"), 2147483647);
+  std::uint64_t v = 0;
+  EXPECT_TRUE(ParseHex("00000400", v));
+  EXPECT_EQ(v, 0x400u);
+  EXPECT_FALSE(ParseHex("00G0", v));
+  EXPECT_FALSE(ParseHex("", v));
+}
+
+TEST(Cp932, JapaneseNamesRoundTrip) {
+  const std::wstring name = L"ゼルカ_ﾌｧｲﾙ_漢字①ポソ.txt";
+  std::string bytes;
+  EXPECT_TRUE(ToCp932Exact(name, bytes));
+  EXPECT_EQ(FromCp932(bytes), name);
+  // Known bytes: "ポ" is 83 7C, "ソ" is 83 5C, half-width "ﾌ" is CC.
+  EXPECT_EQ(ToCp932(L"ポ"), std::string("\x83\x7C"));
+  EXPECT_EQ(ToCp932(L"ソ"), std::string("\x83\x5C"));
+  EXPECT_EQ(ToCp932(L"ﾌ"), std::string("\xCC"));
+}
+
+TEST(Cp932, UnmappedCharactersBecomeAQuestionMarkNeverALookAlike) {
+  std::string out;
+  // U+00E9 has a best-fit "e" in some tables; here it must not.
+  EXPECT_FALSE(ToCp932Exact(L"caf\u00e9", out));
+  EXPECT_EQ(out, "caf?");
+  // A character beyond the BMP is one character, one "?".
+  std::wstring emoji = FromUtf8("a\xF0\x9F\x98\x80" "b");
+  EXPECT_FALSE(ToCp932Exact(emoji, out));
+  EXPECT_EQ(out, "a?b");
+}
+
+TEST(Text, CaseFoldingCoversWideAndFullWidthLetters) {
+  EXPECT_EQ(ToUpper(L"abc\u00e9ａｂ"), L"ABC\u00c9ＡＢ");
+  EXPECT_EQ(ToLower(L"IME"), L"ime");
+  EXPECT_EQ(AsciiLower(L"ABC\u00c9"), L"abc\u00c9");
+  EXPECT_TRUE(EqualsNoCase(L"C:\\Windows\\Temp", L"c:\\WINDOWS\\temp"));
+  EXPECT_FALSE(EqualsNoCase(L"abc", L"abd"));
+  EXPECT_EQ(Trim(L"  x y \t"), L"x y");
+  EXPECT_TRUE(InSlashList(L"/WIN.INI/SYSTEM.INI/", L"SYSTEM.INI"));
+  EXPECT_FALSE(InSlashList(L"/WIN.INI/SYSTEM.INI/", L"SYSTEM"));
+}
+
+TEST(Path, PartsAndWildcards) {
+  EXPECT_EQ(ParentFolder(L"C:\\a\\b.txt"), L"C:\\a");
+  EXPECT_EQ(ParentFolder(L"C:\\x.exe"), L"C:");
+  EXPECT_EQ(LastComponent(L"C:\\a\\b.txt"), L"b.txt");
+  EXPECT_EQ(JoinPath(L"C:\\", L"x"), L"C:\\x");
+  EXPECT_EQ(JoinPath(L"C:\\a", L"x"), L"C:\\a\\x");
+  EXPECT_TRUE(IsSameOrBelow(L"C:\\Zel\\WinXP\\Backup", L"c:\\zel"));
+  EXPECT_FALSE(IsSameOrBelow(L"C:\\Zel2", L"C:\\Zel"));
+  EXPECT_TRUE(MatchWildcard(L"*.*", L"README"));
+  EXPECT_TRUE(MatchWildcard(L"BOOT.*", L"boot.ini"));
+  EXPECT_TRUE(MatchWildcard(L"BOOT.*", L"BOOT"));
+  EXPECT_FALSE(MatchWildcard(L"BOOT.*", L"BOOTSECT.DOS"));
+  EXPECT_TRUE(MatchWildcard(L"UNINST*.EXE", L"uninst32.exe"));
+  EXPECT_FALSE(MatchWildcard(L"*.DLL", L"a.dll.bak"));
+}
+
+TEST(Entries, SeparatorsAreFoundOnCharacterBoundariesOnly) {
+  // "ポ" ends in 7C, the byte of "|": a byte search would split the name.
+  std::string list = "0000000000000001/" + ToCp932(L"ポA") + "|0000000000000002/B|";
+  std::vector<std::string> names;
+  EXPECT_TRUE(ForEachFileEntry(list, [&](std::string_view, std::string_view name) { names.emplace_back(name); }));
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(FromCp932(names[0]), L"ポA");
+  EXPECT_EQ(CountFileEntries(list), 2u);
+  EXPECT_EQ(CountFileEntries("0000000000000001/A"), 0u);  // unterminated
+  std::vector<std::string> items;
+  EXPECT_TRUE(ForEachRecordItem("|" + ToCp932(L"ポ") + "/|" + ToCp932(L"ポ\\X") + "|",
+                                [&](std::string_view item) { items.emplace_back(item); }));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(FromCp932(items[1]), L"ポ\\X");
+}
+
+}  // namespace
+}  // namespace zel

@@ -10,25 +10,47 @@ usage: gen_unicode_tables.py OUTPUT.cpp
 import sys
 
 
-def encodable(cp):
-    try:
-        return chr(cp).encode("cp932")
-    except UnicodeEncodeError:
-        return None
+LEADS = set(b for b in range(0x81, 0x100) if 0x81 <= b <= 0x9F or 0xE0 <= b <= 0xFC)
 
 
 def main():
     out_path = sys.argv[1]
-    # Unicode -> cp932 (0 = no mapping). One slot per BMP code point.
+    # Unicode -> cp932 (0 = no mapping). One slot per BMP code point. Only
+    # round-trip mappings count (Python's encoder also knows some best-fit
+    # ones, such as U+00A2 -> 8191, that Windows refuses without best fit).
+    # Where several codes decode to one character, Windows prefers JIS X 0208
+    # and single bytes, then NEC row 13, then the IBM extensions (FA-FC), and
+    # the NEC-selected IBM extensions (ED-EE) last.
+    def rank(code):
+        if code < 0x100:
+            return 0
+        if 0x8740 <= code <= 0x879C:
+            return 2
+        if 0xFA40 <= code <= 0xFC4B:
+            return 3
+        if 0xED40 <= code <= 0xEEFC:
+            return 4
+        return 1
+
     encode = [0] * 0x10000
-    for cp in range(0x10000):
-        if 0xD800 <= cp < 0xE000:
+    best = {}
+    for code in list(range(0x100)) + [(lead << 8) | trail for lead in range(0x81, 0x100) for trail in range(0x40, 0x100)]:
+        raw = bytes([code]) if code < 0x100 else bytes([code >> 8, code & 0xFF])
+        try:
+            ch = raw.decode("cp932")
+        except UnicodeDecodeError:
             continue
-        b = encodable(cp)
-        if b is None:
+        if len(ch) != 1 or (code < 0x100 and code != 0 and ord(ch) == 0):
             continue
-        encode[cp] = b[0] if len(b) == 1 else (b[0] << 8) | b[1]
-    # U+0000 maps to byte 0 legitimately; mark it with a flag the decoder knows.
+        if code >= 0x100 and (code >> 8) not in LEADS:
+            continue
+        cp = ord(ch)
+        if cp == 0 or cp > 0xFFFF:
+            continue
+        if cp not in best or rank(code) < rank(best[cp]):
+            best[cp] = code
+    for cp, code in best.items():
+        encode[cp] = code
     # cp932 lead bytes -> trail table.
     leads = [b for b in range(0x81, 0x100) if 0x81 <= b <= 0x9F or 0xE0 <= b <= 0xFC]
     decode_double = []

@@ -48,17 +48,22 @@ wchar_t Lookup(const std::uint16_t* from, const std::uint16_t* to, std::uint32_t
   return c;
 }
 
+// wchar_t is 32 bits on the host: code points beyond the BMP have no mapping.
+bool InBmp(wchar_t c) {
+  return (static_cast<std::uint32_t>(c) & ~0xFFFFu) == 0;
+}
+
 }  // namespace
 
 wchar_t UpperChar(wchar_t c) {
   if (c < 0x80) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
-  if (static_cast<std::uint32_t>(c) > 0xFFFF) return c;
+  if (!InBmp(c)) return c;
   return Lookup(tables::kUpperFrom, tables::kUpperTo, tables::kUpperCount, c);
 }
 
 wchar_t LowerChar(wchar_t c) {
   if (c < 0x80) return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-  if (static_cast<std::uint32_t>(c) > 0xFFFF) return c;
+  if (!InBmp(c)) return c;
   const LowerTable& t = Lower();
   return Lookup(t.from, t.to, t.count, c);
 }

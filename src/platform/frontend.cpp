@@ -6,7 +6,7 @@ std::wstring PlainMessageText(std::wstring_view text) {
   std::wstring out;
   out.reserve(text.size());
   for (wchar_t c : text) {
-    if (c >= 0 && c <= 8) out += L' ';
+    if (static_cast<unsigned>(c) <= 8) out += L' ';
     else if (c == L'|') out += L'\r';
     else out += c;
   }

@@ -56,11 +56,23 @@ TEST(Cp932, JapaneseNamesRoundTrip) {
   EXPECT_EQ(ToCp932(L"ﾌ"), std::string("\xCC"));
 }
 
+TEST(Cp932, DuplicateCodesFollowThePlatformsPreference) {
+  // Characters with two codes take the one Windows writes: NEC row 13 for
+  // the roman numerals, the IBM extension before the NEC-selected one.
+  EXPECT_EQ(ToCp932(L"\u2160"), std::string("\x87\x54"));  // Roman numeral one
+  EXPECT_EQ(ToCp932(L"\u2170"), std::string("\xFA\x40"));  // small roman numeral one
+  EXPECT_EQ(ToCp932(L"\uFFE2"), std::string("\x81\xCA"));  // fullwidth not sign
+  EXPECT_EQ(FromCp932(std::string("\xEE\xEF")), L"\u2170");
+}
+
 TEST(Cp932, UnmappedCharactersBecomeAQuestionMarkNeverALookAlike) {
   std::string out;
   // U+00E9 has a best-fit "e" in some tables; here it must not.
   EXPECT_FALSE(ToCp932Exact(L"caf\u00e9", out));
   EXPECT_EQ(out, "caf?");
+  // U+00A2 has a best-fit full-width cent (81 91) in some tables.
+  EXPECT_FALSE(ToCp932Exact(L"\u00a2", out));
+  EXPECT_EQ(out, "?");
   // A character beyond the BMP is one character, one "?".
   std::wstring emoji = FromUtf8("a\xF0\x9F\x98\x80" "b");
   EXPECT_FALSE(ToCp932Exact(emoji, out));

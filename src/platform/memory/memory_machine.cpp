@@ -483,6 +483,9 @@ bool MemoryIni::WriteValue(std::wstring_view file, std::wstring_view section, st
   std::string bytes;
   fs_.ReadBytes(file, bytes);
   std::vector<std::wstring> lines = IniLines(bytes);
+  // The platform drops the blanks in front of a value it writes.
+  size_t start = value.find_first_not_of(L" \t");
+  value = start == std::wstring_view::npos ? std::wstring_view() : value.substr(start);
   std::wstring entry = std::wstring(key) + L"=" + std::wstring(value);
   int sectionAt = -1;
   size_t insertAt = lines.size();

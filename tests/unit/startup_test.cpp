@@ -1,0 +1,413 @@
+#include <gtest/gtest.h>
+
+#include "base/cp932.h"
+#include "startup/environment.h"
+#include "startup/file_helpers.h"
+#include "startup/settings.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+TEST(WinKindTable, EveryRowOfTheVersionTexts) {
+  std::wstring by;
+  EXPECT_EQ(DecideWinKind(L"4.00.950", L"", &by), WinKind::Win95);
+  EXPECT_EQ(by, L"4.00.950");
+  EXPECT_EQ(DecideWinKind(L"4.10.1998", L"", nullptr), WinKind::Win98);
+  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"", nullptr), WinKind::Win98);  // 98 SE
+  EXPECT_EQ(DecideWinKind(L"4.90.3000", L"", nullptr), WinKind::WinMe);
+  EXPECT_EQ(DecideWinKind(L"", L"4.0", nullptr), WinKind::WinNT);
+  EXPECT_EQ(DecideWinKind(L"", L"5.0", nullptr), WinKind::Win2000);
+  EXPECT_EQ(DecideWinKind(L"", L"5.1", nullptr), WinKind::WinXP);
+  EXPECT_EQ(DecideWinKind(L"", L"5.2", nullptr), WinKind::WinXP);  // compared as text
+  EXPECT_EQ(DecideWinKind(L"", L"6.1", nullptr), WinKind::WinXP);
+  EXPECT_EQ(DecideWinKind(L"  ", L"", &by), WinKind::Win95);      // neither holds text
+  EXPECT_TRUE(by.empty());
+  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"5.1", nullptr), WinKind::Win98);  // 9x text read first
+  EXPECT_STREQ(WorkFolderSuffix(WinKind::Win2000), L"\\Win2000");
+  EXPECT_TRUE(IsNtFamily(WinKind::WinNT));
+  EXPECT_FALSE(Is2000OrLater(WinKind::WinNT));
+}
+
+TEST(Settings, StoredFormsRoundTrip) {
+  XpMachine x;
+  Settings s(x.ini);
+  s.SetPath(L"C:\\Zel32\\WinXP\\Zel32.INI");
+  x.fs.AddFolder(L"C:\\Zel32\\WinXP");
+  s.SetOptionNum(L"CheckLevel", 2);
+  s.SetOptionNum(L"Report", -1);
+  s.SetOptionNum(L"UseWarning", 0);
+  // The platform's profile functions drop the leading blank of " 2".
+  std::string text = x.fs.Content(s.Path());
+  EXPECT_NE(text.find("CheckLevel=2\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Report=-1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("UseWarning=0\r\n"), std::string::npos);
+  EXPECT_EQ(s.GetOptionNum(L"CheckLevel", 1), 2);
+  EXPECT_EQ(s.GetOptionNum(L"Report", 0), -1);
+  EXPECT_EQ(s.GetOptionNum(L"UseWarning", -1), 0);
+  EXPECT_EQ(s.GetOptionNum(L"Missing", 1), 1);
+  s.SetOption(L"Hand", L"abc");
+  EXPECT_EQ(s.GetOptionNum(L"Hand", 7), 0);  // typed by hand: no number
+  s.SetOption(L"Blank", L"   ");
+  EXPECT_EQ(s.GetOption(L"Blank", L"dflt"), L"dflt");
+}
+
+class ProcessStart : public ::testing::Test {
+ protected:
+  Outcome Start() { return RunProcessStart(x.machine, fe, env, settings); }
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+};
+
+TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndTheDosSupportFiles) {
+  ASSERT_EQ(Start(), Outcome::Continue);
+  EXPECT_EQ(env.WinKind, WinKind::WinXP);
+  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\WinXP");
+  EXPECT_EQ(env.SysDir, L"C:\\windows\\System32");
+  EXPECT_EQ(env.IniPath, L"C:\\Zel32\\WinXP\\Zel32.INI");
+  EXPECT_EQ(x.fs.Content(env.IniPath), x.fs.Content(L"C:\\Zel32\\Zel32.INI"));
+  EXPECT_EQ(env.MsgBoxStyle, 4096u);
+  EXPECT_TRUE(env.CanUseFAT32);
+  auto pif = x.fs.Stat(L"C:\\windows\\PIF\\LHA.PIF");
+  ASSERT_TRUE(pif);
+  EXPECT_EQ(pif->attributes & 7u, 7u);  // read-only, hidden, system
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\ZEL32.BAT"), "CD \\\r\n");
+  EXPECT_EQ(env.DriveTypes[2], DriveType::Fixed);
+  EXPECT_EQ(x.fs.CurrentFolder(), L"C:\\");
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(ProcessStart, KeepsAnExistingLhaPifAndBatch) {
+  x.fs.AddFile(L"C:\\windows\\PIF\\LHA.PIF", "mine");
+  x.fs.AddFile(L"C:\\windows\\PIF\\ZEL32.BAT", "CD \\TOOLS\r\n");
+  x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF");
+  ASSERT_EQ(Start(), Outcome::Continue);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\LHA.PIF"), "mine");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\ZEL32.BAT"), "CD \\TOOLS\r\n");
+}
+
+TEST_F(ProcessStart, EndsSilentlyWhenThePifCannotBeInstalled) {
+  x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF");
+  EXPECT_EQ(Start(), Outcome::End);
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(ProcessStart, Windows98KindUsesItsOwnWorkFolderAndSystemFolder) {
+  x.MakeWin98(L"4.10.2222");
+  ASSERT_EQ(Start(), Outcome::Continue);
+  EXPECT_EQ(env.WinKind, WinKind::Win98);
+  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win98");
+  EXPECT_EQ(env.SysDir, L"C:\\windows\\System");
+  EXPECT_EQ(env.VersionText, L"4.10.2222");
+}
+
+TEST_F(ProcessStart, NoVersionTextAtAllIsWindows95WithSettingsFromTheFile) {
+  x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentVersion", L"");
+  x.fs.AddFile(L"C:\\Zel32\\Win95\\Zel32.INI", "[Options]\r\nisMsgModal= 0\r\nCanUseFAT32=-1\r\n");
+  ASSERT_EQ(Start(), Outcome::Continue);
+  EXPECT_EQ(env.WinKind, WinKind::Win95);
+  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win95");
+  EXPECT_EQ(env.SysDir, L"C:\\windows\\System");
+  EXPECT_EQ(env.MsgBoxStyle, 0u);
+  EXPECT_TRUE(env.CanUseFAT32);
+}
+
+TEST_F(ProcessStart, AnExecutableInADriveRootEndsWithABeepOnly) {
+  x.sys.exePath = L"C:\\Zel32.exe";
+  EXPECT_EQ(Start(), Outcome::End);
+  EXPECT_EQ(fe.beeps, 1);
+  EXPECT_TRUE(fe.questions.empty());
+  EXPECT_FALSE(x.fs.Exists(L"C:\\WinXP"));
+}
+
+TEST_F(ProcessStart, FreeSpaceOfExactlyTwoMillionBytesIsEnough) {
+  x.fs.SetFreeSpace(L'C', 2000000);
+  EXPECT_EQ(Start(), Outcome::Continue);
+}
+
+TEST_F(ProcessStart, LessThanTwoMillionBytesFreeIsRefused) {
+  x.fs.SetFreeSpace(L'C', 1999999);
+  EXPECT_EQ(Start(), Outcome::End);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_TRUE(fe.questions[0].platform);
+  EXPECT_EQ(fe.questions[0].style & 4096, 4096);
+  EXPECT_TRUE(fe.AskedAbout(L"空き容量が 2Ｍバイト以上あるハード・ディスク"));
+}
+
+TEST_F(ProcessStart, TheWindowsFolderItselfIsRefused) {
+  x.InstallProgram(L"C:\\WINDOWS");
+  EXPECT_EQ(Start(), Outcome::End);
+  EXPECT_TRUE(fe.AskedAbout(L"そこにこのソフトを解凍し直して下さい"));
+}
+
+TEST_F(ProcessStart, AWorkFolderThatCannotBeCreatedIsReported) {
+  x.fs.FailCreationBelow(L"C:\\Zel32\\WinXP");
+  EXPECT_EQ(Start(), Outcome::End);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text, L"C:\\Zel32\\WinXP||フォルダーを作成できません");
+}
+
+class Loading : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue); }
+  Outcome Load() { return LoadEnvironment(x.machine, fe, env, settings, options); }
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+};
+
+TEST_F(Loading, FindsTheBootDriveAndWritesItBack) {
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.BootDrive, L"C:\\");
+  EXPECT_EQ(settings.GetOption(L"BootDrive", L""), L"C:\\");
+  EXPECT_TRUE(env.FirstStart);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Zel32\\WinXP\\Backup"));
+  EXPECT_EQ(env.AutoexecBat, L"C:\\autoexec.bat");
+  EXPECT_EQ(env.AutoexecZel, L"C:\\autoexec.Zel");
+}
+
+TEST_F(Loading, AStoredBootDriveIsTakenWithoutASearch) {
+  settings.SetOption(L"BootDrive", L"E:\\");
+  x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";  // would fail the search
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.BootDrive, L"E:\\");
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(Loading, ABootFolderWithoutBootFilesFallsBackToDriveC) {
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.sys.env[L"WINBOOTDIR"] = L"d:\\windows";
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.BootDrive, L"C:\\");  // C:\boot.ini exists
+}
+
+TEST_F(Loading, NoBootFilesAnywhereIsRefused) {
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.fs.RemoveFile(L"C:\\boot.ini");
+  x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";
+  EXPECT_EQ(Load(), Outcome::End);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_TRUE(fe.questions[0].platform);
+  EXPECT_EQ(fe.questions[0].text.rfind(L"Boot Drive", 0), 0u);
+  EXPECT_TRUE(settings.GetOption(L"BootDrive", L"").empty());
+}
+
+TEST_F(Loading, ABootDriveWithNtldrNeedsNoFallback) {
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.fs.AddFile(L"D:\\NTLDR", "x");
+  x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.BootDrive, L"D:\\");
+}
+
+TEST_F(Loading, ShellFoldersAndSettingsFillTheRecord) {
+  settings.SetOptionNum(L"CheckLevel", 2);
+  settings.SetOptionNum(L"RegScanInst", -1);
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.ProgramFilesDir, L"C:\\Program Files");
+  EXPECT_EQ(env.DesktopDir, L"C:\\users\\root\\Desktop");
+  EXPECT_EQ(env.ProfileDir, L"C:\\users\\root");
+  EXPECT_EQ(env.PersonalDir, L"C:\\users\\root\\Documents");
+  EXPECT_EQ(env.SystemDirs[4], L"C:\\windows\\System32\\Drivers");
+  EXPECT_EQ(options.CheckLevel, 2);
+  EXPECT_TRUE(options.RegScanInst);
+  EXPECT_EQ(options.ZelBackColor4, 13680792);
+  EXPECT_EQ(options.ZelConColType, 1);  // more than 256 colours
+}
+
+TEST_F(Loading, RegistryScanningStaysOffWithoutTheRegistryEditor) {
+  x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  settings.SetOptionNum(L"RegScanInst", -1);
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_FALSE(env.HasRegEdit);
+  EXPECT_FALSE(options.RegScanInst);
+}
+
+TEST_F(Loading, ProgramFilesFallsBackToTheFixedDrives) {
+  x.reg.Set(RegRoot::LocalMachine, XpMachine::kCurrentVersion, L"ProgramFilesDir", L"Q:\\Nowhere");
+  x.fs.AddDrive(L'E', DriveType::Fixed);
+  x.fs.AddFolder(L"E:\\Program Files");
+  x.fs.MoveOne(L"C:\\Program Files", L"C:\\Programs", false);
+  env.DriveTypes[4] = DriveType::Fixed;
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.ProgramFilesDir, L"E:\\Program Files");
+}
+
+TEST_F(Loading, TheNtFamilyWithoutADesktopNeedsAnAdministrator) {
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Desktop", L"");
+  EXPECT_EQ(Load(), Outcome::End);
+  EXPECT_TRUE(fe.AskedAbout(L"Administrator権限でログオンしないと"));
+}
+
+TEST_F(Loading, TheNtFamilyWithoutADocumentsFolderNeedsAnAdministrator) {
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"C:\\gone");
+  EXPECT_EQ(Load(), Outcome::End);
+  EXPECT_TRUE(fe.AskedAbout(L"このテスターは利用できません"));
+}
+
+TEST_F(Loading, ARestartBatchStaysWhileAutoexecStillCallsIt) {
+  x.fs.AddFile(L"C:\\Zel.BAT", "copy\r\n");
+  x.fs.AddFile(L"C:\\autoexec.bat", ToCp932(L"@echo off\r\nrem ---これ以下は、Zel32自動挿入---\r\nC:\\Zel.BAT\r\n"));
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
+  x.fs.AddFile(L"C:\\autoexec.bat", "@echo off\r\n");
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
+}
+
+TEST(RegistryNotice, AskedOnTheNtFamilyUntilAccepted) {
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+  fe.answers = {mb::kResultNo};
+  EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::End);
+  fe.answers = {mb::kResultYes};
+  EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::Continue);
+  EXPECT_EQ(settings.GetOptionNum(L"Query2000", 0), -1);
+  size_t asked = fe.questions.size();
+  EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::Continue);
+  EXPECT_EQ(fe.questions.size(), asked);
+}
+
+class Loading9x : public ::testing::Test {
+ protected:
+  void Start(const std::wstring& version) {
+    x.MakeWin98(version);
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+  }
+  Outcome Load() { return LoadEnvironment(x.machine, fe, env, settings, options); }
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+};
+
+TEST_F(Loading9x, MeWithSystemRestoreOffAndForceMeStoredAsksNothing) {
+  Start(L"4.90.3000");
+  settings.SetOptionNum(L"ForceMe", 6);
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(Loading9x, MeQuestionYesIsRememberedNoEnds) {
+  Start(L"4.90.3000");
+  fe.answers = {mb::kResultNo};
+  EXPECT_EQ(Load(), Outcome::End);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_TRUE(fe.questions[0].platform);
+  EXPECT_EQ(fe.questions[0].style & 0x10F, mb::kYesNo | mb::kDefault2);
+  fe.answers = {mb::kResultYes};
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(settings.GetOptionNum(L"ForceMe", -1), 6);
+}
+
+TEST_F(Loading9x, MeWithSystemRestoreOnAsksNothing) {
+  Start(L"4.90.3000");
+  x.reg.Set(RegRoot::LocalMachine, L"System\\CurrentControlSet\\Services\\VxD\\VxDMon", L"SystemRestore", L"y");
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(Loading9x, ShellFolderFallbacksUseTheJapaneseNames) {
+  Start(L"4.10.2222");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Desktop", L"");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Start Menu", L"");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Programs", L"");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Startup", L"");
+  x.fs.AddFolder(L"C:\\windows\\ﾃﾞｽｸﾄｯﾌﾟ");
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.DesktopDir, L"C:\\windows\\ﾃﾞｽｸﾄｯﾌﾟ");
+  EXPECT_EQ(env.StartMenuDir, L"C:\\windows\\ｽﾀｰﾄ ﾒﾆｭｰ");
+  EXPECT_EQ(env.ProgramsDir, L"C:\\windows\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ");
+  EXPECT_EQ(env.StartupDir, L"C:\\windows\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\ｽﾀｰﾄｱｯﾌﾟ");
+  EXPECT_TRUE(env.ProfileDir.empty());
+}
+
+TEST_F(Loading9x, DocumentsFolderIsConfirmedThenTypedThenStored) {
+  Start(L"4.10.2222");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
+  fe.answers = {mb::kResultNo, mb::kResultNo};  // not that folder; do not end
+  fe.inputs = {L"C:\\nowhere", L"D:\\Docs"};
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.fs.AddFolder(L"D:\\Docs");
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.PersonalDir, L"D:\\Docs");
+  EXPECT_EQ(settings.GetOption(L"MyDocDir", L""), L"D:\\Docs");
+  ASSERT_EQ(fe.questions.size(), 2u);
+  EXPECT_NE(fe.questions[0].text.find(L"C:\\My Documents"), std::wstring::npos);
+  EXPECT_EQ(fe.questions[1].text, L"C:\\nowhereは、|存在しません。||ゼルカを終了していいですか？");
+  EXPECT_EQ(fe.prompts.size(), 2u);
+}
+
+TEST_F(Loading9x, AStoredDocumentsFolderIsTakenWithoutAsking) {
+  Start(L"4.10.2222");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
+  x.fs.AddFolder(L"C:\\Docs");
+  settings.SetOption(L"MyDocDir", L"C:\\Docs");
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_EQ(env.PersonalDir, L"C:\\Docs");
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(Loading9x, GivingUpOnTheDocumentsFolderEndsTheProgram) {
+  Start(L"4.10.2222");
+  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
+  fe.answers = {mb::kResultNo, mb::kResultYes};
+  EXPECT_EQ(Load(), Outcome::End);
+}
+
+TEST(FileHelpers, KillFileTakesFontsOutOfTheSystemFirst) {
+  XpMachine x;
+  x.fs.AddFile(L"C:\\windows\\Fonts\\new.ttf", "font");
+  x.fs.AddFile(L"C:\\windows\\x.txt", "t");
+  EXPECT_TRUE(KillFile(x.machine, L"C:\\windows\\Fonts\\new.ttf"));
+  EXPECT_TRUE(KillFile(x.machine, L"C:\\windows\\x.txt"));
+  ASSERT_EQ(x.sys.removedFonts.size(), 1u);
+  EXPECT_EQ(x.sys.removedFonts[0], L"C:\\windows\\Fonts\\new.ttf");
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\x.txt"));
+  EXPECT_TRUE(FileExists(x.fs, L"C:\\BOOT.*"));
+  EXPECT_FALSE(FileExists(x.fs, L"C:\\IO.SYS"));
+}
+
+class FullRootFs : public MemoryFileSystem {
+ public:
+  using MemoryFileSystem::MemoryFileSystem;
+  FsError CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) override {
+    if (to.size() > 3 && to.find(L'\\', 3) == std::wstring_view::npos) return FsError::CannotMake;
+    return MemoryFileSystem::CopyOne(from, to, overwrite);
+  }
+};
+
+TEST(FileHelpers, AFullRootFolderIsExplainedWithTheFileName) {
+  std::uint64_t clock = 1;
+  FullRootFs fs(&clock);
+  fs.AddDrive(L'C', DriveType::Fixed);
+  fs.AddFile(L"C:\\a\\data.bin", "x");
+  MemoryRegistry reg;
+  MemoryIni ini(fs);
+  MemorySystem sys(&clock);
+  MemoryDesktop desktop;
+  Machine m{fs, reg, ini, sys, desktop};
+  RecordingFrontEnd fe;
+  EXPECT_FALSE(CopyFileChecked(m, fe, L"C:\\a\\data.bin", L"C:\\data.bin"));
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_NE(fe.questions[0].text.find(L"ルート･ディレクトリには、これ以上ファイルを追加できません"), std::wstring::npos);
+  EXPECT_NE(fe.questions[0].text.find(L"ファイル：　data.bin"), std::wstring::npos);
+  EXPECT_TRUE(CopyFileChecked(m, fe, L"C:\\a\\data.bin", L"C:\\a\\copy.bin"));
+  EXPECT_EQ(fe.questions.size(), 1u);
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,313 @@
+// zeldrv: does in the sandboxed machine what a person does with the program's
+// windows, through Win32 messages. One command per run; text goes out as
+// UTF-8, one item per line. Exit code 0 on success, 1 when the window or
+// control was not found in time, 2 on a usage error.
+//
+//   zeldrv windows                          every top-level window: handle, class, visible, title
+//   zeldrv find TITLE [MS]                  waits for a visible window titled TITLE
+//   zeldrv gone TITLE [MS]                  waits until no window is titled TITLE
+//   zeldrv text TITLE [CONTROL]             the text of the window or of one control
+//   zeldrv items TITLE CONTROL              the items of a list box
+//   zeldrv select TITLE CONTROL INDEX       selects a list-box item (as a click)
+//   zeldrv click TITLE CAPTION              presses the button with that caption
+//   zeldrv key TITLE KEY                    posts a key (F1..F12, ENTER, ESC, A..Z, 0..9) to the window
+//   zeldrv settext TITLE CONTROL TEXT       types a text into an edit field
+//   zeldrv close TITLE                      asks the window to close
+//   zeldrv msgbox [MS]                      the message box of the moment: title, text, buttons
+//   zeldrv answer CAPTION [MS]              presses CAPTION on the message box of the moment
+//
+// TITLE may be written CLASS:TITLE to pick a window class as well. CONTROL is a
+// control name of the program (CONSOL, RUNDSP...) or a number.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ui/control_ids.h"
+
+namespace {
+
+std::string Utf8(const std::wstring& s) {
+  if (s.empty()) return std::string();
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+void Print(const std::wstring& line) {
+  std::string bytes = Utf8(line) + "\n";
+  DWORD wrote;
+  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+}
+
+std::wstring TextOf(HWND window) {
+  int n = static_cast<int>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = static_cast<int>(::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256];
+  int n = ::GetClassNameW(window, name, 256);
+  return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+// A caption compared the way a person reads it: without "&" and without an
+// accelerator in brackets ("はい(&Y)" reads "はい").
+std::wstring Readable(const std::wstring& caption) {
+  std::wstring out;
+  for (wchar_t c : caption) {
+    if (c != L'&') out += c;
+  }
+  size_t bracket = out.find(L'(');
+  if (bracket != std::wstring::npos && bracket > 0 && out.back() == L')' && out.size() - bracket <= 4) {
+    out.resize(bracket);
+  }
+  while (!out.empty() && out.back() == L' ') out.pop_back();
+  return out;
+}
+
+struct Target {
+  std::wstring className;
+  std::wstring title;
+};
+
+Target ParseTarget(const std::wstring& spec) {
+  size_t colon = spec.find(L':');
+  if (colon != std::wstring::npos && colon > 0) return {spec.substr(0, colon), spec.substr(colon + 1)};
+  return {L"", spec};
+}
+
+struct Search {
+  Target target;
+  HWND found = nullptr;
+  bool visibleOnly = true;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  if (s->visibleOnly && !::IsWindowVisible(window)) return TRUE;
+  if (!s->target.className.empty() && ClassOf(window) != s->target.className) return TRUE;
+  if (TextOf(window) != s->target.title) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+HWND FindTop(const std::wstring& spec, bool visibleOnly = true) {
+  Search s{ParseTarget(spec), nullptr, visibleOnly};
+  ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitTop(const std::wstring& spec, int ms) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    if (HWND w = FindTop(spec)) return w;
+    if (static_cast<int>(::GetTickCount() - start) >= ms) return nullptr;
+    ::Sleep(50);
+  }
+}
+
+int ControlId(const std::wstring& name) {
+  std::string n = Utf8(name);
+  for (const auto& c : zel::ui::kNamedControls) {
+    if (n == c.name) return c.id;
+  }
+  return _wtoi(name.c_str());
+}
+
+HWND Control(HWND window, const std::wstring& name) { return ::GetDlgItem(window, ControlId(name)); }
+
+struct ChildSearch {
+  std::wstring caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchButton(HWND child, LPARAM param) {
+  auto* s = reinterpret_cast<ChildSearch*>(param);
+  if (!::IsWindowVisible(child)) return TRUE;
+  std::wstring cls = ClassOf(child);
+  if (cls != L"Button" && cls != L"BUTTON" && cls.find(L"Button") == std::wstring::npos) return TRUE;
+  if (Readable(TextOf(child)) != Readable(s->caption)) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+
+HWND FindButton(HWND window, const std::wstring& caption) {
+  ChildSearch s{caption, nullptr};
+  ::EnumChildWindows(window, MatchButton, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+void Press(HWND button) {
+  // Posted, not sent: the handler may open a modal box of its own.
+  HWND parent = ::GetParent(button);
+  int id = ::GetDlgCtrlID(button);
+  ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+// The message box of the moment: the standard dialog class or the program's
+// own box, visible.
+struct BoxSearch {
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
+  if (!::IsWindowVisible(window)) return TRUE;
+  std::wstring cls = ClassOf(window);
+  if (cls != L"#32770" && cls != L"ZelMsgBox" && cls != L"ZelInputBox") return TRUE;
+  reinterpret_cast<BoxSearch*>(param)->found = window;
+  return FALSE;
+}
+
+HWND WaitBox(int ms) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    BoxSearch s;
+    ::EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+    if (static_cast<int>(::GetTickCount() - start) >= ms) return nullptr;
+    ::Sleep(50);
+  }
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  if (!::IsWindowVisible(child)) return TRUE;
+  std::wstring cls = ClassOf(child);
+  std::wstring text = TextOf(child);
+  if (text.empty()) return TRUE;
+  if (cls == L"Button") Print(L"button\t" + Readable(text));
+  else Print(L"text\t" + text);
+  return TRUE;
+}
+
+BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
+  wchar_t handle[32];
+  swprintf(handle, 32, L"%p", static_cast<void*>(window));
+  Print(std::wstring(handle) + L"\t" + ClassOf(window) + L"\t" + (::IsWindowVisible(window) ? L"visible" : L"hidden") +
+        L"\t" + TextOf(window));
+  return TRUE;
+}
+
+UINT KeyCode(const std::wstring& key) {
+  if (key.size() >= 2 && key[0] == L'F' && iswdigit(key[1])) return VK_F1 + static_cast<UINT>(_wtoi(key.c_str() + 1)) - 1;
+  if (key == L"ENTER") return VK_RETURN;
+  if (key == L"ESC") return VK_ESCAPE;
+  if (key == L"TAB") return VK_TAB;
+  if (key == L"UP") return VK_UP;
+  if (key == L"DOWN") return VK_DOWN;
+  if (key.size() == 1 && ((key[0] >= L'A' && key[0] <= L'Z') || (key[0] >= L'0' && key[0] <= L'9'))) return key[0];
+  return 0;
+}
+
+int Usage() {
+  Print(L"usage: zeldrv windows|find|gone|text|items|select|click|key|settext|close|msgbox|answer ...");
+  return 2;
+}
+
+int Run(const std::vector<std::wstring>& a) {
+  if (a.empty()) return Usage();
+  const std::wstring& cmd = a[0];
+  auto ms = [&](size_t i, int dflt) { return a.size() > i ? _wtoi(a[i].c_str()) : dflt; };
+
+  if (cmd == L"windows") {
+    ::EnumWindows(PrintWindow, 0);
+    return 0;
+  }
+  if (cmd == L"find" && a.size() >= 2) {
+    HWND w = WaitTop(a[1], ms(2, 10000));
+    if (!w) return 1;
+    PrintWindow(w, 0);
+    return 0;
+  }
+  if (cmd == L"gone" && a.size() >= 2) {
+    DWORD start = ::GetTickCount();
+    while (FindTop(a[1], false)) {
+      if (static_cast<int>(::GetTickCount() - start) >= ms(2, 10000)) return 1;
+      ::Sleep(50);
+    }
+    return 0;
+  }
+  if (cmd == L"msgbox") {
+    HWND box = WaitBox(ms(1, 10000));
+    if (!box) return 1;
+    Print(L"title\t" + TextOf(box));
+    ::EnumChildWindows(box, PrintChild, 0);
+    return 0;
+  }
+  if (cmd == L"answer" && a.size() >= 2) {
+    HWND box = WaitBox(ms(2, 10000));
+    if (!box) return 1;
+    HWND button = FindButton(box, a[1]);
+    if (!button) return 1;
+    Press(button);
+    return 0;
+  }
+  if (a.size() < 2) return Usage();
+  HWND window = WaitTop(a[1], 10000);
+  if (!window) return 1;
+  if (cmd == L"text") {
+    HWND target = a.size() >= 3 ? Control(window, a[2]) : window;
+    if (!target) return 1;
+    Print(TextOf(target));
+    return 0;
+  }
+  if (cmd == L"items" && a.size() >= 3) {
+    HWND list = Control(window, a[2]);
+    if (!list) return 1;
+    LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      LRESULT len = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+      std::wstring item(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
+      LRESULT got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+      item.resize(got > 0 ? static_cast<size_t>(got) : 0);
+      Print(item);
+    }
+    return 0;
+  }
+  if (cmd == L"select" && a.size() >= 4) {
+    HWND list = Control(window, a[2]);
+    if (!list) return 1;
+    int index = _wtoi(a[3].c_str());
+    ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    return 0;
+  }
+  if (cmd == L"click" && a.size() >= 3) {
+    HWND button = FindButton(window, a[2]);
+    if (!button) return 1;
+    Press(button);
+    return 0;
+  }
+  if (cmd == L"key" && a.size() >= 3) {
+    UINT vk = KeyCode(a[2]);
+    if (!vk) return Usage();
+    HWND focus = window;
+    ::PostMessageW(focus, WM_KEYDOWN, vk, 1);
+    ::PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+  if (cmd == L"settext" && a.size() >= 4) {
+    HWND edit = Control(window, a[2]);
+    if (!edit) return 1;
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()));
+    return 0;
+  }
+  if (cmd == L"close") {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  return Usage();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::wstring> args(argv + 1, argv + argc);
+  return Run(args);
+}

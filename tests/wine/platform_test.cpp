@@ -1,0 +1,156 @@
+// The Win32 layer, run under Wine: the calls behave as the core relies on.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+
+#include "base/cp932.h"
+#include "platform/win32/win32_machine.h"
+
+namespace zel::win32 {
+namespace {
+
+class Win32Fs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    root = std::wstring(temp) + L"zelfs" + std::to_wstring(::GetCurrentProcessId());
+    if (root.back() == L'\\') root.pop_back();
+    fs.MakeFolder(root);
+  }
+  void TearDown() override { Clean(root); }
+  void Clean(const std::wstring& folder) {
+    fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+      if (e.name == L"." || e.name == L"..") return;
+      std::wstring p = folder + L"\\" + e.name;
+      if (e.IsFolder()) Clean(p);
+      else {
+        fs.SetAttributes(p, 0);
+        fs.RemoveFile(p);
+      }
+    });
+    fs.RemoveFolder(folder);
+  }
+  std::vector<std::wstring> Names(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    fs.Enumerate(pattern, [&](const FileEntry& e) {
+      if (e.name != L"." && e.name != L"..") names.push_back(e.name);
+    });
+    return names;
+  }
+  Win32FileSystem fs;
+  std::wstring root;
+};
+
+TEST_F(Win32Fs, ReadWriteAppendAndCopyKeepLastWriteTimes) {
+  ASSERT_EQ(fs.WriteBytes(root + L"\\a.bin", std::string("abc\0def", 7)), FsError::None);
+  ASSERT_EQ(fs.AppendBytes(root + L"\\a.bin", "gh"), FsError::None);
+  std::string bytes;
+  ASSERT_EQ(fs.ReadBytes(root + L"\\a.bin", bytes), FsError::None);
+  EXPECT_EQ(bytes, std::string("abc\0defgh", 9));
+  ::Sleep(20);
+  ASSERT_EQ(fs.CopyOne(root + L"\\a.bin", root + L"\\b.bin", false), FsError::None);
+  EXPECT_EQ(fs.CopyOne(root + L"\\a.bin", root + L"\\b.bin", false), FsError::AlreadyExists);
+  auto a = fs.Stat(root + L"\\a.bin");
+  auto b = fs.Stat(root + L"\\b.bin");
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(a->lastWrite, b->lastWrite);
+  EXPECT_EQ(b->size, 9u);
+  ASSERT_EQ(fs.MoveOne(root + L"\\b.bin", root + L"\\a.bin", true), FsError::None);
+  EXPECT_FALSE(fs.Stat(root + L"\\b.bin"));
+}
+
+TEST_F(Win32Fs, EnumerationErrorsTellMissingFromEmpty) {
+  EXPECT_EQ(fs.Enumerate(root + L"\\missing\\*.*", [](const FileEntry&) {}), FsError::PathNotFound);
+  EXPECT_EQ(fs.Enumerate(root + L"\\*.DLL", [](const FileEntry&) {}), FsError::NotFound);
+  fs.WriteBytes(root + L"\\x.dll", "x");
+  EXPECT_EQ(Names(root + L"\\*.DLL"), std::vector<std::wstring>{L"x.dll"});
+  auto rootEntry = fs.Stat(L"C:\\");
+  ASSERT_TRUE(rootEntry);
+  EXPECT_TRUE(rootEntry->IsFolder());
+  EXPECT_EQ(fs.DriveTypeOf(L"C:\\"), DriveType::Fixed);
+  auto space = fs.SpaceOf(L"C:\\", true);
+  ASSERT_TRUE(space);
+  EXPECT_GT(space->totalBytes, 0u);
+}
+
+TEST_F(Win32Fs, NamesEndingInADotOrBlankAreTakenExactly) {
+  // Without "\\?\" the platform drops a trailing "." and would act on "data".
+  ASSERT_EQ(fs.MakeFolder(root + L"\\data"), FsError::None);
+  ASSERT_EQ(fs.WriteBytes(root + L"\\data\\keep.txt", "mine"), FsError::None);
+  ASSERT_EQ(fs.WriteBytes(root + L"\\data.", "added"), FsError::None);
+  ASSERT_EQ(fs.WriteBytes(root + L"\\blank ", "added"), FsError::None);
+  std::set<std::wstring> names;
+  for (const std::wstring& n : Names(root + L"\\*.*")) names.insert(n);
+  EXPECT_TRUE(names.count(L"data."));
+  EXPECT_TRUE(names.count(L"blank "));
+  EXPECT_EQ(fs.RemoveFile(root + L"\\data."), FsError::None);
+  EXPECT_EQ(fs.RemoveFile(root + L"\\blank "), FsError::None);
+  std::string mine;
+  EXPECT_EQ(fs.ReadBytes(root + L"\\data\\keep.txt", mine), FsError::None);
+  EXPECT_EQ(mine, "mine");
+}
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char b[4];
+  for (unsigned char c : bytes) {
+    snprintf(b, sizeof b, "%02X", c);
+    out += b;
+  }
+  return out;
+}
+
+TEST(Win32Codec, PortableCodePage932MatchesThePlatform) {
+  // Every BMP character: the portable encoder gives what the platform gives
+  // without best-fit characters, or "?" where the platform has no mapping.
+  int mismatches = 0;
+  std::string first;
+  for (unsigned c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    wchar_t wc = static_cast<wchar_t>(c);
+    char buf[4];
+    BOOL usedDefault = FALSE;
+    int n = ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &wc, 1, buf, 4, nullptr, &usedDefault);
+    std::string platform = usedDefault ? std::string("?") : std::string(buf, n > 0 ? n : 0);
+    std::string portable = ToCp932(std::wstring(1, wc));
+    if (platform != portable) {
+      if (mismatches++ < 8) {
+        char line[96];
+        snprintf(line, sizeof line, " U+%04X platform %s portable %s;", c, Hex(platform).c_str(), Hex(portable).c_str());
+        first += line;
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0) << first;
+}
+
+// The in-memory INI files copy these rules.
+TEST(Win32Ini, ValuesAreTrimmedOnBothWays) {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  std::wstring file = std::wstring(temp) + L"zelini" + std::to_wstring(::GetCurrentProcessId()) + L".ini";
+  Win32Ini ini;
+  ASSERT_TRUE(ini.WriteValue(file, L"Options", L"CheckLevel", L" 1"));
+  ASSERT_TRUE(ini.WriteValue(file, L"Options", L"Quoted", L"\"x y\""));
+  EXPECT_EQ(ini.ReadRaw(file, L"Options", L"CheckLevel", 255), L"1");
+  EXPECT_EQ(ini.ReadRaw(file, L"Options", L"Quoted", 255), L"x y");
+  EXPECT_EQ(ini.ReadRaw(file, L"Options", L"Missing", 255), L"");
+  std::string bytes;
+  Win32FileSystem().ReadBytes(file, bytes);
+  EXPECT_NE(bytes.find("CheckLevel=1\r\n"), std::string::npos) << Hex(bytes);
+  ::DeleteFileW(file.c_str());
+}
+
+TEST(Win32Registry, ReadsTextValuesAndGivesEmptyTextForMissingOnes) {
+  Win32Registry reg;
+  EXPECT_FALSE(reg.ReadText(RegRoot::LocalMachine, L"Software\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentVersion")
+                   .empty());
+  EXPECT_TRUE(reg.ReadText(RegRoot::LocalMachine, L"Software\\NoSuchKeyZel", L"x").empty());
+  EXPECT_TRUE(reg.ReadText(RegRoot::LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion", L"NoSuchValue")
+                  .empty());
+}
+
+}  // namespace
+}  // namespace zel::win32

@@ -139,8 +139,10 @@ class Sandbox:
         stamp = os.path.join(template, ".zel-template")
         with open(os.path.join(root, ".template.lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            if os.path.exists(stamp) and open(stamp).read().strip() == TEMPLATE_VERSION:
-                return template
+            if os.path.exists(stamp):
+                with open(stamp) as f:
+                    if f.read().strip() == TEMPLATE_VERSION:
+                        return template
             shutil.rmtree(template, ignore_errors=True)
             work = tempfile.mkdtemp(prefix="template-", dir=root)
             box = cls(build_root, os.path.basename(work))
@@ -277,14 +279,22 @@ class Sandbox:
                            stderr=subprocess.DEVNULL, check=False)
             subprocess.run(["wineserver", "-w"], env=self.env(), check=False, timeout=60)
 
-    def run(self, args, timeout=120, check=True, input_text=None):
-        """Runs a Windows program (a C:\\ path) and returns its completed process."""
+    def run(self, args, timeout=120, check=True):
+        """Runs a Windows program (a C:\\ path) and returns its completed process.
+
+        Its output goes through files, not pipes: a Wine process may start the
+        desktop process, which would hold a pipe open long after the program
+        ended."""
         self.verify_quick()
-        proc = subprocess.run(["wine"] + list(args), env=self.env(), capture_output=True, timeout=timeout,
-                              input=input_text.encode() if input_text else None, cwd=self.drive_c)
-        if check and proc.returncode != 0:
-            raise SandboxError("%s failed (%d): %s" % (args, proc.returncode, proc.stderr.decode(errors="replace")))
-        return proc
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.run(["wine"] + list(args), env=self.env(), stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=err, timeout=timeout, cwd=self.drive_c)
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
+        if check and result.returncode != 0:
+            raise SandboxError("%s failed (%d): %s" % (args, result.returncode, result.stderr.decode(errors="replace")))
+        return result
 
     def start(self, args):
         """Starts a Windows program without waiting for it."""
@@ -315,11 +325,13 @@ class Sandbox:
         path = os.path.join(self.prefix, "drive_c", "zel-import.reg")
         with open(path, "w", encoding="utf-16") as f:
             f.write("Windows Registry Editor Version 5.00\r\n\r\n" + text.replace("\n", "\r\n") + "\r\n")
-        proc = subprocess.run(["wine", "regedit", "/S", "C:\\zel-import.reg"], env=self.env(),
-                              capture_output=True, timeout=120, cwd=self.drive_c)
+        # No pipe of ours: the services a first Wine process starts would hold it.
+        proc = subprocess.run(["wine", "regedit", "/S", "C:\\zel-import.reg"], env=self.env(), timeout=120,
+                              cwd=self.drive_c, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
         os.unlink(path)
         if proc.returncode != 0:
-            raise SandboxError("registry import failed: " + proc.stderr.decode(errors="replace"))
+            raise SandboxError("registry import failed (%d)" % proc.returncode)
 
     def add_drive(self, letter, unix_dir, kind="hd", serial=None):
         """A drive letter that points at a folder of the build tree, with a drive type.

@@ -15,6 +15,7 @@
 //   zeldrv close TITLE                      asks the window to close
 //   zeldrv msgbox [MS]                      the message box of the moment: title, text, buttons
 //   zeldrv answer CAPTION [MS]              presses CAPTION on the message box of the moment
+//   zeldrv attrib PATH                      the file attributes of PATH, in hexadecimal
 //
 // TITLE may be written CLASS:TITLE to pick a window class as well. CONTROL is a
 // control name of the program (CONSOL, RUNDSP...) or a number.
@@ -43,10 +44,26 @@ void Print(const std::wstring& line) {
   ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
 }
 
+// The title of a top-level window, read without sending it a message: a
+// window of a busy or hung program must never stop the driver.
+std::wstring TitleOf(HWND window) {
+  wchar_t text[1024];
+  int n = ::GetWindowTextW(window, text, 1024);
+  return std::wstring(text, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+LRESULT Ask(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(window, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
+
+// The text of a control, asked of its window with a time limit.
 std::wstring TextOf(HWND window) {
-  int n = static_cast<int>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  LRESULT n = Ask(window, WM_GETTEXTLENGTH, 0, 0);
+  if (n <= 0) return std::wstring();
   std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = static_cast<int>(::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  n = Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return text;
 }
@@ -93,7 +110,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   auto* s = reinterpret_cast<Search*>(param);
   if (s->visibleOnly && !::IsWindowVisible(window)) return TRUE;
   if (!s->target.className.empty() && ClassOf(window) != s->target.className) return TRUE;
-  if (TextOf(window) != s->target.title) return TRUE;
+  if (TitleOf(window) != s->target.title) return TRUE;
   s->found = window;
   return FALSE;
 }
@@ -190,7 +207,7 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
   wchar_t handle[32];
   swprintf(handle, 32, L"%p", static_cast<void*>(window));
   Print(std::wstring(handle) + L"\t" + ClassOf(window) + L"\t" + (::IsWindowVisible(window) ? L"visible" : L"hidden") +
-        L"\t" + TextOf(window));
+        L"\t" + TitleOf(window));
   return TRUE;
 }
 
@@ -236,7 +253,7 @@ int Run(const std::vector<std::wstring>& a) {
   if (cmd == L"msgbox") {
     HWND box = WaitBox(ms(1, 10000));
     if (!box) return 1;
-    Print(L"title\t" + TextOf(box));
+    Print(L"title\t" + TitleOf(box));
     ::EnumChildWindows(box, PrintChild, 0);
     return 0;
   }
@@ -248,11 +265,23 @@ int Run(const std::vector<std::wstring>& a) {
     Press(button);
     return 0;
   }
+  if (cmd == L"attrib" && a.size() >= 2) {
+    DWORD attributes = ::GetFileAttributesW(a[1].c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 1;
+    wchar_t hex[16];
+    swprintf(hex, 16, L"%lx", attributes);
+    Print(hex);
+    return 0;
+  }
   if (a.size() < 2) return Usage();
   HWND window = WaitTop(a[1], 10000);
   if (!window) return 1;
   if (cmd == L"text") {
-    HWND target = a.size() >= 3 ? Control(window, a[2]) : window;
+    if (a.size() < 3) {
+      Print(TitleOf(window));
+      return 0;
+    }
+    HWND target = Control(window, a[2]);
     if (!target) return 1;
     Print(TextOf(target));
     return 0;
@@ -260,11 +289,12 @@ int Run(const std::vector<std::wstring>& a) {
   if (cmd == L"items" && a.size() >= 3) {
     HWND list = Control(window, a[2]);
     if (!list) return 1;
-    LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    LRESULT count = Ask(list, LB_GETCOUNT, 0, 0);
+    if (count < 0) return 1;
     for (LRESULT i = 0; i < count; ++i) {
-      LRESULT len = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+      LRESULT len = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
       std::wstring item(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
-      LRESULT got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+      LRESULT got = Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
       item.resize(got > 0 ? static_cast<size_t>(got) : 0);
       Print(item);
     }
@@ -274,7 +304,7 @@ int Run(const std::vector<std::wstring>& a) {
     HWND list = Control(window, a[2]);
     if (!list) return 1;
     int index = _wtoi(a[3].c_str());
-    ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Ask(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     return 0;
   }
@@ -295,7 +325,7 @@ int Run(const std::vector<std::wstring>& a) {
   if (cmd == L"settext" && a.size() >= 4) {
     HWND edit = Control(window, a[2]);
     if (!edit) return 1;
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()));
+    Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()));
     return 0;
   }
   if (cmd == L"close") {

@@ -1,0 +1,206 @@
+"""Helpers of the end-to-end tests: a fresh sandboxed machine with Zel32.exe
+in it, and a person's steps through the driver (zeldrv.exe) running in the
+same machine.
+
+    machine = Machine.fresh(self, "startup")
+    machine.install(ini=QUIET_INI)
+    zel = machine.start_zel()
+    zel.answer("はい", about="アンインストーラー")
+    zel.wait_ready()
+    self.assertEqual(machine.read_ini("Options", "BootDrive"), "C:\\")
+"""
+import configparser
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+SOURCE = os.environ.get("ZEL_SOURCE", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+BUILD = os.environ.get("ZEL_BUILD", os.path.join(SOURCE, "build", "win64"))
+sys.path.insert(0, os.path.join(SOURCE, "scripts"))
+import sandbox  # noqa: E402
+
+BIN = os.path.join(BUILD, "bin")
+TEST_BIN = os.path.join(BUILD, "testbin")
+ARTIFACTS = os.path.join(BUILD, "test-artifacts")
+MAIN_TITLE = "ZelForm:ゼルカ"
+
+# Settings that keep the first start quiet: the NT-family notice accepted.
+QUIET_INI = "[Options]\nCheckLevel= 1\nQuery2000=-1\n"
+
+_display = None
+
+
+def display():
+    """The virtual display of this test run: ZEL_TEST_DISPLAY or one of our own."""
+    global _display
+    if os.environ.get("ZEL_TEST_DISPLAY"):
+        return os.environ["ZEL_TEST_DISPLAY"]
+    if _display is None:
+        _display = sandbox.Display()
+        _display.start()
+    return _display.name
+
+
+class DriverError(AssertionError):
+    pass
+
+
+class Machine:
+    """A fresh sandboxed Windows machine for one test."""
+
+    def __init__(self, box):
+        self.box = box
+        self.procs = []
+
+    @classmethod
+    def fresh(cls, test, name, drives=(), windows_98=False):
+        """A new machine; drives are (letter, kind, serial) tuples, added before the server starts."""
+        box = sandbox.Sandbox.fresh(BUILD, name, display())
+        machine = cls(box)
+        test.addCleanup(machine.shutdown)
+        for letter, kind, serial in drives:
+            box.add_drive(letter, machine.drive_folder(letter), kind, serial)
+        if windows_98:
+            box.set_windows_98()
+        box.kill()  # drive types are read when the server starts
+        box.start_server()
+        os.makedirs(box.unix_path("C:\\zeltest"), exist_ok=True)
+        shutil.copy2(os.path.join(TEST_BIN, "zeldrv.exe"), box.unix_path("C:\\zeltest\\zeldrv.exe"))
+        return machine
+
+    def drive_folder(self, letter):
+        return os.path.join(self.box.root, "drives-" + os.path.basename(self.box.prefix), letter.lower())
+
+    def shutdown(self):
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.kill()
+        self.box.kill()
+        self.box.verify()
+
+    # --- the program -------------------------------------------------------------
+
+    def install(self, folder=sandbox.PROGRAM_FOLDER, ini=QUIET_INI, files=("Zel32.exe", "ZEL32.PIF", "Zel32.INI")):
+        return self.box.install(BIN, folder, ini, files)
+
+    def start_zel(self, exe=sandbox.PROGRAM_FOLDER + "\\Zel32.exe"):
+        proc = self.box.start([exe])
+        self.procs.append(proc)
+        return Zel(self, proc)
+
+    # --- looking at the disk ---------------------------------------------------
+
+    def path(self, win_path):
+        return self.box.unix_path(win_path)
+
+    def exists(self, win_path):
+        return os.path.lexists(self.path(win_path))
+
+    def read_bytes(self, win_path):
+        with open(self.path(win_path), "rb") as f:
+            return f.read()
+
+    def read_ini(self, section, key, win_path=sandbox.PROGRAM_FOLDER + "\\WinXP\\Zel32.INI"):
+        parser = configparser.ConfigParser(interpolation=None, strict=False)
+        parser.optionxform = str
+        parser.read_string(self.read_bytes(win_path).decode("cp932"))
+        return parser.get(section, key, fallback=None)
+
+    # --- the driver --------------------------------------------------------------
+
+    def drv(self, *args, check=True, timeout=60):
+        proc = self.box.run(["C:\\zeltest\\zeldrv.exe"] + [str(a) for a in args], check=False, timeout=timeout)
+        out = proc.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
+        if check and proc.returncode != 0:
+            raise DriverError("zeldrv %s: exit %d\n%s" % (" ".join(map(str, args)), proc.returncode, out))
+        return proc.returncode, out
+
+    def windows(self):
+        return self.drv("windows")[1].splitlines()
+
+    def screenshot(self, name):
+        """Saves the virtual display as a PNG in the test artifacts; returns its path."""
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        path = os.path.join(ARTIFACTS, name + ".png")
+        subprocess.run(["import", "-display", self.box.display, "-window", "root", path], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+
+class Zel:
+    """One started Zel32.exe, seen the way a person sees it."""
+
+    def __init__(self, machine, proc):
+        self.machine = machine
+        self.proc = proc
+
+    def ended(self, timeout=20):
+        """Waits for the program to end; True when it did."""
+        try:
+            self.proc.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def wait_window(self, timeout_ms=30000):
+        self.machine.drv("find", MAIN_TITLE, timeout_ms, timeout=timeout_ms / 1000 + 30)
+
+    def message_box(self, timeout_ms=30000):
+        """The message box of the moment: its title, texts and buttons."""
+        code, out = self.machine.drv("msgbox", timeout_ms, check=False, timeout=timeout_ms / 1000 + 30)
+        if code != 0:
+            return None
+        box = {"title": "", "text": [], "buttons": []}
+        for line in out.split("\n"):  # a text's own line breaks are CR
+            kind, _, value = line.partition("\t")
+            if kind == "title":
+                box["title"] = value
+            elif kind == "text":
+                box["text"].append(value.replace("\r\n", "\n").replace("\r", "\n"))
+            elif kind == "button":
+                box["buttons"].append(value)
+        box["all_text"] = "\n".join(box["text"])
+        return box
+
+    def answer(self, caption, about=None, timeout_ms=30000):
+        """Answers the message box of the moment; about: a text it must show."""
+        box = self.message_box(timeout_ms)
+        if box is None:
+            raise DriverError("no message box appeared")
+        if about is not None and about not in box["all_text"]:
+            raise DriverError("the message box says %r, not %r" % (box["all_text"], about))
+        self.machine.drv("answer", caption)
+        return box
+
+    def status(self):
+        return self.machine.drv("text", MAIN_TITLE, "RUNDSP")[1].rstrip("\n")
+
+    def wait_status(self, text, timeout=60):
+        deadline = time.time() + timeout
+        seen = None
+        while time.time() < deadline:
+            seen = self.status()
+            if seen == text:
+                return
+            time.sleep(0.3)
+        raise DriverError("the status line reads %r, not %r" % (seen, text))
+
+    def wait_ready(self, timeout=120):
+        """The window is up and the snapshot preparation has finished."""
+        self.wait_window()
+        self.wait_status("ファイルを選択して下さい", timeout)
+
+    def console(self):
+        return self.machine.drv("items", MAIN_TITLE, "CONSOL")[1].split("\n")[:-1]
+
+    def close(self):
+        self.machine.drv("close", MAIN_TITLE)
+        if not self.ended(30):
+            raise DriverError("the program did not end after its window was closed")
+
+
+class E2ETest(unittest.TestCase):
+    maxDiff = None

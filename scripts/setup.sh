@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
   wine wine64
   xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic

@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks in a sandboxed machine.
+
+usage: bench/run_bench.py [--entries N] [--big N] [--huge N] [--repeats N]
+
+The tree is generated (once) in build/win64/bench-data and given to the
+machine as drive D: (a fixed disk). Build first with scripts/test.sh or
+    cmake --build build/win64 --target listing_bench
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+BUILD = os.path.join(ROOT, "build", "win64")
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import sandbox  # noqa: E402
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--entries", type=int, default=100_000)
+    ap.add_argument("--big", type=int, default=20_000)
+    ap.add_argument("--huge", type=int, default=80_000)
+    ap.add_argument("--repeats", type=int, default=5)
+    args = ap.parse_args()
+    data = os.path.join(BUILD, "bench-data")
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), data, "--entries", str(args.entries),
+                    "--big", str(args.big), "--huge", str(args.huge)], check=True)
+    box = sandbox.Sandbox.fresh(BUILD, "bench")
+    try:
+        box.add_drive("D", data, "hd")
+        box.kill()
+        box.start_server()
+        target = box.unix_path("C:\\zeltest")
+        os.makedirs(target, exist_ok=True)
+        shutil.copy2(os.path.join(BUILD, "benchbin", "listing_bench.exe"), target)
+        proc = box.run(["C:\\zeltest\\listing_bench.exe", "D:\\tree", "D:\\huge", "D:\\tree\\big",
+                        str(args.repeats)], timeout=3600, check=False)
+        sys.stdout.write(proc.stdout.decode("utf-8", errors="replace"))
+        return proc.returncode
+    finally:
+        box.kill()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -26,39 +26,36 @@ MainFolderList BuildMainFolderList(FileSystem& fs, const Environment& env, int c
   auto win = [&](const wchar_t* name, wchar_t kind) { list.AddMainFolder(fs, env, env.WinDir + name, kind); };
   auto add = [&](const std::wstring& path, wchar_t kind) { list.AddMainFolder(fs, env, path, kind); };
 
-  if (checkLevel >= 1) {
-    win(L"\\Temp", L'0');
-    add(env.ProgramFilesDir, L'0');
-    win(L"\\Fonts", L'2');
+  // The user's shell folders, between the Windows subfolders of each level.
+  auto shellFolders = [&] {
     win(L"\\SendTo", L'1');
     add(env.StartMenuDir, L'1');
     add(env.ProgramsDir, L'1');
     add(env.StartMenuDir + L"\\ﾌﾟﾛｸﾞﾗﾑ\\ｱｸｾｻﾘ", L'1');
     add(env.StartupDir, L'1');
     add(env.DesktopDir, L'1');
-    add(env.PersonalDir, L'0');
+  };
+
+  win(L"\\Temp", L'0');
+  add(env.ProgramFilesDir, L'0');
+  if (checkLevel >= 1) {
+    win(L"\\Fonts", L'2');
+    shellFolders();
   } else {
-    win(L"\\Temp", L'0');
-    add(env.ProgramFilesDir, L'0');
     for (const wchar_t* name : {L"\\Command", L"\\Config", L"\\Cursors"}) win(name, L'0');
     win(L"\\Fonts", L'2');
     for (const wchar_t* name : {L"\\Inf", L"\\Help", L"\\Media", L"\\Pif"}) win(name, L'0');
-    win(L"\\SendTo", L'1');
-    add(env.StartMenuDir, L'1');
-    add(env.ProgramsDir, L'1');
-    add(env.StartMenuDir + L"\\ﾌﾟﾛｸﾞﾗﾑ\\ｱｸｾｻﾘ", L'1');
-    add(env.StartupDir, L'1');
-    add(env.DesktopDir, L'1');
+    shellFolders();
     for (const wchar_t* name :
          {L"\\Application Data", L"\\Applog", L"\\Catroot", L"\\Cookies", L"\\Downloaded Program Files", L"\\Drwatson",
           L"\\Favorites", L"\\Forms", L"\\Java", L"\\Media", L"\\NetHood", L"\\ShellNew", L"\\Sysbckup", L"\\Vcm",
           L"\\Web", L"\\タスク"}) {
       win(name, L'0');
     }
-    add(env.PersonalDir, L'0');
-    if (env.WinKind == WinKind::WinMe) {
-      for (const wchar_t* name : {L"\\Command\\EBD", L"\\INF\\CATALOG", L"\\INF\\OTHER", L"\\Installer"}) win(name, L'0');
-    }
+  }
+  add(env.PersonalDir, L'0');
+  if (checkLevel == 0 && env.WinKind == WinKind::WinMe) {
+    for (const wchar_t* name : {L"\\Command\\EBD", L"\\INF\\CATALOG", L"\\INF\\OTHER", L"\\Installer"}) win(name, L'0');
   }
 
   if (env.NtFamily() && !env.ProfileDir.empty()) {

@@ -27,6 +27,11 @@ class SandboxTest(E2ETest):
             f.write("x")
         self.assertEqual(machine.drv("attrib", "D:\\marker.txt")[0], 0)
         self.assertTrue(os.path.realpath(machine.drive_folder("D")).startswith(os.path.realpath(BUILD)))
+        # A link planted from Linux is a folder with the reparse-point
+        # attribute inside: what the walks take as "never enter".
+        os.symlink(os.path.join(machine.drive_folder("D"), "data"), machine.path("C:\\linked"))
+        attributes = int(machine.drv("attrib", "C:\\linked")[1], 16)
+        self.assertEqual(attributes & 0x410, 0x410)
         # A program's run adds no way out either.
         machine.install()
         zel = machine.start_zel()

@@ -8,9 +8,15 @@ target_compile_options(zel_win32 PRIVATE ${ZEL_WARNINGS})
 target_compile_definitions(zel_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_compile_definitions(zel_core PUBLIC UNICODE _UNICODE)
 
-file(GLOB ZEL_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/*.cpp ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+# The windows of the program, shared by Zel32.exe and the test programs.
+file(GLOB ZEL_UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/*.cpp)
+add_library(zel_ui STATIC ${ZEL_UI_SOURCES})
+target_link_libraries(zel_ui PUBLIC zel_win32 comctl32 comdlg32 shell32 shlwapi gdi32 user32 ole32 oleaut32 uuid winmm)
+target_compile_options(zel_ui PRIVATE ${ZEL_WARNINGS})
+
+file(GLOB ZEL_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
 add_executable(Zel32 WIN32 ${ZEL_APP_SOURCES})
-target_link_libraries(Zel32 PRIVATE zel_win32 comctl32 comdlg32 shell32 shlwapi gdi32 user32 ole32 oleaut32 uuid winmm)
+target_link_libraries(Zel32 PRIVATE zel_ui)
 target_compile_options(Zel32 PRIVATE ${ZEL_WARNINGS})
 target_link_options(Zel32 PRIVATE -static -static-libgcc -static-libstdc++ -municode -mwindows)
 

@@ -5,30 +5,8 @@
 #include "platform/win32/win32_machine.h"
 #include "startup/startup.h"
 #include "ui/control_ids.h"
+#include "ui/box_front_end.h"
 #include "ui/main_window.h"
-#include "ui/message_box.h"
-
-namespace {
-
-// Messages of the process start, before any window of the program exists.
-class StartFrontEnd : public zel::FrontEnd {
- public:
-  void AppendConsole(std::wstring_view) override {}
-  void SetStatus(std::wstring_view) override {}
-  void Busy() override {}
-  int Ask(std::wstring_view text, int style, std::wstring_view title) override {
-    return zel::ui::MsgBoxEx(text, style, title, nullptr);
-  }
-  int AskPlatform(std::wstring_view text, int style, std::wstring_view title) override {
-    return zel::ui::PlatformMsgBox(text, style, title, nullptr);
-  }
-  std::wstring Input(std::wstring_view prompt, std::wstring_view title, std::wstring_view initial) override {
-    return zel::ui::InputBoxEx(prompt, title, initial, nullptr);
-  }
-  void Beep() override { ::MessageBeep(MB_OK); }
-};
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   // One instance of the program, and none beside a window already titled so.
@@ -44,7 +22,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   env.Colours = display.colours;
 
   zel::Settings settings(machine.ini);
-  StartFrontEnd startFrontEnd;
+  // Messages of the process start, before any window of the program exists.
+  zel::ui::BoxFrontEnd startFrontEnd(nullptr);
   if (zel::RunProcessStart(machine.machine, startFrontEnd, env, settings) == zel::Outcome::End) return 0;
 
   zel::RunningOptions options;

@@ -11,6 +11,8 @@ bool IsNtFamily(WinKind kind) {
 
 bool Is2000OrLater(WinKind kind) { return kind == WinKind::Win2000 || kind == WinKind::WinXP; }
 
+bool Fat32Forced(WinKind kind) { return kind == WinKind::Win98 || kind == WinKind::WinMe || Is2000OrLater(kind); }
+
 const wchar_t* WorkFolderSuffix(WinKind kind) {
   switch (kind) {
     case WinKind::Win95: return L"\\Win95";

@@ -14,6 +14,8 @@ enum class WinKind { Win95, Win98, WinMe, WinNT, Win2000, WinXP };
 
 bool IsNtFamily(WinKind kind);
 bool Is2000OrLater(WinKind kind);
+// Windows 98, Me, 2000 and XP always handle FAT32 volumes.
+bool Fat32Forced(WinKind kind);
 // "\Win95" ... "\WinXP".
 const wchar_t* WorkFolderSuffix(WinKind kind);
 // "95", "98", "Me", "NT", "2000", "XP".

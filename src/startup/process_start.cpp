@@ -20,16 +20,9 @@ void DecideKind(Machine& m, Environment& env) {
   if (Trim(v9x).empty()) vNt = m.reg.ReadText(RegRoot::LocalMachine, kVersionKeyNt, L"CurrentVersion");
   env.WinKind = DecideWinKind(v9x, vNt, &env.VersionText);
   env.KindDecided = !env.VersionText.empty();
-  switch (env.WinKind) {
-    case WinKind::Win98:
-    case WinKind::WinMe:
-    case WinKind::Win2000:
-    case WinKind::WinXP:
-      env.MsgBoxStyle = mb::kSystemModal;
-      env.CanUseFAT32 = true;
-      break;
-    default:
-      break;  // read from the settings once their file is known
+  if (Fat32Forced(env.WinKind)) {  // the other kinds read both from the settings once their file is known
+    env.MsgBoxStyle = mb::kSystemModal;
+    env.CanUseFAT32 = true;
   }
   env.SysDir = env.WinDir + (env.NtFamily() ? L"\\System32" : L"\\System");
 }

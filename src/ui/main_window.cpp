@@ -4,6 +4,8 @@
 #include "startup/startup.h"
 #include "ui/control_ids.h"
 #include "ui/message_box.h"
+#include "ui/modal.h"
+#include "ui/option_form.h"
 
 namespace zel::ui {
 namespace {
@@ -11,6 +13,7 @@ namespace {
 constexpr UINT kLoadMessage = WM_APP + 1;
 constexpr int kStatusHeight = 26;
 constexpr int kMargin = 8;
+constexpr int kButtonWidth = 72;
 
 }  // namespace
 
@@ -38,14 +41,17 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
                               CW_USEDEFAULT, CW_USEDEFAULT, 720, 540, nullptr, nullptr, instance, this);
   if (!window_) return false;
 
-  font_ = ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic");
+  font_ = CreateUiFont(false);
   status_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"STATIC", L"準備中", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 0, 0,
                               window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRunDisplay)), instance, nullptr);
   console_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"CONSOL",
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0, 0, 0, 0,
                                window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdConsole)), instance, nullptr);
-  for (HWND child : {status_, console_}) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  optionsButton_ = ::CreateWindowExW(0, L"BUTTON", L"設定", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, window_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdOptionsButton)), instance, nullptr);
+  for (HWND child : {status_, console_, optionsButton_}) {
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
   Layout();
   ::ShowWindow(window_, show);
   ::UpdateWindow(window_);
@@ -57,7 +63,8 @@ void MainWindow::Layout() {
   RECT rc;
   ::GetClientRect(window_, &rc);
   int width = rc.right - 2 * kMargin;
-  ::MoveWindow(status_, kMargin, kMargin, width, kStatusHeight, TRUE);
+  ::MoveWindow(status_, kMargin, kMargin, width - kButtonWidth - kMargin, kStatusHeight, TRUE);
+  ::MoveWindow(optionsButton_, rc.right - kMargin - kButtonWidth, kMargin, kButtonWidth, kStatusHeight, TRUE);
   int top = kMargin * 2 + kStatusHeight;
   ::MoveWindow(console_, kMargin, top, width, rc.bottom - top - kMargin, TRUE);
 }
@@ -82,6 +89,12 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (status_) Layout();
       return 0;
+    case WM_COMMAND:
+      if (LOWORD(wp) == kIdOptionsButton && HIWORD(wp) == BN_CLICKED) {
+        OpenOptions();
+        return 0;
+      }
+      break;
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wp);
       ::SetBkColor(dc, RGB(0xE1, 0xF0, 0xFB));
@@ -121,6 +134,37 @@ void MainWindow::Load() {
     return;
   }
   SetStatus(L"ファイルを選択して下さい");
+}
+
+void MainWindow::OpenOptions() {
+  // Nothing starts while another action runs.
+  if (busy_) {
+    Beep();
+    return;
+  }
+  busy_ = true;
+  OptionFormContext ctx{
+      .settings = settings_,
+      .running = options_,
+      .env = env_,
+      .fs = machine_.fs,
+      .testPending = testPending_,
+      .previewBackColour = [this](std::int32_t colour) { SetBackColour(colour); },
+      .applied =
+          [this](const AppliedOptions& applied) {
+            if (applied.backColorChanged) SetBackColour(options_.ZelBackColor4);
+          },
+  };
+  ShowOptionForm(window_, ctx);
+  busy_ = false;
+}
+
+void MainWindow::SetBackColour(std::int32_t colour) {
+  HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
+  ::SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
+  if (background_) ::DeleteObject(background_);
+  background_ = brush;
+  ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::AppendConsole(std::wstring_view line) {

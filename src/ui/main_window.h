@@ -38,6 +38,8 @@ class MainWindow : public FrontEnd {
   void Layout();
   // The environment, the main folder list and the snapshot, in this order.
   void Load();
+  void OpenOptions();
+  void SetBackColour(std::int32_t colour);
 
   win32::Win32Machine& machine_;
   Environment& env_;
@@ -49,9 +51,12 @@ class MainWindow : public FrontEnd {
   HWND window_ = nullptr;
   HWND console_ = nullptr;
   HWND status_ = nullptr;
+  HWND optionsButton_ = nullptr;
   HFONT font_ = nullptr;
   HBRUSH background_ = nullptr;
   bool busy_ = false;
+  // A test has run and has not been washed yet.
+  bool testPending_ = false;
 };
 
 }  // namespace zel::ui

@@ -68,7 +68,8 @@ class Machine:
         box.kill()  # drive types are read when the server starts
         box.start_server()
         os.makedirs(box.unix_path("C:\\zeltest"), exist_ok=True)
-        shutil.copy2(os.path.join(TEST_BIN, "zeldrv.exe"), box.unix_path("C:\\zeltest\\zeldrv.exe"))
+        for program in ("zeldrv.exe", "msgbox_probe.exe"):
+            shutil.copy2(os.path.join(TEST_BIN, program), box.unix_path("C:\\zeltest\\" + program))
         return machine
 
     def drive_folder(self, letter):
@@ -90,6 +91,13 @@ class Machine:
         proc = self.box.start([exe])
         self.procs.append(proc)
         return Zel(self, proc)
+
+    def show_box(self, mode, *args):
+        """Shows the program's message box (or input box) through msgbox_probe.exe;
+        the returned process ends with the box's answer as its exit code."""
+        proc = self.box.start(["C:\\zeltest\\msgbox_probe.exe", mode] + [str(a) for a in args])
+        self.procs.append(proc)
+        return proc
 
     # --- looking at the disk ---------------------------------------------------
 
@@ -121,6 +129,24 @@ class Machine:
     def windows(self):
         return self.drv("windows")[1].splitlines()
 
+    def message_box(self, timeout_ms=30000):
+        """The message box of the moment: its title, texts and buttons."""
+        code, out = self.drv("msgbox", timeout_ms, check=False, timeout=timeout_ms / 1000 + 30)
+        if code != 0:
+            return None
+        box = {"title": "", "text": [], "buttons": []}
+        for line in out.split("\n"):
+            kind, _, value = line.partition("\t")
+            if kind == "title":
+                box["title"] = value
+            elif kind == "text":
+                box["text"].append(value.replace("\u2029", "\n"))
+            elif kind == "button":
+                box["buttons"].append(value)
+        box["all_text"] = "\n".join(box["text"])
+        return box
+
+
     def screenshot(self, name):
         """Saves the virtual display as a PNG in the test artifacts; returns its path."""
         os.makedirs(ARTIFACTS, exist_ok=True)
@@ -149,21 +175,7 @@ class Zel:
         self.machine.drv("find", MAIN_TITLE, timeout_ms, timeout=timeout_ms / 1000 + 30)
 
     def message_box(self, timeout_ms=30000):
-        """The message box of the moment: its title, texts and buttons."""
-        code, out = self.machine.drv("msgbox", timeout_ms, check=False, timeout=timeout_ms / 1000 + 30)
-        if code != 0:
-            return None
-        box = {"title": "", "text": [], "buttons": []}
-        for line in out.split("\n"):  # a text's own line breaks are CR
-            kind, _, value = line.partition("\t")
-            if kind == "title":
-                box["title"] = value
-            elif kind == "text":
-                box["text"].append(value.replace("\r\n", "\n").replace("\r", "\n"))
-            elif kind == "button":
-                box["buttons"].append(value)
-        box["all_text"] = "\n".join(box["text"])
-        return box
+        return self.machine.message_box(timeout_ms)
 
     def answer(self, caption, about=None, timeout_ms=30000):
         """Answers the message box of the moment; about: a text it must show."""

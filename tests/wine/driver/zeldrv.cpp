@@ -16,8 +16,11 @@
 //   zeldrv msgbox [MS]                      the message box of the moment: title, text, buttons
 //   zeldrv answer CAPTION [MS]              presses CAPTION on the message box of the moment
 //   zeldrv attrib PATH                      the file attributes of PATH, in hexadecimal
+//   zeldrv rect TITLE                       the window's left, top, right and bottom, and the screen's size
+//   zeldrv checked TITLE CAPTION            1 when the check box or option button is checked, else 0
 //
-// TITLE may be written CLASS:TITLE to pick a window class as well. CONTROL is a
+// Line breaks inside a text are printed as U+2029, so that every item is one
+// output line. TITLE may be written CLASS:TITLE to pick a window class as well. CONTROL is a
 // control name of the program (CONSOL, RUNDSP...) or a number.
 #include <windows.h>
 
@@ -59,6 +62,20 @@ LRESULT Ask(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // The text of a control, asked of its window with a time limit.
+// A text as one output line: its own line breaks become U+2029.
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' || text[i] == L'\n') {
+      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+      out += L'\x2029';
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::wstring TextOf(HWND window) {
   LRESULT n = Ask(window, WM_GETTEXTLENGTH, 0, 0);
   if (n <= 0) return std::wstring();
@@ -162,10 +179,9 @@ HWND FindButton(HWND window, const std::wstring& caption) {
 }
 
 void Press(HWND button) {
-  // Posted, not sent: the handler may open a modal box of its own.
-  HWND parent = ::GetParent(button);
-  int id = ::GetDlgCtrlID(button);
-  ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  // A click as the button itself takes it (a check box toggles, a radio
+  // button is chosen); posted, not sent: the handler may open a modal box.
+  ::PostMessageW(button, BM_CLICK, 0, 0);
 }
 
 // The message box of the moment: the standard dialog class or the program's
@@ -194,12 +210,14 @@ HWND WaitBox(int ms) {
 }
 
 BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-  if (!::IsWindowVisible(child)) return TRUE;
   std::wstring cls = ClassOf(child);
+  // The program's own box keeps its plain text in a hidden label.
+  const bool ownText = ::GetDlgCtrlID(child) == zel::ui::kIdMessageText;
+  if (!::IsWindowVisible(child) && !ownText) return TRUE;
   std::wstring text = TextOf(child);
   if (text.empty()) return TRUE;
   if (cls == L"Button") Print(L"button\t" + Readable(text));
-  else Print(L"text\t" + text);
+  else Print(L"text\t" + OneLine(text));
   return TRUE;
 }
 
@@ -283,7 +301,7 @@ int Run(const std::vector<std::wstring>& a) {
     }
     HWND target = Control(window, a[2]);
     if (!target) return 1;
-    Print(TextOf(target));
+    Print(OneLine(TextOf(target)));
     return 0;
   }
   if (cmd == L"items" && a.size() >= 3) {
@@ -296,7 +314,7 @@ int Run(const std::vector<std::wstring>& a) {
       std::wstring item(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
       LRESULT got = Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
       item.resize(got > 0 ? static_cast<size_t>(got) : 0);
-      Print(item);
+      Print(OneLine(item));
     }
     return 0;
   }
@@ -326,6 +344,21 @@ int Run(const std::vector<std::wstring>& a) {
     HWND edit = Control(window, a[2]);
     if (!edit) return 1;
     Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()));
+    return 0;
+  }
+  if (cmd == L"rect") {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    wchar_t line[96];
+    swprintf(line, 96, L"%ld %ld %ld %ld %d %d", r.left, r.top, r.right, r.bottom, ::GetSystemMetrics(SM_CXSCREEN),
+             ::GetSystemMetrics(SM_CYSCREEN));
+    Print(line);
+    return 0;
+  }
+  if (cmd == L"checked" && a.size() >= 3) {
+    HWND button = FindButton(window, a[2]);
+    if (!button) return 1;
+    Print(Ask(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
     return 0;
   }
   if (cmd == L"close") {

@@ -9,6 +9,8 @@
 #include "report/report_log.h"
 #include "snapshot/entries.h"
 #include "snapshot/listing.h"
+#include "snapshot/registry_snapshot.h"
+#include "snapshot/store.h"
 #include "startup/file_helpers.h"
 
 namespace zel {
@@ -38,29 +40,47 @@ void CopyStartupFiles(const Preparation& p, const std::wstring& root, wchar_t le
   if (!FileExists(m.fs, autoexec)) return;
   // While the program's own block is in the boot drive's autoexec.bat, the
   // user's version is the one it saved beside it.
-  if (EqualsNoCase(root, p.env.BootDrive)) {
-    std::string bytes;
-    if (m.fs.ReadBytes(autoexec, bytes) == FsError::None && HoldsLine(bytes, ToCp932(kAutoexecMarker)) &&
-        FileExists(m.fs, p.env.AutoexecZel)) {
-      autoexec = p.env.AutoexecZel;
-    }
+  if (EqualsNoCase(root, p.env.BootDrive) && HoldsProgramBlock(m.fs, autoexec) && FileExists(m.fs, p.env.AutoexecZel)) {
+    autoexec = p.env.AutoexecZel;
   }
   CopyFileChecked(m, p.fe, autoexec, p.env.BackupDir + L"\\autoexec." + letter);
 }
 
+// The uninstall-key export, only with the registry editor there and registry
+// scanning on; otherwise an export of an earlier run must not be taken for
+// this snapshot's.
+void ExportUninstallKey(const Preparation& p, Snapshot& snap) {
+  Machine& m = p.m;
+  const std::wstring file = JoinPath(p.env.WorkDir, kUninstallExportName);
+  if (FileExists(m.fs, JoinPath(p.env.WinDir, L"RegEdit.exe")) && p.options.RegScanInst) {
+    Settings settings(m.ini);
+    settings.SetPath(p.env.IniPath);
+    snap.uninstallExported = ExportRegistryKey(m, p.fe, p.env, settings, p.options, file, kUninstallKey);
+  } else if (FileExists(m.fs, file)) {
+    KillFile(m, file);
+  }
+}
+
 }  // namespace
+
+bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec) {
+  std::string bytes;
+  return fs.ReadBytes(autoexec, bytes) == FsError::None && HoldsLine(bytes, ToCp932(kAutoexecMarker));
+}
 
 Outcome PrepareDrives(const Preparation& p, Snapshot& snap) {
   Machine& m = p.m;
   for (int i = 0; i < 26; ++i) {
     snap.driveRoots[i].clear();
     snap.driveRootFailed[i] = false;
+    snap.volumes[i].reset();
     if (p.env.DriveTypes[i] != DriveType::Fixed) continue;
     const wchar_t letter = static_cast<wchar_t>(L'A' + i);
     const std::wstring root{letter, L':', L'\\'};
     std::optional<DiskSpace> space = m.fs.SpaceOf(root, p.env.CanUseFAT32);
     if (!space || space->totalBytes == 0) continue;
     snap.freeSpace[i] = space->freeBytes;
+    snap.volumes[i] = m.fs.VolumeOf(root);
 
     p.fe.SetStatus(L"準備中： ドライブ " + root);
     const std::wstring record = p.env.WorkDir + L"\\DrvList." + letter;
@@ -95,9 +115,17 @@ Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
   Machine& m = p.m;
   snap = Snapshot();
   snap.date = DateText(m.sys.Now());
+  snap.takenAt = m.sys.NowFileTime();
   snap.checkLevel = p.options.CheckLevel;
 
   if (PrepareDrives(p, snap) == Outcome::End) return Outcome::End;
+
+  p.fe.SetStatus(L"準備中： INIファイル");
+  SaveIniFiles(m, p.fe, p.env);
+  SaveGroups(m, p.fe, p.env);
+  p.fe.SetStatus(L"準備中： レジストリ  ");
+  SaveHives(m, p.fe, p.env, FixHivePaths(m.fs, p.env), snap);
+  ExportUninstallKey(p, snap);
 
   std::unique_ptr<ReportLog> report;
   if (p.options.Report) report = std::make_unique<ReportLog>(m.fs, ReportPath(p.env.ProgramDir));
@@ -138,6 +166,7 @@ Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
     if (report) report->Line(L"準備中 [" + ClockText(m.sys.Now()) + L"] " + path + L"（" + NumText(count) + L"個）");
     snap.main.push_back(std::move(listing));
   }
+  SaveSnapshot(m, p.fe, p.env, snap);
   return Outcome::Continue;
 }
 

@@ -1,5 +1,6 @@
-// The snapshot preparation: the drives, the Windows folder, the system
-// folders, the subfolder record and the main folders, in this order.
+// The snapshot preparation: the drives, the INI files, the program groups,
+// the registry, the Windows folder, the system folders, the subfolder record
+// and the main folders, in this order; then the snapshot is saved.
 #pragma once
 
 #include "platform/frontend.h"
@@ -16,19 +17,27 @@ struct Preparation {
   Machine& m;
   FrontEnd& fe;
   const Environment& env;
-  const RunningOptions& options;
+  // Registry scanning is turned off here when the user abandons the export.
+  RunningOptions& options;
   const MainFolderList& main;
 };
 
 // The drive step: per fixed drive, the drive record is deleted, config.sys
-// and autoexec.bat are copied into the backup folder and the root's folder
-// names recorded. A fixed drive whose root holds no folder ends the program.
+// and autoexec.bat are copied into the backup folder, the volume recorded and
+// the root's folder names listed. A fixed drive whose root holds no folder
+// ends the program.
 Outcome PrepareDrives(const Preparation& p, Snapshot& snap);
 
-// The whole preparation into snap (the file lists; saving is separate).
+// The whole preparation into snap, saved to Zel32.dat and its record at the
+// end. A failed save is reported and the work goes on with the snapshot in
+// memory (there is then nothing to resume after a restart).
 Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap);
 
 // The line that marks the program's block in autoexec.bat.
 extern const wchar_t kAutoexecMarker[];
+
+// True when the file holds the marker line (a restore or restart batch is
+// waiting for the next start of Windows).
+bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec);
 
 }  // namespace zel

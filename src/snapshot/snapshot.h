@@ -6,8 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/filesystem.h"
 
 namespace zel {
 
@@ -18,6 +21,7 @@ struct FileList {
   // The folder could not be read: its content is unknown, not empty, and no
   // later step may take anything in it for an addition.
   bool failed = false;
+  bool operator==(const FileList&) const = default;
 };
 
 // The record of the folders below the Windows folder ("|" + entries, each
@@ -34,15 +38,20 @@ struct SubfolderRecord {
   std::string unentered = "|";
   // The Windows folder itself could not be read: the record is unknown.
   bool failed = false;
+  bool operator==(const SubfolderRecord&) const = default;
 };
 
 struct MainFolderListing {
   std::wstring entry;  // kind digit followed by the folder path
   FileList list;
+  bool operator==(const MainFolderListing&) const = default;
 };
 
 struct Snapshot {
   std::wstring date;  // "YYYY/MM/DD"
+  // The file time (UTC) at the start of the preparation: a folder created
+  // before it existed before the test, whatever its name is now.
+  std::uint64_t takenAt = 0;
   FileList windows;
   std::array<FileList, 5> system;
   // "/" + upper-cased name + "/" per folder of the drive root; empty for
@@ -51,12 +60,22 @@ struct Snapshot {
   // The drive's root could not be read: the drive is never washed.
   std::array<bool, 26> driveRootFailed{};
   std::array<std::uint64_t, 26> freeSpace{};
+  // Serial number and size of each fixed drive listed: a drive that shows
+  // another volume later is not the disk the snapshot saw.
+  std::array<std::optional<VolumeId>, 26> volumes{};
   int checkLevel = 1;
   std::vector<MainFolderListing> main;
   SubfolderRecord deeper;
   // Full paths of names whose code-page form lost characters: never deleted
   // or overwritten.
   std::vector<std::wstring> lossyPaths;
+  // Last-write times of the registry hive files (user, system) when the
+  // snapshot was taken; 0 for a hive that was not there.
+  std::uint64_t userHiveTime = 0;
+  std::uint64_t systemHiveTime = 0;
+  // The uninstall key was exported completely at the snapshot.
+  bool uninstallExported = false;
+  bool operator==(const Snapshot&) const = default;
 };
 
 }  // namespace zel

@@ -553,6 +553,7 @@ std::intptr_t MemoryDesktop::ShellOpen(std::wstring_view file, std::wstring_view
 
 bool MemoryDesktop::StartProgram(std::wstring_view commandLine, std::wstring_view, ShowMode) {
   started.emplace_back(commandLine);
+  if (startResult && onStart) onStart(commandLine);
   return startResult;
 }
 

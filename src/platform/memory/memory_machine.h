@@ -5,6 +5,7 @@
 // pattern matching, case-blind names, kept last-write times on copies).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -135,7 +136,13 @@ class MemorySystem : public System {
   LocalTime Now() override { return now; }
   std::uint64_t NowFileTime() override { return *clock_; }
   std::uint64_t TickMs() override { return tick_; }
-  void SleepMs(unsigned ms) override { tick_ += ms; }
+  // Sleeping only advances the tick; onSleep then lets a test make another
+  // program's work appear as time passes.
+  void SleepMs(unsigned ms) override {
+    tick_ += ms;
+    if (onSleep) onSleep(tick_);
+  }
+  std::function<void(std::uint64_t tickMs)> onSleep;
 
  private:
   std::uint64_t* clock_;
@@ -149,6 +156,9 @@ class MemoryDesktop : public Desktop {
   std::vector<std::wstring> started;  // command lines
   std::intptr_t shellResult = 42;
   bool startResult = true;
+  // Called for each started command line after startResult allowed it, as the
+  // started program would begin its work.
+  std::function<void(std::wstring_view commandLine)> onStart;
 
   std::vector<TopWindow> TopLevelWindows() override { return windows; }
   bool WindowExists(WindowHandle window) override;

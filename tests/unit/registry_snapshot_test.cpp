@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/cp932.h"
+#include "base/text.h"
+#include "snapshot/prepare.h"
+#include "snapshot/registry_snapshot.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+constexpr std::uint32_t kHiveAttributes = attr::kReadOnly | attr::kHidden | attr::kSystem;
+
+class RegistrySnapshot : public ::testing::Test {
+ protected:
+  void Start(const std::wstring& programFolder = L"C:\\Zel32") {
+    if (programFolder != L"C:\\Zel32") x.InstallProgram(programFolder);
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    exportFile = env.WorkDir + L"\\追加と削除.reg";
+  }
+  void StartWin98() {
+    x.MakeWin98();
+    Start();
+  }
+  // The registry editor: the export file appears empty appearMs after the
+  // start and gets its text at fillMs (never for 0).
+  void Editor(std::uint64_t appearMs, std::uint64_t fillMs) {
+    x.desktop.onStart = [this](std::wstring_view) { startedAt = x.sys.TickMs(); };
+    x.sys.onSleep = [this, appearMs, fillMs](std::uint64_t tick) {
+      if (!startedAt) return;
+      std::uint64_t since = tick - *startedAt;
+      if (fillMs && since >= fillMs && x.fs.Content(exportFile).empty()) {
+        x.fs.WriteBytes(exportFile, "Windows Registry Editor Version 5.00\r\n");
+      } else if (appearMs && since >= appearMs && !x.fs.Exists(exportFile)) {
+        x.fs.WriteBytes(exportFile, "");
+      }
+    };
+  }
+  bool Export() { return ExportRegistryKey(x.machine, fe, env, settings, options, exportFile, kUninstallKey); }
+  Snapshot Prepare() {
+    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
+    Preparation p{x.machine, fe, env, options, main};
+    Snapshot snap;
+    EXPECT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    return snap;
+  }
+  size_t Questions(std::wstring_view part) const {
+    return static_cast<size_t>(std::count_if(fe.questions.begin(), fe.questions.end(),
+                                             [&](const testing::Question& q) { return q.text.find(part) == 0; }));
+  }
+
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  MainFolderList main;
+  std::wstring exportFile;
+  std::optional<std::uint64_t> startedAt;
+};
+
+TEST_F(RegistrySnapshot, WatchedIniFilesAndGroupsGoToTheBackupFolder) {
+  Start();
+  x.fs.AddFile(L"C:\\windows\\system.ini", "[boot]\r\n");
+  x.fs.AddFile(L"C:\\windows\\other.ini", "x");
+  x.fs.AddFile(L"C:\\windows\\deletefi.ini", "x");
+  x.fs.AddFile(L"C:\\windows\\main.grp", "GRP");
+  x.fs.AddFile(L"C:\\windows\\notes.grpx", "x");  // matched by "*.GRP" through a short name
+  x.fs.AddFile(env.BackupDir + L"\\WIN.INI", "old").attributes = attr::kReadOnly;
+  SaveIniFiles(x.machine, fe, env);
+  SaveGroups(x.machine, fe, env);
+  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\WIN.INI"), "[windows]\r\n");  // a read-only old copy replaced
+  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\SYSTEM.INI"), "[boot]\r\n");
+  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\main.grp"), "GRP");
+  EXPECT_FALSE(x.fs.Exists(env.BackupDir + L"\\other.ini"));
+  EXPECT_FALSE(x.fs.Exists(env.BackupDir + L"\\deletefi.ini"));
+  EXPECT_FALSE(x.fs.Exists(env.BackupDir + L"\\notes.grpx"));
+  // Windows Me watches DELETEFI.INI as well.
+  env.WinKind = WinKind::WinMe;
+  SaveIniFiles(x.machine, fe, env);
+  EXPECT_TRUE(x.fs.Exists(env.BackupDir + L"\\DELETEFI.INI"));
+  EXPECT_EQ(WatchedIniNames(WinKind::WinMe), WatchedIniNames(WinKind::Win98) + L"DELETEFI.INI/");
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(RegistrySnapshot, Win9xHiveCopiesFollowTheLiveRegistryUntilARestoreIsPending) {
+  StartWin98();
+  auto& user = x.fs.AddFile(L"C:\\windows\\user.dat", "user-1", 0x100);
+  x.fs.AddFile(L"C:\\windows\\system.dat", "system-1", 0x200).attributes |= kHiveAttributes;
+  user.attributes |= kHiveAttributes;
+  const HivePaths hives = FixHivePaths(x.fs, env);
+  EXPECT_EQ(hives.userCopy, env.BackupDir + L"\\user.dat");
+  Snapshot snap;
+  SaveHives(x.machine, fe, env, hives, snap);
+  EXPECT_EQ(x.fs.Content(hives.userCopy), "user-1");
+  EXPECT_EQ(x.fs.Content(hives.systemCopy), "system-1");
+  EXPECT_EQ(snap.userHiveTime, 0x100u);
+  EXPECT_EQ(snap.systemHiveTime, 0x200u);
+
+  // A later snapshot with no restore pending: the copies (read-only, hidden
+  // and system like the hives) are replaced.
+  x.fs.AddFile(L"C:\\windows\\user.dat", "user-2", 0x300);
+  SaveHives(x.machine, fe, env, hives, snap);
+  EXPECT_EQ(x.fs.Content(hives.userCopy), "user-2");
+  EXPECT_EQ(snap.userHiveTime, 0x300u);
+
+  // A test changed the registry and its restore waits for the restart: the
+  // copy keeps the registry from before that test.
+  x.fs.AddFile(L"C:\\autoexec.bat", "@echo off\r\n" + ToCp932(kAutoexecMarker) + "\r\nC:\\Zel.BAT\r\n");
+  x.fs.AddFile(L"C:\\windows\\user.dat", "user-changed", 0x400);
+  SaveHives(x.machine, fe, env, hives, snap);
+  EXPECT_EQ(x.fs.Content(hives.userCopy), "user-2");
+  EXPECT_EQ(snap.userHiveTime, 0x400u);
+  x.fs.RemoveFile(L"C:\\autoexec.bat");
+  x.fs.AddFile(env.RegClearPath, "");
+  SaveHives(x.machine, fe, env, hives, snap);
+  EXPECT_EQ(x.fs.Content(hives.userCopy), "user-2");
+  x.fs.RemoveFile(env.RegClearPath);
+  SaveHives(x.machine, fe, env, hives, snap);
+  EXPECT_EQ(x.fs.Content(hives.userCopy), "user-changed");
+}
+
+TEST_F(RegistrySnapshot, NtHivesAreOnlyTimed) {
+  Start();
+  x.fs.AddFile(L"C:\\users\\root\\NTUSER.DAT", "u", 0x500);
+  x.fs.AddFile(L"C:\\windows\\System32\\Config\\SYSTEM", "s", 0x600);
+  HivePaths hives = FixHivePaths(x.fs, env);
+  EXPECT_EQ(hives.user, L"C:\\users\\root\\NTUSER.DAT");
+  EXPECT_EQ(hives.system, L"C:\\windows\\System32\\Config\\SYSTEM");
+  Snapshot snap;
+  SaveHives(x.machine, fe, env, hives, snap);
+  EXPECT_EQ(snap.userHiveTime, 0x500u);
+  EXPECT_EQ(snap.systemHiveTime, 0x600u);
+  EXPECT_FALSE(x.fs.Exists(hives.userCopy));
+  EXPECT_FALSE(x.fs.Exists(hives.systemCopy));
+  // Without the desktop folder, the administrator's profile of old.
+  env.DesktopDir = L"C:\\nowhere";
+  EXPECT_EQ(FixHivePaths(x.fs, env).user, L"C:\\Documents and Settings\\Administrator\\NTUSER.DAT");
+}
+
+TEST_F(RegistrySnapshot, AQuickExportAsksNothingAndQuotesItsPaths) {
+  Start(L"C:\\Zel 32");
+  Editor(1000, 3000);
+  EXPECT_TRUE(Export());
+  ASSERT_EQ(x.desktop.started.size(), 1u);
+  EXPECT_EQ(x.desktop.started[0],
+            L"\"C:\\windows\\RegEdit.exe\" /e \"C:\\Zel 32\\WinXP\\追加と削除.reg\" "
+            L"\"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\"");
+  EXPECT_TRUE(fe.questions.empty());
+  EXPECT_GE(fe.busyCalls, 30);  // the window kept processing events
+}
+
+TEST_F(RegistrySnapshot, ASlowExportAsksAfterTenSecondsThenEveryThirty) {
+  Start();
+  Editor(25000, 0);  // appears at 25 s and stays empty until 95 s
+  x.sys.onSleep = [this, inner = x.sys.onSleep](std::uint64_t tick) {
+    inner(tick);
+    if (tick - *startedAt >= 95000) x.fs.WriteBytes(exportFile, "REGEDIT4\r\n");
+  };
+  fe.answers = {mb::kResultYes, mb::kResultYes, mb::kResultYes};
+  EXPECT_TRUE(Export());
+  // At 10 s (no file yet), then at 55 and 85 s (30 s into the empty file).
+  EXPECT_EQ(Questions(L"レジストリのテキスト書き出しに時間がかかっています。|あと３０秒　待ちますか？||"), 3u);
+  EXPECT_EQ(fe.questions[0].text, SlowExportQuestion());
+  EXPECT_EQ(fe.questions[0].style & 0xF, mb::kYesNo);
+  EXPECT_EQ(x.sys.TickMs() - *startedAt, 95000u);
+}
+
+TEST_F(RegistrySnapshot, NoAbandonsTheExportAndTurnsScanningOff) {
+  Start();
+  settings.SetOptionNum(L"RegScanInst", -1);
+  options.RegScanInst = true;
+  Editor(2000, 0);  // an empty file that never fills
+  fe.answers = {mb::kResultNo};
+  EXPECT_FALSE(Export());
+  EXPECT_EQ(x.sys.TickMs() - *startedAt, 32000u);  // asked once the empty file had waited 30 s
+  ASSERT_EQ(fe.questions.size(), 2u);
+  EXPECT_EQ(fe.questions[1].text, L"レジストリ・スキャンの設定をオフにしました");
+  EXPECT_EQ(settings.GetOptionNum(L"RegScanInst", -1), 0);
+  EXPECT_FALSE(options.RegScanInst);
+  EXPECT_FALSE(x.fs.Exists(exportFile));  // a partial export is never compared later
+}
+
+TEST_F(RegistrySnapshot, AnEditorThatCannotStartIsReportedWithoutWaiting) {
+  Start();
+  x.desktop.startResult = false;
+  EXPECT_FALSE(Export());
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text, L"レジストリ･エディタを起動できません");
+  EXPECT_EQ(fe.busyCalls, 0);
+}
+
+TEST_F(RegistrySnapshot, ThePreparationRunsTheStepsInOrder) {
+  Start();
+  options.RegScanInst = true;
+  Editor(1000, 1000);
+  size_t statusesAtStart = 0;
+  x.desktop.onStart = [&](std::wstring_view) {
+    startedAt = x.sys.TickMs();
+    statusesAtStart = fe.statuses.size();
+  };
+  const Snapshot snap = Prepare();
+  EXPECT_TRUE(snap.uninstallExported);
+  ASSERT_GT(statusesAtStart, 0u);
+  EXPECT_EQ(fe.statuses[statusesAtStart - 1], L"準備中： レジストリ  ");
+  auto at = [&](const std::wstring& s) {
+    return std::find(fe.statuses.begin(), fe.statuses.end(), s) - fe.statuses.begin();
+  };
+  const std::vector<std::wstring> order = {L"準備中： ドライブ C:\\", L"準備中： INIファイル", L"準備中： レジストリ  ",
+                                           L"準備中： Windows  ", L"準備中： System   ", L"準備中： ドライブ情報"};
+  for (size_t i = 1; i < order.size(); ++i) EXPECT_LT(at(order[i - 1]), at(order[i])) << ToUtf8(order[i]);
+  EXPECT_EQ(fe.statuses.back(), L"準備中： ドライブ情報");
+}
+
+TEST_F(RegistrySnapshot, WithoutScanningAnOldExportIsDeletedAndNothingStarted) {
+  Start();
+  x.fs.AddFile(exportFile, "old export");
+  options.RegScanInst = false;
+  EXPECT_FALSE(Prepare().uninstallExported);
+  EXPECT_FALSE(x.fs.Exists(exportFile));
+  // Scanning on but the editor gone: the same, and no question.
+  x.fs.AddFile(exportFile, "old export");
+  x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  options.RegScanInst = true;
+  Prepare();
+  EXPECT_FALSE(x.fs.Exists(exportFile));
+  EXPECT_TRUE(x.desktop.started.empty());
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+}  // namespace
+}  // namespace zel

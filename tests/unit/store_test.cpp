@@ -1,0 +1,484 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/cp932.h"
+#include "snapshot/listing.h"
+#include "snapshot/prepare.h"
+#include "snapshot/snapshot_codec.h"
+#include "snapshot/store.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+// The header field at a 1-based position of the specification's tables.
+std::string HeaderField(const std::string& data, size_t position, size_t width) {
+  return data.substr(kDriveBlockSize + position - 1, width);
+}
+
+MainFolderListing Listing(const std::wstring& entry, const std::string& text) {
+  MainFolderListing m;
+  m.entry = entry;
+  m.list.text = text;
+  return m;
+}
+
+// A snapshot with something in every field, Japanese names among them ("ポ"
+// ends with the byte of "|", "表" with the byte of "\").
+Snapshot Sample() {
+  Snapshot s;
+  s.date = L"2026/12/06";
+  s.takenAt = 0x01DC66A0B1C2D3E4ULL;
+  s.checkLevel = 1;
+  s.windows.text = "01D0F3A2B4C5D6E7/win.ini|0000000000000010/" + ToCp932(L"ポ表.dll") + "|";
+  s.system[3].text = "0000000000001234/kernel32.dll|";
+  s.system[4].failed = true;
+  s.driveRoots[2] = "/WINDOWS/" + ToCp932(L"ソフト") + "/USERS/";
+  s.driveRootFailed[4] = true;
+  s.freeSpace[2] = 8ULL << 30;
+  s.freeSpace[3] = 5;
+  s.volumes[2] = VolumeId{0x1234ABCDu, 40ULL << 30};
+  s.main = {Listing(L"0C:\\windows\\Temp", "0000000000000099/t.tmp|"), Listing(L"2C:\\windows\\Fonts", ""),
+            Listing(L"1C:\\users\\root\\デスクトップ", "0000000000000001/" + ToCp932(L"表示.lnk") + "|")};
+  s.main[1].list.failed = true;
+  s.deeper.level = 1;
+  s.deeper.text = "|SYSTEM32/|INF/|INF\\A.INF|INF\\" + ToCp932(L"ポ") + "/|";
+  s.deeper.unentered = "|INF\\" + ToCp932(L"ポ") + "/|";
+  s.deeper.failed = false;
+  s.lossyPaths = {L"C:\\data\\caf\u00e9.txt", L"C:\\data\\caf\u00e8.txt"};
+  s.userHiveTime = 0x01D0000000000001ULL;
+  s.systemHiveTime = 0x01D0000000000002ULL;
+  s.uninstallExported = true;
+  return s;
+}
+
+std::string Data(const Snapshot& s) {
+  std::string data;
+  EXPECT_TRUE(EncodeSnapshotData(s, data));
+  return data;
+}
+
+TEST(SnapshotFile, HeaderWithoutMainLists) {
+  Snapshot s;
+  s.checkLevel = 2;
+  s.windows.text = "A";
+  s.system[1].text = "BB";
+  s.driveRoots[2] = "/WINDOWS/";
+  s.deeper.text = "|X|";
+  const std::string data = Data(s);
+  ASSERT_EQ(data.size(), 1336u + 1 + 2 + 9 + 3);
+  EXPECT_EQ(HeaderField(data, 1, 8), "00000001");
+  EXPECT_EQ(HeaderField(data, 9, 8), "00000000");
+  EXPECT_EQ(HeaderField(data, 17, 8), "00000002");
+  EXPECT_EQ(HeaderField(data, 49, 8), "00000000");           // A: never listed
+  EXPECT_EQ(HeaderField(data, 49 + 2 * 8, 8), "00000009");   // C:
+  EXPECT_EQ(HeaderField(data, 257, 2), "02");
+  EXPECT_EQ(HeaderField(data, 259, 4), "0000");
+  EXPECT_EQ(HeaderField(data, 263, 8), "00000003");  // the deeper-folder text
+  EXPECT_EQ(HeaderField(data, 271, 1024 - 270), std::string(1024 - 270, '\0'));
+  // Texts of length 0 take no room: the data area is the four texts alone.
+  EXPECT_EQ(data.substr(kDataOffset), "ABB/WINDOWS/|X|");
+}
+
+TEST(SnapshotFile, HeaderWithThreeMainLists) {
+  Snapshot s;
+  s.main = {Listing(L"0C:\\a", "11"), Listing(L"0C:\\b", ""), Listing(L"0C:\\c", "333")};
+  s.deeper.text = "|D|";
+  const std::string data = Data(s);
+  EXPECT_EQ(HeaderField(data, 259, 4), "0003");
+  EXPECT_EQ(HeaderField(data, 263, 8), "00000002");
+  EXPECT_EQ(HeaderField(data, 271, 8), "00000000");
+  EXPECT_EQ(HeaderField(data, 279, 8), "00000003");
+  EXPECT_EQ(HeaderField(data, 263 + 8 * 3, 8), "00000003");
+  EXPECT_EQ(data.substr(kDataOffset), "11333|D|");
+}
+
+TEST(SnapshotFile, DriveSlotsNeverReachTheirNeighbours) {
+  Snapshot s;
+  s.freeSpace[0] = 1234;
+  s.freeSpace[1] = 123456789012ULL;          // 12 digits: the slot exactly
+  s.freeSpace[2] = 9876543210987654ULL;      // 16 digits: capped
+  const std::string data = Data(s);
+  EXPECT_EQ(data.substr(0, 12), " 1234       ");
+  EXPECT_EQ(data.substr(12, 12), "123456789012");
+  EXPECT_EQ(data.substr(24, 12), "999999999999");
+  EXPECT_EQ(data.substr(36, 12), " 0          ");
+  EXPECT_EQ(data.substr(300, 12), " 0          ");
+  EXPECT_EQ(data[312], '0');  // the header starts where it should
+  // The record keeps the exact amount the slot cannot hold.
+  Snapshot back;
+  ASSERT_TRUE(DecodeSnapshot(data, EncodeSnapshotRecord(s, data), back));
+  EXPECT_EQ(back.freeSpace[1], 123456789012ULL);
+  EXPECT_EQ(back.freeSpace[2], 9876543210987654ULL);
+  Snapshot slotsOnly;
+  ASSERT_TRUE(DecodeSnapshotData(data, slotsOnly));
+  EXPECT_EQ(slotsOnly.freeSpace[0], 1234u);
+  EXPECT_EQ(slotsOnly.freeSpace[2], 999999999999ULL);
+}
+
+TEST(SnapshotFile, EverythingRoundTrips) {
+  const Snapshot s = Sample();
+  const std::string data = Data(s);
+  Snapshot back;
+  ASSERT_TRUE(DecodeSnapshot(data, EncodeSnapshotRecord(s, data), back));
+  EXPECT_TRUE(back == s);
+  // The pieces a wash depends on, spelled out.
+  EXPECT_TRUE(back.system[4].failed);
+  EXPECT_TRUE(back.driveRootFailed[4]);
+  EXPECT_TRUE(back.main[1].list.failed);
+  EXPECT_EQ(back.main[2].entry, L"1C:\\users\\root\\デスクトップ");
+  EXPECT_EQ(back.deeper.unentered, s.deeper.unentered);
+  EXPECT_EQ(back.volumes[2], (VolumeId{0x1234ABCDu, 40ULL << 30}));
+  EXPECT_EQ(back.takenAt, 0x01DC66A0B1C2D3E4ULL);
+}
+
+TEST(SnapshotFile, NamesWithoutACodePageFormStayDistinct) {
+  // Both names are "caf?.txt" in the lists; the record keeps them apart, an
+  // unpaired surrogate (a name Windows allows) included.
+  Snapshot s = Sample();
+  const std::wstring lone = std::wstring(L"C:\\x\\") + static_cast<wchar_t>(0xD800) + L"y.txt";
+  s.lossyPaths.push_back(lone);
+  s.lossyPaths.push_back(L"C:\\x\\\U0001F600.txt");
+  const std::string data = Data(s);
+  Snapshot back;
+  ASSERT_TRUE(DecodeSnapshot(data, EncodeSnapshotRecord(s, data), back));
+  ASSERT_EQ(back.lossyPaths.size(), 4u);
+  EXPECT_EQ(back.lossyPaths[0], L"C:\\data\\caf\u00e9.txt");
+  EXPECT_EQ(back.lossyPaths[1], L"C:\\data\\caf\u00e8.txt");
+  EXPECT_EQ(back.lossyPaths[2], lone);
+  EXPECT_EQ(back.lossyPaths[3], L"C:\\x\\\U0001F600.txt");
+}
+
+TEST(SnapshotFile, MoreThan94ListsKeepTheHeaderInItsPlace) {
+  Snapshot s = Sample();
+  s.main.clear();
+  for (int i = 0; i < 100; ++i) s.main.push_back(Listing(L"0C:\\f" + std::to_wstring(i), std::string(i % 3, 'a' + i % 26)));
+  s.deeper.text = "|DEEP|";
+  const std::string data = Data(s);
+  EXPECT_EQ(HeaderField(data, 259, 4), "005E");                 // 94 in Zel32.dat
+  EXPECT_EQ(HeaderField(data, 263 + 8 * 94, 8), "00000006");    // ends at 1022
+  EXPECT_EQ(HeaderField(data, 1023, 2), std::string(2, '\0'));
+  EXPECT_EQ(data.substr(data.size() - 6), "|DEEP|");
+  Snapshot back;
+  ASSERT_TRUE(DecodeSnapshot(data, EncodeSnapshotRecord(s, data), back));
+  ASSERT_EQ(back.main.size(), 100u);
+  EXPECT_TRUE(back == s);
+}
+
+TEST(SnapshotFile, EveryTruncationOrFlippedByteIsDamaged) {
+  const Snapshot s = Sample();
+  const std::string data = Data(s);
+  const std::string record = EncodeSnapshotRecord(s, data);
+  Snapshot back;
+  for (size_t n = 0; n < data.size(); ++n) {
+    ASSERT_FALSE(DecodeSnapshot(std::string_view(data).substr(0, n), record, back)) << "data cut at " << n;
+  }
+  for (size_t n = 0; n < record.size(); ++n) {
+    ASSERT_FALSE(DecodeSnapshot(data, std::string_view(record).substr(0, n), back)) << "record cut at " << n;
+  }
+  for (size_t i = 0; i < data.size(); ++i) {
+    std::string bad = data;
+    bad[i] ^= 0x20;
+    ASSERT_FALSE(DecodeSnapshot(bad, record, back)) << "data byte " << i;
+  }
+  for (size_t i = 0; i < record.size(); ++i) {
+    std::string bad = record;
+    bad[i] ^= 0x01;
+    ASSERT_FALSE(DecodeSnapshot(data, bad, back)) << "record byte " << i;
+  }
+  EXPECT_TRUE(back == Snapshot());  // never half-filled
+}
+
+TEST(SnapshotFile, LengthsAreCheckedBeforeAnythingIsTaken) {
+  Snapshot s;
+  s.windows.text = "abc";
+  const std::string good = Data(s);
+  Snapshot back;
+  auto withField = [&](size_t position, const std::string& field) {
+    std::string bad = good;
+    bad.replace(kDriveBlockSize + position - 1, field.size(), field);
+    return DecodeSnapshotData(bad, back);
+  };
+  ASSERT_TRUE(DecodeSnapshotData(good, back));
+  EXPECT_FALSE(withField(1, "FFFFFFFF"));   // far past the end of the file
+  EXPECT_FALSE(withField(1, "00000004"));   // one byte past it
+  EXPECT_FALSE(withField(1, "00000002"));   // a byte left over
+  EXPECT_FALSE(withField(1, "0000000g"));   // not hexadecimal
+  EXPECT_FALSE(withField(1, "0000000a"));   // written upper-case only
+  EXPECT_FALSE(withField(1, " 0000003"));
+  EXPECT_FALSE(withField(257, "03"));       // no such CheckLevel
+  EXPECT_FALSE(withField(259, "005F"));     // 95 lengths cannot fit the header
+  EXPECT_FALSE(withField(259, "FFFF"));
+  EXPECT_FALSE(withField(300, "x"));        // after the last field: NUL only
+  std::string allHuge = good;
+  for (size_t at = 0; at < 256; at += 8) allHuge.replace(kDriveBlockSize + at, 8, "FFFFFFFF");
+  EXPECT_FALSE(DecodeSnapshotData(allHuge, back));
+  std::string badSlot = good;
+  badSlot.replace(0, 3, " 1x");
+  EXPECT_FALSE(DecodeSnapshotData(badSlot, back));
+}
+
+TEST(SnapshotFile, ARecordOnlyFitsItsOwnData) {
+  const Snapshot s = Sample();
+  const std::string data = Data(s);
+  Snapshot other = s;
+  other.windows.text += "0000000000000001/new.dll|";
+  const std::string otherData = Data(other);
+  Snapshot back;
+  EXPECT_FALSE(DecodeSnapshot(otherData, EncodeSnapshotRecord(s, data), back));
+  // A list without its path, or a path twice, cannot be matched to folders.
+  Snapshot fewer = s;
+  fewer.main.pop_back();
+  EXPECT_FALSE(DecodeSnapshot(data, EncodeSnapshotRecord(fewer, data), back));
+  Snapshot twice = s;
+  twice.main[1].entry = L"2C:\\WINDOWS\\temp";
+  EXPECT_FALSE(DecodeSnapshot(Data(twice), EncodeSnapshotRecord(twice, Data(twice)), back));
+  Snapshot relative = s;
+  relative.main[0].entry = L"0windows\\Temp";
+  EXPECT_FALSE(DecodeSnapshot(Data(relative), EncodeSnapshotRecord(relative, Data(relative)), back));
+}
+
+TEST(SnapshotFile, RecordTextIsStrictUtf8) {
+  std::wstring w;
+  EXPECT_TRUE(RecordTextToWide(WideToRecordText(L"デスクトップ"), w));
+  EXPECT_EQ(w, L"デスクトップ");
+  EXPECT_FALSE(RecordTextToWide("\xC0\xAF", w));          // overlong "/"
+  EXPECT_FALSE(RecordTextToWide("\xE3\x83", w));          // cut short
+  EXPECT_FALSE(RecordTextToWide("\xF4\x90\x80\x80", w));  // past U+10FFFF
+  EXPECT_FALSE(RecordTextToWide(std::string("a\0b", 3), w));
+  EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
+}
+
+// ---------------------------------------------------------------------------
+// On the machine: saving, loading, the resume question.
+
+class Store : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    files = SnapshotFilesIn(env.WorkDir);
+  }
+  Snapshot Prepare() {
+    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
+    Preparation p{x.machine, fe, env, options, main};
+    Snapshot snap;
+    EXPECT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    return snap;
+  }
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  MainFolderList main;
+  SnapshotFiles files;
+};
+
+TEST_F(Store, ThePreparationSavesWhatItListed) {
+  x.fs.AddFile(L"C:\\windows\\system32\\" + std::wstring(L"ポ表.dll"), "x", 0x1234);
+  x.fs.AddFile(L"C:\\Program Files\\caf\u00e9.txt", "x");
+  const Snapshot snap = Prepare();
+  EXPECT_EQ(fe.statuses.back(), L"準備中： ドライブ情報");
+  EXPECT_TRUE(x.fs.Exists(files.data));
+  EXPECT_TRUE(x.fs.Exists(files.record));
+  EXPECT_FALSE(x.fs.Exists(files.dataTemp));
+  EXPECT_FALSE(x.fs.Exists(files.recordTemp));
+  EXPECT_EQ(x.fs.Content(files.data).substr(kDataOffset, snap.windows.text.size()), snap.windows.text);
+  Snapshot back;
+  ASSERT_EQ(LoadSnapshot(x.fs, env, back), LoadResult::Loaded);
+  EXPECT_TRUE(back == snap);
+  EXPECT_NE(snap.takenAt, 0u);
+  ASSERT_TRUE(snap.volumes[2].has_value());
+  EXPECT_EQ(snap.volumes[2]->totalBytes, 40ULL << 30);
+  ASSERT_EQ(back.lossyPaths.size(), 1u);
+  EXPECT_EQ(back.lossyPaths[0], L"C:\\Program Files\\caf\u00e9.txt");
+}
+
+TEST_F(Store, ListsStayWithTheirFoldersWhenAFolderAppearsAfterTheSnapshot) {
+  x.fs.AddFile(L"C:\\windows\\Temp\\t.tmp", "x", 0x11);
+  x.fs.AddFile(L"C:\\Program Files\\p.exe", "x", 0x22);
+  const Snapshot snap = Prepare();
+  const size_t before = main.Count();
+  // An installer creates SendTo, which comes early in the rebuilt list.
+  x.fs.AddFile(L"C:\\windows\\SendTo\\new.lnk", "x");
+  const MainFolderList rebuilt = BuildMainFolderList(x.fs, env, options.CheckLevel);
+  ASSERT_EQ(rebuilt.Count(), before + 1);
+  ASSERT_NE(rebuilt.Entries()[3], snap.main[3].entry);
+
+  Snapshot back;
+  ASSERT_EQ(LoadSnapshot(x.fs, env, back), LoadResult::Loaded);
+  ASSERT_EQ(back.main.size(), before);
+  for (const MainFolderListing& m : back.main) EXPECT_NE(m.entry, L"1C:\\windows\\SendTo");
+  for (size_t i = 0; i < back.main.size(); ++i) {
+    EXPECT_EQ(back.main[i].entry, main.Entries()[i]);
+    FileList relisted;
+    ListingStop stop;
+    if (back.main[i].entry == L"0C:\\windows\\Temp" || back.main[i].entry == L"0C:\\Program Files") {
+      ASSERT_TRUE(ListFiles(x.fs, fe, back.main[i].entry.substr(1), relisted, nullptr, &stop));
+      EXPECT_EQ(back.main[i].list.text, relisted.text) << "list " << i;
+    }
+  }
+}
+
+TEST_F(Store, ARecordNamingTheProgramsOwnFoldersIsDamaged) {
+  Snapshot s = Sample();
+  s.main[0].entry = L"0" + env.BackupDir;
+  ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, s), FsError::None);
+  Snapshot back;
+  EXPECT_EQ(LoadSnapshot(x.fs, env, back), LoadResult::Damaged);
+  EXPECT_TRUE(back == Snapshot());
+}
+
+// A file system that stops for good at its n-th change, as a machine that
+// loses power: a file being written is left half written.
+struct Crash {};
+class CrashingFileSystem : public FileSystem {
+ public:
+  CrashingFileSystem(MemoryFileSystem& fs, int crashAt) : fs_(fs), left_(crashAt) {}
+  FsError Enumerate(std::wstring_view p, const EntrySink& s) override { return fs_.Enumerate(p, s); }
+  std::optional<FileEntry> Stat(std::wstring_view p) override { return fs_.Stat(p); }
+  FsError MakeFolder(std::wstring_view p) override { return Step() ? fs_.MakeFolder(p) : FsError::None; }
+  FsError RemoveFolder(std::wstring_view p) override { return Step() ? fs_.RemoveFolder(p) : FsError::None; }
+  FsError RemoveFile(std::wstring_view p) override { return Step() ? fs_.RemoveFile(p) : FsError::None; }
+  FsError CopyOne(std::wstring_view a, std::wstring_view b, bool o) override {
+    return Step() ? fs_.CopyOne(a, b, o) : FsError::None;
+  }
+  FsError MoveOne(std::wstring_view a, std::wstring_view b, bool r) override {
+    return Step() ? fs_.MoveOne(a, b, r) : FsError::None;
+  }
+  FsError SetAttributes(std::wstring_view p, std::uint32_t a) override {
+    return Step() ? fs_.SetAttributes(p, a) : FsError::None;
+  }
+  FsError ReadBytes(std::wstring_view p, std::string& b) override { return fs_.ReadBytes(p, b); }
+  FsError WriteBytes(std::wstring_view p, std::string_view b) override {
+    if (left_ == 0) fs_.WriteBytes(p, b.substr(0, b.size() / 2));
+    return Step() ? fs_.WriteBytes(p, b) : FsError::None;
+  }
+  FsError AppendBytes(std::wstring_view p, std::string_view b) override {
+    return Step() ? fs_.AppendBytes(p, b) : FsError::None;
+  }
+  DriveType DriveTypeOf(std::wstring_view r) override { return fs_.DriveTypeOf(r); }
+  std::optional<DiskSpace> SpaceOf(std::wstring_view r, bool e) override { return fs_.SpaceOf(r, e); }
+  std::optional<VolumeId> VolumeOf(std::wstring_view r) override { return fs_.VolumeOf(r); }
+  bool SetCurrentFolder(std::wstring_view p) override { return fs_.SetCurrentFolder(p); }
+  int changes = 0;
+
+ private:
+  bool Step() {
+    if (left_-- == 0) throw Crash();
+    ++changes;
+    return true;
+  }
+  MemoryFileSystem& fs_;
+  int left_;
+};
+
+TEST_F(Store, ACrashWhileSavingLeavesTheOldSnapshotOrNone) {
+  const Snapshot older = Sample();
+  Snapshot newer = Sample();
+  newer.windows.text += "0000000000000002/added.dll|";
+  newer.main.pop_back();
+
+  ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, older), FsError::None);
+  CrashingFileSystem counting(x.fs, 1000);
+  ASSERT_EQ(WriteSnapshotFiles(counting, env.WorkDir, older), FsError::None);
+  const int steps = counting.changes;
+  ASSERT_EQ(steps, 5);  // two writes, one deletion, two moves
+  for (int crashAt = 0; crashAt <= steps; ++crashAt) {
+    ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, older), FsError::None);
+    CrashingFileSystem crashing(x.fs, crashAt);
+    try {
+      WriteSnapshotFiles(crashing, env.WorkDir, newer);
+    } catch (const Crash&) {
+    }
+    Snapshot back;
+    LoadResult result = LoadSnapshot(x.fs, env, back);
+    ASSERT_NE(result, LoadResult::Damaged) << "crash at change " << crashAt;
+    if (result == LoadResult::Loaded) {
+      EXPECT_TRUE(back == older || back == newer) << "crash at change " << crashAt;
+      EXPECT_EQ(back == newer, crashAt == steps) << "crash at change " << crashAt;
+    }
+  }
+}
+
+TEST_F(Store, AFailedSaveIsReportedAndLeavesNoSnapshotBehind) {
+  ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, Sample()), FsError::None);
+  x.fs.FailCreationBelow(env.WorkDir);  // the new files cannot be written
+  EXPECT_FALSE(SaveSnapshot(x.machine, fe, env, Sample()));
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_NE(fe.questions[0].text.find(L"||場所＝Save For Down"), std::wstring::npos);
+  EXPECT_EQ(fe.questions[0].style, mb::kOk | mb::kIconError);
+  // The old pair is gone too: resumed later, it would describe a machine
+  // that no longer is.
+  EXPECT_FALSE(x.fs.Exists(files.data));
+  EXPECT_FALSE(x.fs.Exists(files.record));
+  EXPECT_FALSE(x.fs.Exists(files.dataTemp));
+  EXPECT_FALSE(x.fs.Exists(files.recordTemp));
+}
+
+TEST_F(Store, ResumeYesLoadsTheSnapshot) {
+  const Snapshot snap = Prepare();
+  x.fs.AddFile(files.run, "run");
+  fe.questions.clear();
+  fe.answers = {mb::kResultYes};
+  Snapshot resumed;
+  EXPECT_EQ(AskResume(x.machine, fe, env, resumed), ResumeChoice::Resumed);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  const std::wstring yes = std::wstring(1, markup::kBlue) + L"はい" + std::wstring(1, markup::kBlack);
+  const std::wstring no = std::wstring(1, markup::kBlue) + L"いいえ" + std::wstring(1, markup::kBlack);
+  EXPECT_EQ(fe.questions[0].text,
+            L"前回、テスト実行している途中でコンピュータが再起動されています。|テストを続行、または洗浄を行ないますか？||"
+            L"● テスト続行、洗浄などを行なう場合は 「" + yes + L"」を|"
+            L"● 前回の結果を無視して、新しくテストを行なう場合は 「" + no + L"」を押してください||"
+            L"　※「いいえ」を押すと、前回のテスト結果を洗浄できなくなります");
+  EXPECT_EQ(fe.questions[0].style & 0xF, mb::kYesNo);
+  EXPECT_TRUE(resumed == snap);
+  EXPECT_TRUE(x.fs.Exists(files.data));
+  EXPECT_TRUE(x.fs.Exists(files.run));
+}
+
+TEST_F(Store, ResumeNoOrNoSnapshotStartsAfresh) {
+  Prepare();
+  x.fs.AddFile(files.run, "run");
+  fe.questions.clear();
+  fe.answers = {mb::kResultNo};
+  Snapshot snap;
+  EXPECT_EQ(AskResume(x.machine, fe, env, snap), ResumeChoice::Fresh);
+  EXPECT_EQ(fe.questions.size(), 1u);
+  for (const std::wstring* path : {&files.data, &files.record, &files.run}) EXPECT_FALSE(x.fs.Exists(*path));
+  // Without Zel32.dat nothing is asked, and a stray run record goes too.
+  x.fs.AddFile(files.run, "run");
+  EXPECT_EQ(AskResume(x.machine, fe, env, snap), ResumeChoice::Fresh);
+  EXPECT_EQ(fe.questions.size(), 1u);
+  EXPECT_FALSE(x.fs.Exists(files.run));
+}
+
+TEST_F(Store, ADamagedSnapshotIsReportedAndDeleted) {
+  Prepare();
+  std::string data = x.fs.Content(files.data);
+  x.fs.AddFile(files.data, data.substr(0, data.size() - 1));
+  fe.questions.clear();
+  Snapshot snap;
+  // Without the question: the resume path taken directly.
+  EXPECT_EQ(AskResume(x.machine, fe, env, snap, false), ResumeChoice::Damaged);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text,
+            L"保存された情報が正しくありません||洗浄せずに、終了します。|次回の起動時は、現在の状態から開始します");
+  EXPECT_EQ(fe.questions[0].style, mb::kOk | mb::kIconError);
+  EXPECT_FALSE(x.fs.Exists(files.data));
+  EXPECT_FALSE(x.fs.Exists(files.record));
+  // A snapshot whose record is missing is damaged too.
+  Prepare();
+  x.fs.RemoveFile(files.record);
+  EXPECT_EQ(AskResume(x.machine, fe, env, snap, false), ResumeChoice::Damaged);
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Fuzzes the snapshot decoders (Zel32.dat and its record) with libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer, in a tree of its own built
+# with clang: build/fuzz.
+#
+#   scripts/fuzz.sh [SECONDS]   build, then fuzz for SECONDS (default 300)
+#   scripts/fuzz.sh --seeds     rewrite the seed corpus in fuzz/corpus/snapshot
+#
+# The seeds in the repository are only read; inputs the fuzzer finds go to
+# build/fuzz/corpus, and an input that breaks something to build/fuzz/artifacts.
+# The unit tests replay the seeds on every build (fuzz_corpus_test.cpp).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sanitize="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_FUZZ=ON \
+      "-DCMAKE_C_FLAGS=$sanitize" "-DCMAKE_CXX_FLAGS=$sanitize" >/dev/null
+cmake --build build/fuzz --target snapshot_fuzz snapshot_seeds
+
+if [[ "${1:-}" == "--seeds" ]]; then
+  mkdir -p fuzz/corpus/snapshot
+  build/fuzz/fuzz/snapshot_seeds fuzz/corpus/snapshot
+  ls -l fuzz/corpus/snapshot
+  exit 0
+fi
+
+seconds="${1:-300}"
+mkdir -p build/fuzz/corpus build/fuzz/artifacts
+build/fuzz/fuzz/snapshot_fuzz -max_total_time="$seconds" -max_len=32768 -print_final_stats=1 \
+  -dict=fuzz/snapshot.dict -artifact_prefix=build/fuzz/artifacts/ \
+  build/fuzz/corpus fuzz/corpus/snapshot

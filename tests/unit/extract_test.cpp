@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include "base/cp932.h"
+#include "base/text.h"
+#include "extract/dos_job.h"
+#include "extract/extract.h"
+#include "platform/memory/memory_archiver.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+const wchar_t kTemp[] = L"C:\\users\\root\\Temp";
+const wchar_t kPif[] = L"C:\\windows\\PIF\\LHA.PIF";
+const wchar_t kBatch[] = L"C:\\windows\\PIF\\ZEL32.BAT";
+
+std::string ExeHeader(unsigned char b24, const char* at36, const char* at30) {
+  std::string h(128, '\0');
+  h[0] = 'M';
+  h[1] = 'Z';
+  h[24] = static_cast<char>(b24);
+  h[60] = static_cast<char>(0x80);
+  if (at36) h.replace(36, 3, at36);
+  if (at30) h.replace(30, 2, at30);
+  return h;
+}
+
+class Extraction : public ::testing::Test {
+ protected:
+  Extraction() {
+    env.ProgramDir = L"C:\\Zel32";
+    env.WorkDir = L"C:\\Zel32\\WinXP";
+    env.WinDir = L"C:\\windows";
+    env.SysDir = L"C:\\windows\\system32";
+    env.WinKind = WinKind::WinXP;
+    x.sys.env[L"TEMP"] = kTemp;
+    x.fs.AddFolder(kTemp);
+    x.fs.AddFile(L"C:\\dl\\a.lzh", "lzh");
+    x.fs.AddFile(L"C:\\dl\\a.zip", "zip");
+    x.fs.AddFile(kPif, std::string(517, '\0'));
+    x.fs.AddFile(kBatch, "CD \\\r\n");
+  }
+  Extractor X() { return Extractor{x.machine, libs, fe, env, options}; }
+  std::string Cp932(const std::wstring& s) { return ToCp932(s); }
+  std::vector<std::wstring> TempFolders() {
+    std::vector<std::wstring> names;
+    x.fs.Enumerate(std::wstring(kTemp) + L"\\*", [&](const FileEntry& e) {
+      if (e.name != L"." && e.name != L"..") names.push_back(e.name);
+    });
+    return names;
+  }
+
+  XpMachine x;
+  MemoryArchiveLibraries libs;
+  RecordingFrontEnd fe;
+  Environment env;
+  RunningOptions options;
+};
+
+TEST(ArchiveRouting, TypesAndLibraryCommands) {
+  EXPECT_EQ(ArchiveTypeOf(L"LZH", std::nullopt), ArchiveType::Lzh);
+  EXPECT_EQ(ArchiveTypeOf(L"ZIP", std::nullopt), ArchiveType::Zip);
+  EXPECT_EQ(ArchiveTypeOf(L"EXE", ExeKind::DosSfxLzh), ArchiveType::Lzh);
+  EXPECT_EQ(ArchiveTypeOf(L"EXE", ExeKind::WinSfxLzh), ArchiveType::Lzh);
+  EXPECT_EQ(ArchiveTypeOf(L"EXE", ExeKind::SfxZip), ArchiveType::Zip);
+  EXPECT_EQ(ArchiveTypeOf(L"EXE", ExeKind::Dos), ArchiveType::None);
+  EXPECT_EQ(ArchiveTypeOf(L"EXE", ExeKind::Windows), ArchiveType::None);
+  EXPECT_EQ(ArchiveTypeOf(L"EXE", std::nullopt), ArchiveType::None);
+  EXPECT_EQ(ArchiveTypeOf(L"CAB", std::nullopt), ArchiveType::None);
+
+  EXPECT_EQ(LibraryExtractCommand(ArchiveType::Lzh, L"C:\\dl\\a b.lzh", L"C:\\out"),
+            L"x -a1 \"C:\\dl\\a b.lzh\" \"C:\\out\\\" *");
+  EXPECT_EQ(LibraryExtractCommand(ArchiveType::Zip, L"C:\\dl\\a.zip", L"D:\\"), L"x \"C:\\dl\\a.zip\" \"D:\\\" *");
+  EXPECT_EQ(LibraryListCommand(L"C:\\dl\\a.zip"), L"l \"C:\\dl\\a.zip\"");
+}
+
+TEST_F(Extraction, LibraryExtractsIntoANewTemporaryFolderEachTime) {
+  env.HasUnlha = true;
+  x.fs.AddFolder(std::wstring(kTemp) + L"\\ZEL0002");        // left by someone else
+  x.fs.AddFile(std::wstring(kTemp) + L"\\ZEL0003", "file");  // a file of that name
+  ExtractOutcome first = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  ExtractOutcome second = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(first.result, ExtractResult::Extracted);
+  EXPECT_EQ(first.folder, std::wstring(kTemp) + L"\\ZEL0001");
+  EXPECT_EQ(second.folder, std::wstring(kTemp) + L"\\ZEL0004");
+  ASSERT_EQ(libs.calls.size(), 2u);
+  EXPECT_EQ(libs.calls[0].library, L"C:\\windows\\system32\\UNLHA32.DLL");
+  EXPECT_EQ(libs.calls[0].entry, "Unlha");
+  EXPECT_EQ(libs.calls[0].commandLine, "x -a1 \"C:\\dl\\a.lzh\" \"C:\\users\\root\\Temp\\ZEL0001\\\" *");
+  EXPECT_TRUE(x.fs.Find(first.folder) && x.fs.Find(first.folder)->IsFolder());
+  EXPECT_TRUE(fe.console.empty());  // the window writes the outcome
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+TEST_F(Extraction, CommandLineIsCodePage932AndUnencodableNamesAreRefused) {
+  env.HasUnzip = true;
+  x.fs.AddFile(L"C:\\ダウンロード\\ソフト.zip", "zip");
+  ASSERT_EQ(ExtractToTemporary(X(), L"C:\\ダウンロード\\ソフト.zip").result, ExtractResult::Extracted);
+  ASSERT_EQ(libs.calls.size(), 1u);
+  EXPECT_EQ(libs.calls[0].entry, "UnZip");
+  EXPECT_EQ(libs.calls[0].commandLine, Cp932(L"x \"C:\\ダウンロード\\ソフト.zip\" \"C:\\users\\root\\Temp\\ZEL0001\\\" *"));
+
+  x.fs.AddFile(L"C:\\dl\\한.zip", "zip");  // no code page 932 form: the library would open another name
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\한.zip");
+  EXPECT_EQ(out.result, ExtractResult::Refused);
+  EXPECT_TRUE(out.folder.empty());
+  EXPECT_EQ(libs.calls.size(), 1u);
+  EXPECT_TRUE(fe.AskedAbout(L"解凍プログラムに渡せない文字"));
+  EXPECT_EQ(TempFolders(), std::vector<std::wstring>{L"ZEL0001"});  // the refused one's folder is gone
+}
+
+TEST_F(Extraction, TemporaryFolderBaseIsAFixedDiskOutsideTheProgramsFolders) {
+  x.fs.AddFolder(L"C:\\Zel32\\tmp");
+  x.fs.AddDrive(L'E', DriveType::CdRom);
+  x.fs.AddFolder(L"E:\\tmp");
+  x.sys.env[L"TEMP"] = L"C:\\Zel32\\tmp";
+  x.sys.env[L"TMP"] = L"E:\\tmp";
+  EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"C:\\windows\\TEMP\\ZEL0001");
+  x.sys.env[L"TEMP"] = L"tmp";  // relative: skipped
+  x.sys.env[L"TMP"] = L"C:\\users\\root\\Temp\\";
+  EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"C:\\users\\root\\Temp\\ZEL0001");
+  x.fs.FailCreationBelow(kTemp);  // a base that cannot take a folder: the next one
+  EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"C:\\windows\\TEMP\\ZEL0002");
+  x.sys.env[L"TMP"] = L"C:\\Zel32\\WinXP";
+  x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0001");
+  x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0002");
+  x.fs.RemoveFolder(L"C:\\windows\\temp");
+  EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"");
+
+  env.HasUnlha = true;
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::NoFolder);
+  EXPECT_TRUE(fe.AskedAbout(L"臨時フォルダーを作成できません"));
+  EXPECT_TRUE(libs.calls.empty());
+}
+
+TEST_F(Extraction, FailuresAreReportedAndAPartlyFilledFolderStaysToBeWashed) {
+  env.HasUnlha = true;
+  libs.handler = [&](const MemoryArchiveLibraries::Call&, std::string* output) {
+    x.fs.AddFile(std::wstring(kTemp) + L"\\ZEL0001\\part.txt", "x");
+    *output = "part.txt\r\n..\\evil.txt: unsafe name\r\n\r\n";
+    return 0x8005;
+  };
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::Failed);
+  EXPECT_FALSE(out.Succeeded());
+  EXPECT_EQ(out.code, 0x8005);
+  EXPECT_EQ(out.folder, std::wstring(kTemp) + L"\\ZEL0001");
+  EXPECT_EQ(fe.console, (std::vector<std::wstring>{L"part.txt", L"..\\evil.txt: unsafe name",
+                                                   L"　★解凍できませんでした (エラー 32773)"}));
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text, L"『a.lzh』を解凍できませんでした||UNLHA32.DLL のエラー： 32773");
+
+  // Nothing written: the empty folder goes again.
+  libs.handler = [](const MemoryArchiveLibraries::Call&, std::string*) { return 1; };
+  out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::Failed);
+  EXPECT_TRUE(out.folder.empty());
+  EXPECT_FALSE(x.fs.Exists(std::wstring(kTemp) + L"\\ZEL0002"));
+
+  // A library that does not load (another architecture, no entry point).
+  libs.unloadable.push_back(L"c:\\WINDOWS\\system32\\unlha32.dll");
+  out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::Failed);
+  EXPECT_TRUE(out.folder.empty());
+  EXPECT_EQ(fe.questions.back().text, L"解凍プログラム 「 UNLHA32.DLL 」 を読み込めません。");
+}
+
+TEST_F(Extraction, SelfExtractingProgramsGoToTheirLibraryAndOthersAreNoArchives) {
+  env.HasUnlha = env.HasUnzip = true;
+  x.fs.AddFile(L"C:\\dl\\winsfx.exe", ExeHeader(0x40, "LHA", nullptr));
+  x.fs.AddFile(L"C:\\dl\\zipsfx.exe", ExeHeader(0x40, nullptr, "PK"));
+  x.fs.AddFile(L"C:\\dl\\dossfx.exe", ExeHeader(0x1C, "LHA", nullptr));
+  x.fs.AddFile(L"C:\\dl\\app.exe", ExeHeader(0x40, nullptr, nullptr));
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\winsfx.exe").result, ExtractResult::Extracted);
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\zipsfx.exe").result, ExtractResult::Extracted);
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\dossfx.exe").result, ExtractResult::Extracted);
+  ASSERT_EQ(libs.calls.size(), 3u);
+  EXPECT_EQ(libs.calls[0].entry, "Unlha");
+  EXPECT_EQ(libs.calls[1].entry, "UnZip");
+  EXPECT_EQ(libs.calls[2].entry, "Unlha");
+  EXPECT_EQ(libs.calls[1].commandLine, "x \"C:\\dl\\zipsfx.exe\" \"C:\\users\\root\\Temp\\ZEL0002\\\" *");
+
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\app.exe");
+  EXPECT_EQ(out.result, ExtractResult::NotAnArchive);
+  EXPECT_EQ(fe.questions.back().text, L"『app.exe』は、圧縮ファイルではありません");
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\readme.txt").result, ExtractResult::NotAnArchive);
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\gone.exe").result, ExtractResult::Failed);
+  EXPECT_EQ(libs.calls.size(), 3u);
+  EXPECT_EQ(TempFolders().size(), 3u);
+}
+
+TEST_F(Extraction, WithoutLibraryOrMsDosProgramTheUserIsToldAndNothingIsMade) {
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::NoExtractor);
+  EXPECT_EQ(fe.questions.back().text, L"解凍プログラム 「 UNLHA32.DLL 」 または 「 LHA.EXE 」 が見つかりません。");
+  out = ExtractToTemporary(X(), L"C:\\dl\\a.zip");
+  EXPECT_EQ(out.result, ExtractResult::NoExtractor);
+  EXPECT_EQ(fe.questions.back().text, L"解凍プログラム 「 UNZIP32.DLL 」 または 「 PKUNZIP.EXE 」 が見つかりません。");
+  // An MS-DOS archiver without the program information file is no way either.
+  x.fs.AddFile(L"C:\\windows\\LHA.EXE", "MZ");
+  x.fs.RemoveFile(kPif);
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\a.lzh").result, ExtractResult::NoExtractor);
+  EXPECT_TRUE(TempFolders().empty());
+  EXPECT_EQ(x.desktop.opened.size(), 0u);
+}
+
+TEST_F(Extraction, MsDosArchiversRunThroughTheJobBatch) {
+  x.fs.AddFile(L"C:\\tools\\PKUNZIP.EXE", "MZ");
+  x.fs.AddFile(L"C:\\windows\\COMMAND\\LHA.EXE", "MZ");
+  x.fs.AddFile(L"C:\\Program Files\\pk\\PKUNZIP.EXE", "MZ");
+  x.sys.env[L"PATH"] = L"relative;\"C:\\Program Files\\pk\\\";C:\\tools";
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::DosStarted);
+  EXPECT_TRUE(out.Succeeded());
+  EXPECT_EQ(out.folder, std::wstring(kTemp) + L"\\ZEL0001");
+  EXPECT_EQ(x.fs.Content(kBatch),
+            "@ECHO OFF\r\nC:\r\nCD C:\\users\\root\\Temp\\ZEL0001\r\nC:\\windows\\COMMAND\\LHA.EXE x C:\\dl\\a.lzh\r\n");
+  EXPECT_EQ(x.desktop.opened, std::vector<std::wstring>{kPif});
+
+  out = ExtractToFolder(X(), L"C:\\dl\\a.zip", L"C:\\users\\root\\Desktop");
+  EXPECT_EQ(out.result, ExtractResult::DosStarted);
+  EXPECT_EQ(x.fs.Content(kBatch), "@ECHO OFF\r\nC:\r\nCD C:\\users\\root\\Desktop\r\n"
+                                  "\"C:\\Program Files\\pk\\PKUNZIP.EXE\" -d C:\\dl\\a.zip\r\n");
+
+  // The start fails: told, and the empty folder is removed.
+  x.desktop.shellResult = 2;
+  out = ExtractToTemporary(X(), L"C:\\dl\\a.lzh");
+  EXPECT_EQ(out.result, ExtractResult::Failed);
+  EXPECT_TRUE(out.folder.empty());
+  EXPECT_EQ(fe.questions.back().text, L"MS-DOSの解凍プログラムを起動できません");
+}
+
+TEST_F(Extraction, MsDosSelfExtractorRunsItselfWhenAskedOrWithoutLibrary) {
+  x.fs.AddFile(L"C:\\dl\\dossfx.exe", ExeHeader(0x1C, "LHA", nullptr));
+  const std::string job = "@ECHO OFF\r\nC:\r\nCD C:\\users\\root\\Temp\\ZEL0001\r\nC:\\dl\\dossfx.exe\r\n";
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\dossfx.exe").result, ExtractResult::DosStarted);  // no LHA.EXE needed
+  EXPECT_EQ(x.fs.Content(kBatch), job);
+
+  env.HasUnlha = true;
+  options.ExtractDos = true;
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\dossfx.exe").result, ExtractResult::DosStarted);
+  EXPECT_TRUE(libs.calls.empty());
+  options.ExtractDos = false;
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\dossfx.exe").result, ExtractResult::Extracted);
+  EXPECT_EQ(libs.calls.size(), 1u);
+}
+
+TEST(BatchSafety, PathsTheInterpreterWouldActOnAreRefused) {
+  EXPECT_TRUE(IsBatchSafe(L"C:\\Program Files\\x (1)\\a.lzh"));
+  EXPECT_TRUE(IsBatchSafe(L"C:\\ソフト\\表.lzh"));  // trail byte 5C is harmless
+  for (const wchar_t* bad : {L"C:\\a&b.lzh", L"C:\\a|b", L"C:\\a<b", L"C:\\a>b", L"C:\\a^b", L"C:\\%TEMP%\\a",
+                             L"C:\\\"a\"", L"C:\\a\tb", L"C:\\ポ.lzh" /* trail byte 7C */, L"C:\\한.lzh", L""}) {
+    EXPECT_FALSE(IsBatchSafe(bad)) << ToUtf8(bad);
+  }
+  std::string bytes;
+  ASSERT_TRUE(IsBatchSafe(L"C:\\表", &bytes));
+  EXPECT_EQ(bytes, ToCp932(L"C:\\表"));
+  EXPECT_EQ(BatchArgument(L"C:\\a,b"), L"\"C:\\a,b\"");
+  EXPECT_EQ(BatchArgument(L"C:\\ab"), L"C:\\ab");
+}
+
+TEST_F(Extraction, UnsafePathsNeverReachTheJobBatch) {
+  x.fs.AddFile(L"C:\\windows\\LHA.EXE", "MZ");
+  x.fs.AddFile(L"C:\\dl\\a&del.lzh", "lzh");
+  ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\a&del.lzh");
+  EXPECT_EQ(out.result, ExtractResult::Refused);
+  EXPECT_TRUE(out.folder.empty());
+  EXPECT_TRUE(TempFolders().empty());
+  EXPECT_EQ(x.fs.Content(kBatch), "CD \\\r\n");
+  EXPECT_TRUE(x.desktop.opened.empty());
+  EXPECT_EQ(fe.questions.back().text,
+            L"『C:\\dl\\a&del.lzh』は、|解凍プログラムに渡せない文字を含んでいるため、解凍を中止します");
+
+  // An unsafe destination (a temporary folder below "%x%") and an unsafe archiver.
+  x.fs.AddFolder(L"C:\\t%x%");
+  x.sys.env[L"TEMP"] = L"C:\\t%x%";
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\a.lzh").result, ExtractResult::Refused);
+  EXPECT_FALSE(x.fs.Exists(L"C:\\t%x%\\ZEL0001"));
+  x.sys.env[L"TEMP"] = kTemp;
+  x.fs.RemoveFile(L"C:\\windows\\LHA.EXE");
+  x.fs.AddFile(L"C:\\a^b\\LHA.EXE", "MZ");
+  x.sys.env[L"PATH"] = L"C:\\a^b";
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\a.lzh").result, ExtractResult::Refused);
+  EXPECT_EQ(x.fs.Content(kBatch), "CD \\\r\n");
+
+  // The library takes the same name quoted: nothing is interpreted there.
+  env.HasUnlha = true;
+  EXPECT_EQ(ExtractToTemporary(X(), L"C:\\dl\\a&del.lzh").result, ExtractResult::Extracted);
+}
+
+TEST_F(Extraction, NamedFolderMustExistAndNotBeTheProgramsOwn) {
+  env.HasUnzip = true;
+  EXPECT_EQ(ExtractToFolder(X(), L"C:\\dl\\a.zip", L"C:\\Zel32").result, ExtractResult::Refused);
+  EXPECT_EQ(ExtractToFolder(X(), L"C:\\dl\\a.zip", L"C:\\Zel32\\WinXP\\Backup").result, ExtractResult::Refused);
+  EXPECT_EQ(fe.questions.back().text, L"『C:\\Zel32\\WinXP\\Backup』は、ゼルカのフォルダーです。|別のフォルダーを指定して下さい");
+  EXPECT_EQ(ExtractToFolder(X(), L"C:\\dl\\a.zip", L"C:\\nowhere").result, ExtractResult::NoFolder);
+  EXPECT_TRUE(libs.calls.empty());
+
+  ExtractOutcome out = ExtractToFolder(X(), L"C:\\dl\\a.zip", L"C:\\users\\root\\Desktop\\");
+  EXPECT_EQ(out.result, ExtractResult::Extracted);
+  EXPECT_EQ(out.folder, L"C:\\users\\root\\Desktop");
+  ASSERT_EQ(libs.calls.size(), 1u);
+  EXPECT_EQ(libs.calls[0].commandLine, "x \"C:\\dl\\a.zip\" \"C:\\users\\root\\Desktop\\\" *");
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+TEST_F(Extraction, ContentsAreListedOnTheConsole) {
+  env.HasUnzip = true;
+  libs.output = "       123  readme.txt\r\n        45  docs\\guide.txt\r\n\r\n";
+  EXPECT_TRUE(ListArchive(X(), L"C:\\dl\\a.zip"));
+  ASSERT_EQ(libs.calls.size(), 1u);
+  EXPECT_EQ(libs.calls[0].entry, "UnZip");
+  EXPECT_EQ(libs.calls[0].commandLine, "l \"C:\\dl\\a.zip\"");
+  EXPECT_EQ(fe.console, (std::vector<std::wstring>{L"", L"【a.zip】 の内容", L"       123  readme.txt",
+                                                   L"        45  docs\\guide.txt"}));
+  libs.result = 3;
+  EXPECT_FALSE(ListArchive(X(), L"C:\\dl\\a.zip"));
+  EXPECT_EQ(fe.console.back(), L"　★一覧を取得できませんでした (エラー 3)");
+
+  fe.console.clear();
+  EXPECT_FALSE(ListArchive(X(), L"C:\\dl\\a.lzh"));
+  EXPECT_EQ(fe.console, (std::vector<std::wstring>{L"　★LZH解凍用の DLLがありません", L"　※インストール方法はヘルプを参照して",
+                                                   L"　　ください"}));
+  EXPECT_TRUE(TempFolders().empty());
+}
+
+}  // namespace
+}  // namespace zel

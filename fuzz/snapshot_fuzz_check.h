@@ -49,8 +49,13 @@ inline std::string CheckSnapshotInput(std::string_view input) {
   std::string_view data, record;
   SplitInput(input, data, record);
 
-  Snapshot whole;
-  if (DecodeSnapshot(data, record, whole)) {
+  Snapshot whole, taken;
+  const bool decoded = DecodeSnapshot(data, record, whole);
+  // The loader's form, which takes over the data's buffer, agrees.
+  if (DecodeSnapshot(std::string(data), record, taken) != decoded || !(taken == whole)) {
+    return "the two forms of the decoder disagree";
+  }
+  if (decoded) {
     if (std::string why = CheckRoundTrip(whole); !why.empty()) return why;
   }
 

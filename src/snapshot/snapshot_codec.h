@@ -10,12 +10,12 @@
 // (Zel32.ext) holds: the kind and path of every main folder, the lists past
 // the 94th, the "listing failed" marks, the volumes of the drives, the exact
 // free space, the time of the snapshot, the lossy names, the hive times and
-// the size and CRC-32 of the Zel32.dat it belongs to. Its layout:
+// the size and check sum of the Zel32.dat it belongs to. Its layout:
 //
 //   "Zel32 snapshot record 1" CR LF
 //   then fields, each TAG + " " + 8 upper-case hex digits (payload length)
-//   + ":" + payload + CR LF, and last "END " + the CRC-32 of every byte
-//   before this last line (8 hex digits) + CR LF.
+//   + ":" + payload + CR LF, and last "END " + the check sum of every byte
+//   before this last line (16 hex digits) + CR LF.
 //
 // Both decoders check every length against what is left before taking it,
 // parse numbers strictly and refuse anything they would not have written.
@@ -40,8 +40,8 @@ constexpr size_t kHeaderMainLists = 94;
 // The first line of the record.
 extern const char kRecordMagic[];
 
-// CRC-32 (the polynomial of zip and PNG), continued from crc.
-std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
+// The check sum of both files: XXH64 with seed 0.
+std::uint64_t Hash64(std::string_view bytes);
 
 // The text of a drive slot: decimal with one leading blank, at most 12
 // characters. A 12-digit amount drops the blank; a larger one is capped at
@@ -58,10 +58,10 @@ std::string EncodeSnapshotRecord(const Snapshot& snap, std::string_view data);
 // The main-folder lists get no entries (their paths are in the record).
 bool DecodeSnapshotData(std::string_view data, Snapshot& snap);
 
-// The size and CRC-32 of the Zel32.dat a record was written with.
+// The size and check sum of the Zel32.dat a record was written with.
 struct DataStamp {
   std::uint64_t size = 0;
-  std::uint32_t crc = 0;
+  std::uint64_t sum = 0;
 };
 
 // Applies the fields of a record's body (its lines between the first line and
@@ -70,7 +70,10 @@ struct DataStamp {
 bool ApplySnapshotRecord(std::string_view body, Snapshot& snap, DataStamp& stamp);
 
 // Both files: false when either is damaged or they do not belong together.
+// snap is only changed on success. The second form takes over data's buffer
+// for the largest text (the loader's way, to keep memory low).
 bool DecodeSnapshot(std::string_view data, std::string_view record, Snapshot& snap);
+bool DecodeSnapshot(std::string&& data, std::string_view record, Snapshot& snap);
 
 // Wide text to UTF-8 and back, losslessly: an unpaired surrogate of a name
 // is kept as its own three-byte form (the generalised UTF-8 known as WTF-8).

@@ -70,7 +70,7 @@ LoadResult LoadSnapshot(FileSystem& fs, const Environment& env, Snapshot& snap) 
     if (error == FsError::NotFound || error == FsError::PathNotFound) return LoadResult::Missing;
     if (error != FsError::None) return LoadResult::Damaged;
     if (fs.ReadBytes(f.record, record) != FsError::None) return LoadResult::Damaged;
-    if (!DecodeSnapshot(data, record, loaded)) return LoadResult::Damaged;
+    if (!DecodeSnapshot(std::move(data), record, loaded)) return LoadResult::Damaged;
   }
   // A record that names the program's own folders as monitored ones was not
   // written by this program: acting on it could wash the snapshot itself.

@@ -2,10 +2,15 @@
 """Runs the benchmarks in a sandboxed machine.
 
 usage: bench/run_bench.py [--entries N] [--big N] [--huge N] [--repeats N]
+                          [--only listing|store]
+
+listing_bench times the folder listings against a bare walk; store_bench
+times saving and loading the snapshot of the tree against writing and reading
+as many bytes, and counts the heap both need.
 
 The tree is generated (once) in build/win64/bench-data and given to the
 machine as drive D: (a fixed disk). Build first with scripts/test.sh or
-    cmake --build build/win64 --target listing_bench
+    cmake --build build/win64 --target listing_bench store_bench
 """
 import argparse
 import os
@@ -26,6 +31,7 @@ def main():
     ap.add_argument("--big", type=int, default=20_000)
     ap.add_argument("--huge", type=int, default=80_000)
     ap.add_argument("--repeats", type=int, default=5)
+    ap.add_argument("--only", choices=["listing", "store"])
     args = ap.parse_args()
     data = os.path.join(BUILD, "bench-data")
     subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), data, "--entries", str(args.entries),
@@ -37,11 +43,21 @@ def main():
         box.start_server()
         target = box.unix_path("C:\\zeltest")
         os.makedirs(target, exist_ok=True)
-        shutil.copy2(os.path.join(BUILD, "benchbin", "listing_bench.exe"), target)
-        proc = box.run(["C:\\zeltest\\listing_bench.exe", "D:\\tree", "D:\\huge", "D:\\tree\\big",
-                        str(args.repeats)], timeout=3600, check=False)
-        sys.stdout.write(proc.stdout.decode("utf-8", errors="replace"))
-        return proc.returncode
+        runs = {
+            "listing": ["C:\\zeltest\\listing_bench.exe", "D:\\tree", "D:\\huge", "D:\\tree\\big"],
+            "store": ["C:\\zeltest\\store_bench.exe", "D:\\tree", "D:\\tree\\big", "C:\\zeltest\\work"],
+        }
+        code = 0
+        for name, command in runs.items():
+            if args.only and name != args.only:
+                continue
+            shutil.copy2(os.path.join(BUILD, "benchbin", name + "_bench.exe"), target)
+            print("== " + name + "_bench", flush=True)
+            proc = box.run(command + [str(args.repeats)], timeout=3600, check=False)
+            sys.stdout.write(proc.stdout.decode("utf-8", errors="replace"))
+            sys.stdout.flush()
+            code = code or proc.returncode
+        return code
     finally:
         box.kill()
 

@@ -160,6 +160,10 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> save, write, load, read;
   size_t savePeak = 0, loadPeak = 0, loadHeld = 0;
   for (int r = 0; r < repeats; ++r) {
+    // As at the end of a preparation, no snapshot is there to replace (the
+    // resume question, or its absence, removed it); nor is the plain file.
+    zel::DeleteSnapshotFiles(machine.machine, env);
+    ::DeleteFileW(plain.c_str());
     // Each side goes first in every other run, so that neither always
     // follows the other's writing.
     auto writePlain = [&] {

@@ -134,11 +134,14 @@ bool ReadLetterAndHex(std::string_view payload, size_t width, int& drive, std::u
   return ReadHex(payload.substr(2), value);
 }
 
-// A main-folder entry: kind digit 0 to 2 and an absolute path ("X:\...").
+// A main-folder entry: kind digit 0 to 2 and an absolute path, on a drive
+// ("X:\...") or on a share ("\\server\...", where a documents folder may be
+// redirected), never a device path ("\\?\", "\\.\").
 bool ValidEntry(const std::wstring& entry) {
   if (entry.size() < 4 || entry[0] < L'0' || entry[0] > L'2') return false;
-  wchar_t letter = UpperChar(entry[1]);
-  return letter >= L'A' && letter <= L'Z' && entry[2] == L':' && entry[3] == L'\\';
+  const wchar_t letter = UpperChar(entry[1]);
+  if (letter >= L'A' && letter <= L'Z') return entry[2] == L':' && entry[3] == L'\\';
+  return entry[1] == L'\\' && entry[2] == L'\\' && entry[3] != L'?' && entry[3] != L'.' && entry[3] != L'\\';
 }
 
 enum Seen : unsigned {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/cp932.h"
+#include "base/text.h"
 #include "snapshot/listing.h"
 #include "snapshot/prepare.h"
 #include "snapshot/snapshot_codec.h"
@@ -250,9 +251,15 @@ TEST(SnapshotFile, ARecordOnlyFitsItsOwnData) {
   Snapshot twice = s;
   twice.main[1].entry = L"2C:\\WINDOWS\\temp";
   EXPECT_FALSE(DecodeSnapshot(Data(twice), EncodeSnapshotRecord(twice, Data(twice)), back));
-  Snapshot relative = s;
-  relative.main[0].entry = L"0windows\\Temp";
-  EXPECT_FALSE(DecodeSnapshot(Data(relative), EncodeSnapshotRecord(relative, Data(relative)), back));
+  for (const wchar_t* path : {L"windows\\Temp", L"\\\\?\\C:\\Temp", L"\\\\.\\pipe\\x"}) {
+    Snapshot odd = s;
+    odd.main[0].entry = L"0" + std::wstring(path);
+    EXPECT_FALSE(DecodeSnapshot(Data(odd), EncodeSnapshotRecord(odd, Data(odd)), back)) << ToUtf8(path);
+  }
+  // A documents folder redirected to a share is a folder like any other.
+  Snapshot shared = s;
+  shared.main[0].entry = L"0\\\\server\\users\\root\\Documents";
+  EXPECT_TRUE(DecodeSnapshot(Data(shared), EncodeSnapshotRecord(shared, Data(shared)), back));
 }
 
 TEST(SnapshotFile, RecordTextIsStrictUtf8) {
@@ -372,6 +379,8 @@ class CrashingFileSystem : public FileSystem {
     return Step() ? fs_.SetAttributes(p, a) : FsError::None;
   }
   FsError ReadBytes(std::wstring_view p, std::string& b) override { return fs_.ReadBytes(p, b); }
+  FsError ReadHead(std::wstring_view p, size_t n, std::string& b) override { return fs_.ReadHead(p, n, b); }
+  FsError ExpandOne(std::wstring_view a, std::wstring_view b) override { return Step() ? fs_.ExpandOne(a, b) : FsError::None; }
   FsError WriteBytes(std::wstring_view p, std::string_view b) override {
     if (left_ == 0) fs_.WriteBytes(p, b.substr(0, b.size() / 2));
     return Step() ? fs_.WriteBytes(p, b) : FsError::None;

@@ -24,6 +24,10 @@ import sandbox  # noqa: E402
 
 BIN = os.path.join(BUILD, "bin")
 TEST_BIN = os.path.join(BUILD, "testbin")
+FIXTURES = os.path.join(BUILD, "fixtures")
+FIXTURE_PROGRAMS = os.path.join(FIXTURES, "programs")
+# The fixture programs run only where this file exists (tests/fixtures/programs/fixture.h).
+SANDBOX_MARKER = "C:\\zeltest\\sandbox.marker"
 ARTIFACTS = os.path.join(BUILD, "test-artifacts")
 MAIN_TITLE = "ZelForm:ゼルカ"
 
@@ -68,6 +72,8 @@ class Machine:
         box.kill()  # drive types are read when the server starts
         box.start_server()
         os.makedirs(box.unix_path("C:\\zeltest"), exist_ok=True)
+        with open(box.unix_path(SANDBOX_MARKER), "w") as f:
+            f.write("Zel32 test sandbox\n")
         for program in ("zeldrv.exe", "msgbox_probe.exe"):
             shutil.copy2(os.path.join(TEST_BIN, program), box.unix_path("C:\\zeltest\\" + program))
         return machine
@@ -86,6 +92,26 @@ class Machine:
 
     def install(self, folder=sandbox.PROGRAM_FOLDER, ini=QUIET_INI, files=("Zel32.exe", "ZEL32.PIF", "Zel32.INI")):
         return self.box.install(BIN, folder, ini, files)
+
+    def install_fixture(self, name, folder, rename=None):
+        """Copies a built fixture into a folder of the machine (made if missing) and
+        returns the Windows path of the copy's program.
+
+        name is a file or folder of fixtures/programs ("fixapp.exe", "libapp": the
+        folder with its libraries, whose program is libapp.exe) or else of fixtures
+        ("sample.zip"); rename gives the copy another name."""
+        source = os.path.join(FIXTURE_PROGRAMS, name)
+        if not os.path.exists(source):
+            source = os.path.join(FIXTURES, name)
+        if not os.path.exists(source):
+            raise FileNotFoundError("no fixture %s in %s (build the zel_fixture_programs target)" % (name, FIXTURES))
+        copy = folder.rstrip("\\") + "\\" + (rename or name)
+        os.makedirs(self.path(folder), exist_ok=True)
+        if os.path.isdir(source):
+            shutil.copytree(source, self.path(copy))
+            return copy + "\\" + name + ".exe"
+        shutil.copy2(source, self.path(copy))
+        return copy
 
     def start_zel(self, exe=sandbox.PROGRAM_FOLDER + "\\Zel32.exe"):
         proc = self.box.start([exe])

@@ -3,7 +3,7 @@
 
 file(GLOB ZEL_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(zel_win32 STATIC ${ZEL_WIN32_SOURCES})
-target_link_libraries(zel_win32 PUBLIC zel_core)
+target_link_libraries(zel_win32 PUBLIC zel_core winmm lz32)
 target_compile_options(zel_win32 PRIVATE ${ZEL_WARNINGS})
 target_compile_definitions(zel_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_compile_definitions(zel_core PUBLIC UNICODE _UNICODE)
@@ -24,7 +24,7 @@ set(ZEL_BIN ${CMAKE_BINARY_DIR}/bin)
 set_target_properties(Zel32 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEL_BIN})
 
 # Shipped beside the exe: the program information file of the MS-DOS-mode
-# extraction and the default settings.
+# extraction, the default settings and the help.
 add_custom_command(
   OUTPUT ${ZEL_BIN}/ZEL32.PIF
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEL_BIN}
@@ -34,7 +34,15 @@ add_custom_command(
   OUTPUT ${ZEL_BIN}/Zel32.INI
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/dist/Zel32.INI ${ZEL_BIN}/Zel32.INI
   DEPENDS ${CMAKE_SOURCE_DIR}/dist/Zel32.INI)
-add_custom_target(zel_support_files ALL DEPENDS ${ZEL_BIN}/ZEL32.PIF ${ZEL_BIN}/Zel32.INI)
+file(GLOB ZEL_HELP_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*.html)
+add_custom_command(
+  OUTPUT ${ZEL_BIN}/Zel.chm
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEL_BIN}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/build_help.py ${CMAKE_SOURCE_DIR}/help
+          ${CMAKE_BINARY_DIR}/help-work ${ZEL_BIN}/Zel.chm
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/build_help.py ${ZEL_HELP_PAGES}
+  COMMENT "Compiling the help")
+add_custom_target(zel_support_files ALL DEPENDS ${ZEL_BIN}/ZEL32.PIF ${ZEL_BIN}/Zel32.INI ${ZEL_BIN}/Zel.chm)
 add_dependencies(Zel32 zel_support_files)
 
 option(ZEL_BUILD_TESTS "Build the tests that run under Wine" ON)

@@ -358,7 +358,8 @@ class Sandbox:
         self._import_reg('[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n'
                          '"VersionNumber"="%s"\n' % version)
 
-    def install(self, bin_dir, folder=PROGRAM_FOLDER, ini_text=None, files=("Zel32.exe", "ZEL32.PIF", "Zel32.INI")):
+    def install(self, bin_dir, folder=PROGRAM_FOLDER, ini_text=None,
+                files=("Zel32.exe", "ZEL32.PIF", "Zel32.INI", "Zel.chm")):
         """Places Zel32.exe and the files shipped beside it in a program folder of the prefix."""
         target = self.unix_path(folder)
         os.makedirs(target, exist_ok=True)

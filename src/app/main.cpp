@@ -1,5 +1,6 @@
 // Zel32.exe: a single instance, the process start, then the main window.
 #include <windows.h>
+#include <objbase.h>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_machine.h"
@@ -14,6 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   if (!instanceMutex || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
   if (::FindWindowW(nullptr, zel::ui::kMainWindowTitle)) return 0;
 
+  // Pictures are loaded through the platform's picture objects.
+  ::CoInitialize(nullptr);
   zel::win32::Win32Machine machine;
   zel::Environment env;
   zel::DisplayInfo display = machine.sys.Display();
@@ -32,6 +35,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (window.PreTranslate(msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }

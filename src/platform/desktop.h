@@ -33,6 +33,8 @@ class Desktop {
 
   // The shell's default action on a file; the platform's result (above 32 is success).
   virtual std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view workFolder) = 0;
+  // Plays a sound file without waiting for it.
+  virtual bool PlaySoundFile(std::wstring_view path) = 0;
   // Starts a program by command line; false when it could not be started.
   virtual bool StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) = 0;
 };

@@ -94,6 +94,11 @@ class FileSystem {
   virtual FsError SetAttributes(std::wstring_view path, std::uint32_t attributes) = 0;
 
   virtual FsError ReadBytes(std::wstring_view path, std::string& bytes) = 0;
+  // At most maxBytes from the start of the file.
+  virtual FsError ReadHead(std::wstring_view path, size_t maxBytes, std::string& bytes) = 0;
+  // Copies a file compressed with the platform's file compression as its
+  // expanded content (a file that is not compressed is copied as it is).
+  virtual FsError ExpandOne(std::wstring_view from, std::wstring_view to) = 0;
   // Creates or truncates the file and writes bytes.
   virtual FsError WriteBytes(std::wstring_view path, std::string_view bytes) = 0;
   virtual FsError AppendBytes(std::wstring_view path, std::string_view bytes) = 0;

@@ -32,6 +32,8 @@ class System {
   virtual void Beep() = 0;
 
   virtual LocalTime Now() = 0;
+  // A file time (UTC) in local time.
+  virtual LocalTime LocalTimeOf(std::uint64_t fileTime) = 0;
   // The current time as a 64-bit file time (UTC, 100-ns units).
   virtual std::uint64_t NowFileTime() = 0;
   virtual std::uint64_t TickMs() = 0;

@@ -26,7 +26,7 @@ std::wstring UpperFileName(std::wstring_view path) {
 
 std::optional<ExeKind> ReadExecutableKind(FileSystem& fs, std::wstring_view path) {
   std::string bytes;
-  if (fs.ReadBytes(path, bytes) != FsError::None) return std::nullopt;
+  if (fs.ReadHead(path, kExeHeaderBytes, bytes) != FsError::None) return std::nullopt;
   return ExecutableKind(bytes, UpperFileName(path));
 }
 

@@ -4,9 +4,45 @@
 
 namespace zel::ui {
 
-constexpr int kIdConsole = 1001;     // CONSOL: the console list
-constexpr int kIdRunDisplay = 1002;  // RUNDSP: the status line
-constexpr int kIdOptionsButton = 1003;  // the options button of the main window
+// The main window.
+constexpr int kIdConsole = 1001;       // CONSOL: the console list
+constexpr int kIdRunDisplay = 1002;    // RUNDSP: the status line
+constexpr int kIdFolderDisplay = 1004;  // DIRDSP
+constexpr int kIdFolderGrid = 1005;    // DIRGRD (with its scroll bar SCRDIR)
+constexpr int kIdFileList = 1006;      // FILLST
+constexpr int kIdPicture = 1007;       // BMPVIW
+constexpr int kIdFreeSpace = 1008;     // SIZDSP
+constexpr int kIdFreeToggle = 1009;    // FREBTN
+constexpr int kIdFreeLamp = 1010;      // NOBIMG
+constexpr int kIdLampFirst = 1011;     // INIDSP: WIN.INI, SYSTEMINI, レジストリ
+constexpr int kIdRestartNotice = 1014;  // REGDSP
+constexpr int kIdDesktopImage = 1015;  // DSKIMG
+constexpr int kIdDocumentsImage = 1016;  // DOCIMG
+constexpr int kIdTextButton = 1017;    // DOCBTN
+constexpr int kIdHelpButton = 1018;    // HLPBTN
+constexpr int kIdExtractButton = 1020;  // 解凍ボタン
+constexpr int kIdTestButton = 1021;    // テストボタン
+constexpr int kIdCheckButton = 1022;   // 確認ボタン
+constexpr int kIdWashButton = 1023;    // 洗浄ボタン
+constexpr int kIdRecordsButton = 1024;  // the wash records
+constexpr int kIdPanelFirst = 1030;    // the eight panel buttons
+constexpr int kIdDriveFirst = 1100;    // DRVBTN of A: to Z:
+constexpr int kIdDriveNameFirst = 1130;  // DRVNAM of A: to Z:
+
+// Pop-up menu items.
+constexpr int kIdMenuLatestShow = 1401;    // POP_最新記録表示
+constexpr int kIdMenuLatestEditor = 1402;  // POP_最新記録メモ帳
+constexpr int kIdMenuCopy = 1403;          // POP_記録コピー
+constexpr int kIdMenuAppend = 1404;        // POP_記録追加
+constexpr int kIdMenuPastShow = 1405;      // POP_過去記録表示
+constexpr int kIdMenuPastEditor = 1406;    // POP_過去記録メモ帳
+constexpr int kIdMenuClear = 1407;         // POP_記録クリア
+constexpr int kIdMenuComment = 1408;       // POP_記録コメント
+constexpr int kIdMenuDriveRecord = 1411;   // POP_DRVMEM
+constexpr int kIdMenuDriveClear = 1412;    // POP_DRVCLR
+constexpr int kIdMenuDriveCheck = 1413;    // POP_DRVCHK
+constexpr int kIdMenuDriveDelete = 1414;   // POP_DRVDEL
+constexpr int kIdMenuDriveClose = 1415;    // POP_DRVNUL
 
 // The message box and the input box.
 constexpr int kIdMessageIcon = 1201;  // ICOIMG
@@ -40,6 +76,16 @@ struct NamedControl {
 inline constexpr NamedControl kNamedControls[] = {
     {"CONSOL", kIdConsole},
     {"RUNDSP", kIdRunDisplay},
+    {"DIRDSP", kIdFolderDisplay},
+    {"DIRGRD", kIdFolderGrid},
+    {"FILLST", kIdFileList},
+    {"BMPVIW", kIdPicture},
+    {"SIZDSP", kIdFreeSpace},
+    {"FREBTN", kIdFreeToggle},
+    {"INIDSP1", kIdLampFirst},
+    {"INIDSP2", kIdLampFirst + 1},
+    {"INIDSP3", kIdLampFirst + 2},
+    {"REGDSP", kIdRestartNotice},
     {"MSGTXT", kIdMessageText},
     {"INPLIN", kIdInputLine},
     {"COLVIW", kIdColourSample},
@@ -54,5 +100,6 @@ inline constexpr wchar_t kAppTitle[] = L"ゼルカ";
 inline constexpr wchar_t kMessageBoxClass[] = L"ZelMsgBox";
 inline constexpr wchar_t kInputBoxClass[] = L"ZelInputBox";
 inline constexpr wchar_t kOptionFormClass[] = L"ZelOptionForm";
+inline constexpr wchar_t kDocFormClass[] = L"ZelDocForm";
 
 }  // namespace zel::ui

@@ -1,28 +1,37 @@
+#include <windows.h>
 #include "ui/main_window.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "base/path.h"
 #include "snapshot/prepare.h"
+#include "snapshot/store.h"
+#include "startup/file_helpers.h"
 #include "startup/startup.h"
+#include "testrun/console_text.h"
 #include "ui/control_ids.h"
+#include "ui/doc_form.h"
+#include "ui/main_controls.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
-#include "ui/option_form.h"
 
 namespace zel::ui {
 namespace {
 
 constexpr UINT kLoadMessage = WM_APP + 1;
-constexpr int kStatusHeight = 26;
-constexpr int kMargin = 8;
-constexpr int kButtonWidth = 72;
 
 }  // namespace
 
 MainWindow::MainWindow(win32::Win32Machine& machine, Environment& env, Settings& settings, RunningOptions& options)
-    : machine_(machine), env_(env), settings_(settings), options_(options) {}
+    : machine_(machine), env_(env), settings_(settings), options_(options), c_(std::make_unique<Controls>()) {}
 
 MainWindow::~MainWindow() {
-  if (font_) ::DeleteObject(font_);
-  if (background_) ::DeleteObject(background_);
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(boldFont_), static_cast<HGDIOBJ>(bigFont_),
+                    static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(consoleBrush_),
+                    static_cast<HGDIOBJ>(statusBrush_), static_cast<HGDIOBJ>(picture_)}) {
+    if (o) ::DeleteObject(o);
+  }
 }
 
 bool MainWindow::Create(HINSTANCE instance, int show) {
@@ -37,36 +46,32 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
   wc.lpszClassName = kMainWindowClass;
   if (!::RegisterClassExW(&wc)) return false;
 
-  window_ = ::CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 720, 540, nullptr, nullptr, instance, this);
-  if (!window_) return false;
-
-  font_ = CreateUiFont(false);
-  status_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"STATIC", L"準備中", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 0, 0, 0, 0,
-                              window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRunDisplay)), instance, nullptr);
-  console_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"CONSOL",
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0, 0, 0, 0,
-                               window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdConsole)), instance, nullptr);
-  optionsButton_ = ::CreateWindowExW(0, L"BUTTON", L"設定", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, window_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdOptionsButton)), instance, nullptr);
-  for (HWND child : {status_, console_, optionsButton_}) {
-    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  // The position of the last normal window, when it still fits the screen.
+  int x = settings_.GetOptionNum(L"WindowSX", CW_USEDEFAULT);
+  int y = settings_.GetOptionNum(L"WindowSY", CW_USEDEFAULT);
+  int w = settings_.GetOptionNum(L"WindowLX", 0);
+  int h = settings_.GetOptionNum(L"WindowLY", 0);
+  const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
+  if (w < kMinWidth || h < kMinHeight || x < 0 || y < 0 || x + 80 > screenW || y + 40 > screenH) {
+    x = CW_USEDEFAULT;
+    y = CW_USEDEFAULT;
+    w = kDefaultWidth;
+    h = kDefaultHeight;
   }
+  window_ = ::CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h,
+                              nullptr, nullptr, instance, this);
+  if (!window_) return false;
+  font_ = CreateUiFont(false);
+  boldFont_ = CreateUiFont(true);
+  bigFont_ = CreateBigFont();
+  CreateControls(instance);
+  SetConsoleScheme(options_.ZelConColType);
+  ShowStatus(L"準備中", Look::Idle);
   Layout();
   ::ShowWindow(window_, show);
   ::UpdateWindow(window_);
   ::PostMessageW(window_, kLoadMessage, 0, 0);
   return true;
-}
-
-void MainWindow::Layout() {
-  RECT rc;
-  ::GetClientRect(window_, &rc);
-  int width = rc.right - 2 * kMargin;
-  ::MoveWindow(status_, kMargin, kMargin, width - kButtonWidth - kMargin, kStatusHeight, TRUE);
-  ::MoveWindow(optionsButton_, rc.right - kMargin - kButtonWidth, kMargin, kButtonWidth, kStatusHeight, TRUE);
-  int top = kMargin * 2 + kStatusHeight;
-  ::MoveWindow(console_, kMargin, top, width, rc.bottom - top - kMargin, TRUE);
 }
 
 LRESULT CALLBACK MainWindow::Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
@@ -81,102 +86,173 @@ LRESULT CALLBACK MainWindow::Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   return self ? self->OnMessage(msg, wp, lp) : ::DefWindowProcW(window, msg, wp, lp);
 }
 
+LRESULT CALLBACK MainWindow::ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<MainWindow*>(self)->OnChildMessage(child, msg, wp, lp);
+}
+
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kLoadMessage:
       Load();
       return 0;
     case WM_SIZE:
-      if (status_) Layout();
+      if (c_->console) Layout();
       return 0;
-    case WM_COMMAND:
-      if (LOWORD(wp) == kIdOptionsButton && HIWORD(wp) == BN_CLICKED) {
-        OpenOptions();
-        return 0;
-      }
-      break;
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      ::SetBkColor(dc, RGB(0xE1, 0xF0, 0xFB));
-      static HBRUSH statusBrush = ::CreateSolidBrush(RGB(0xE1, 0xF0, 0xFB));
-      return reinterpret_cast<LRESULT>(statusBrush);
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize = {kMinWidth, kMinHeight};
+      return 0;
     }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_DRAWITEM:
+      OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+      return TRUE;
+    case WM_MEASUREITEM: {
+      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      m->itemHeight = kGridItemHeight;
+      return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+      return ColourControl(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_TIMER:
+      if (wp == kRunTimer) OnTimer();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows is ending: a test that is not washed stays for the resume.
+      if (wp) OnClose(true);
+      return 0;
     case WM_CLOSE:
-      // Nothing ends while a long operation runs inside this window.
-      if (busy_) {
-        Beep();
-        return 0;
-      }
-      ::DestroyWindow(window_);
+      if (OnClose(false)) ::DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
+      ::KillTimer(window_, kRunTimer);
       ::PostQuitMessage(0);
       return 0;
   }
   return ::DefWindowProcW(window_, msg, wp, lp);
 }
 
+LRESULT MainWindow::OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
+  const int id = ::GetDlgCtrlID(child);
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      ShowMouseHelp(HelpIndexOf(id));
+      break;
+    case WM_RBUTTONUP:
+      OnRightClick(id);
+      return 0;
+    case WM_DROPFILES:
+      OnDrop(reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_KEYDOWN:
+      if (id == kIdFolderGrid && wp == VK_RETURN) {
+        OnFolderActivated();
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE:
+      if (id == kIdFolderGrid) return DLGC_WANTALLKEYS;
+      break;
+  }
+  return ::DefSubclassProc(child, msg, wp, lp);
+}
+
 void MainWindow::Load() {
-  busy_ = true;
+  busy_ = 1;
   Machine& m = machine_.machine;
   Outcome outcome = LoadEnvironment(m, *this, env_, settings_, options_);
   if (outcome == Outcome::Continue) {
+    SetConsoleScheme(options_.ZelConColType);
+    SetBackColour(options_.ZelBackColor4);
     mainFolders_ = BuildMainFolderList(m.fs, env_, options_.CheckLevel);
     outcome = ConfirmRegistryNotice(*this, env_, settings_);
   }
   if (outcome == Outcome::Continue) {
-    Preparation prep{m, *this, env_, options_, mainFolders_};
-    outcome = PrepareSnapshot(prep, snapshot_);
+    for (int i = 0; i < 3; ++i) saveDirs_[i] = settings_.GetOption(L"SaveDir" + std::to_wstring(i), L"");
+    ShowDrives();
+    // A snapshot left by a restart in the middle of a test is offered first.
+    switch (AskResume(m, *this, env_, snapshot_)) {
+      case ResumeChoice::Damaged:
+        outcome = Outcome::End;
+        break;
+      case ResumeChoice::Resumed:
+        outcome = ResumeTest();
+        break;
+      case ResumeChoice::Fresh: {
+        Preparation prep{m, *this, env_, options_, mainFolders_};
+        outcome = PrepareSnapshot(prep, snapshot_);
+        break;
+      }
+    }
   }
-  busy_ = false;
+  busy_ = 0;
   if (outcome == Outcome::End) {
     ::DestroyWindow(window_);
     return;
   }
-  SetStatus(L"ファイルを選択して下さい");
-}
-
-void MainWindow::OpenOptions() {
-  // Nothing starts while another action runs.
-  if (busy_) {
-    Beep();
-    return;
+  loaded_ = true;
+  for (int i = 0; i < 26; ++i) {
+    if (env_.DriveTypes[i] == DriveType::Fixed) currentFree_[i] = snapshot_.freeSpace[i];
   }
-  busy_ = true;
-  OptionFormContext ctx{
-      .settings = settings_,
-      .running = options_,
-      .env = env_,
-      .fs = machine_.fs,
-      .testPending = testPending_,
-      .previewBackColour = [this](std::int32_t colour) { SetBackColour(colour); },
-      .applied =
-          [this](const AppliedOptions& applied) {
-            if (applied.backColorChanged) SetBackColour(options_.ZelBackColor4);
-          },
-  };
-  ShowOptionForm(window_, ctx);
-  busy_ = false;
+  UpdateFreeSpace();
+  // The browser opens in the favourite folder, else in the program's folder.
+  ChangeFolder(FolderExists(m.fs, env_.DownLoad) ? env_.DownLoad : env_.ProgramDir);
+  SelectFilter(kFilterAll);
+  EnableActions();
+  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
 }
 
-void MainWindow::SetBackColour(std::int32_t colour) {
-  HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
-  ::SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
-  if (background_) ::DeleteObject(background_);
-  background_ = brush;
-  ::InvalidateRect(window_, nullptr, TRUE);
+Outcome MainWindow::ResumeTest() {
+  // The record of the test goes with the snapshot: a damaged one ends the
+  // program like a damaged snapshot, a missing one leaves a test without
+  // its program's details.
+  RunRecord record;
+  if (ReadRunRecord(machine_.fs, env_.WorkDir + L"\Zel32.dir", record) == RunRecordRead::Damaged) {
+    Ask(kDamagedSnapshotMessage, mb::kOk | mb::kIconError, L"");
+    DeleteSnapshotFiles(machine_.machine, env_);
+    KillFile(machine_.machine, env_.WorkDir + L"\Zel32.dir");
+    return Outcome::End;
+  }
+  record_ = record;
+  savedRecord_ = record;
+  testPending_ = true;
+  checkEnabled_ = true;
+  washEnabled_ = true;
+  return Outcome::Continue;
 }
+
+bool MainWindow::BeginAction() {
+  if (busy_ > 0 || !loaded_ || MessageBoxWaiting()) {
+    Beep();
+    return false;
+  }
+  ++busy_;
+  return true;
+}
+
+void MainWindow::EndAction() {
+  if (busy_ > 0) --busy_;
+}
+
+// --- the front-end seam ---------------------------------------------------------
 
 void MainWindow::AppendConsole(std::wstring_view line) {
   std::wstring text(line);
-  LRESULT index = ::SendMessageW(console_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index >= 0) ::SendMessageW(console_, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+  LRESULT index = ::SendMessageW(c_->console, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (index >= 0) ::SendMessageW(c_->console, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
-void MainWindow::SetStatus(std::wstring_view text) {
-  std::wstring t(text);
-  ::SetWindowTextW(status_, t.c_str());
+void MainWindow::ClearConsole() {
+  ::SendMessageW(c_->console, LB_RESETCONTENT, 0, 0);
+  mouseHelp_.Forget();
 }
+
+void MainWindow::SetStatus(std::wstring_view text) { ShowStatus(text, Look::Idle); }
 
 void MainWindow::Busy() {
   MSG msg;
@@ -203,5 +279,66 @@ std::wstring MainWindow::Input(std::wstring_view prompt, std::wstring_view title
 }
 
 void MainWindow::Beep() { ::MessageBeep(MB_OK); }
+
+// --- ending ---------------------------------------------------------------------
+
+bool MainWindow::OnClose(bool windowsEnding) {
+  if (!windowsEnding && (busy_ > 0 || MessageBoxWaiting())) {
+    Beep();
+    return false;
+  }
+  ++busy_;
+  if (!windowsEnding && washEnabled_) {
+    int answer = Ask(std::wstring(L"終了する前に、") + markup::kDarkRed + L"追加ファイルや 臨時フォルダーを|" +
+                         markup::kBlack + L"削除していいですか？",
+                     mb::kYesNo | mb::kIconQuestion | mb::kDefault2, L"");
+    if (answer != mb::kResultYes) {
+      answer = Ask(std::wstring(1, markup::kDarkRed) + L"削除せずに" + markup::kBlack + L" 終了します",
+                   mb::kOkCancel | mb::kIconExclamation | mb::kDefault2, L"");
+      if (answer != mb::kResultOk) {
+        --busy_;
+        return false;
+      }
+      washEnabled_ = false;
+    }
+  }
+  if (docForm_) docForm_->Close();
+  if (saveDirsChanged_) {
+    for (int i = 0; i < 3; ++i) {
+      if (!saveDirs_[i].empty()) settings_.SetOption(L"SaveDir" + std::to_wstring(i), saveDirs_[i]);
+    }
+  }
+  Machine& m = machine_.machine;
+  const bool keepForResume = windowsEnding && testPending_;
+  if (!windowsEnding && washEnabled_) WashTemporaryFolder();
+  if (!keepForResume) {
+    DeleteSnapshotFiles(m, env_);
+    KillFile(m, env_.WorkDir + L"\\Zel32.dir");
+    for (int i = 0; i < 26; ++i) {
+      if (snapshot_.driveRoots[i].empty()) continue;
+      wchar_t letter = static_cast<wchar_t>(L'A' + i);
+      KillFile(m, env_.BackupDir + L"\\config." + letter);
+      KillFile(m, env_.BackupDir + L"\\autoexec." + letter);
+    }
+    DeleteIniCopies();
+  }
+  SaveWindowPlacement();
+  --busy_;
+  return true;
+}
+
+void MainWindow::SaveWindowPlacement() {
+  WINDOWPLACEMENT wp = {};
+  wp.length = sizeof wp;
+  if (!::GetWindowPlacement(window_, &wp) || wp.showCmd != SW_SHOWNORMAL || ::IsIconic(window_) || ::IsZoomed(window_)) {
+    return;
+  }
+  RECT r;
+  ::GetWindowRect(window_, &r);
+  settings_.SetOptionNum(L"WindowSX", r.left);
+  settings_.SetOptionNum(L"WindowSY", r.top);
+  settings_.SetOptionNum(L"WindowLX", r.right - r.left);
+  settings_.SetOptionNum(L"WindowLY", r.bottom - r.top);
+}
 
 }  // namespace zel::ui

@@ -1,18 +1,33 @@
-// The main window "ゼルカ": hosts the console and the status line, runs the
-// loading of the environment and the snapshot preparation, and is the front
-// end the core reports to.
+// The main window "ゼルカ" (ZelForm): the file browser around the four
+// action buttons, the console, the status displays and the run monitor. It
+// runs the loading of the environment and the snapshot preparation, owns
+// the state of a test, and is the front end the core reports to.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/file_filter.h"
+#include "browser/mouse_help.h"
 #include "platform/frontend.h"
+#include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
 #include "startup/settings.h"
+#include "startup/startup.h"
+#include "testrun/monitor.h"
+#include "testrun/run_record.h"
 
 namespace zel::ui {
+
+class DocForm;
 
 class MainWindow : public FrontEnd {
  public:
@@ -23,7 +38,11 @@ class MainWindow : public FrontEnd {
 
   bool Create(HINSTANCE instance, int show);
   HWND Handle() const { return window_; }
+  // Keys of the whole window (F1 to F9, Escape, Alt+D, Alt+F, Ctrl+letter),
+  // taken before the control with the focus sees them. True when taken.
+  bool PreTranslate(const MSG& msg);
 
+  // The front-end seam.
   void AppendConsole(std::wstring_view line) override;
   void SetStatus(std::wstring_view text) override;
   void Busy() override;
@@ -32,14 +51,85 @@ class MainWindow : public FrontEnd {
   std::wstring Input(std::wstring_view prompt, std::wstring_view title, std::wstring_view initial) override;
   void Beep() override;
 
+  // Operations other parts of the program use.
+  void ChangeFolder(const std::wstring& folder);
+  void RefreshFileList();
+  void ClearConsole();
+  void ShowConsole();
+  enum class Look { Running, Idle };
+  void ShowStatus(std::wstring_view text, Look look);
+  void FlashStatus();
+  void SetConsoleScheme(int scheme);
+
  private:
+  struct Controls;
+
   static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateControls(HINSTANCE instance);
   void Layout();
-  // The environment, the main folder list and the snapshot, in this order.
+  void OnCommand(int id, int code, HWND control);
+  void OnRightClick(int id);
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  void DrawMainPanel(HDC dc, int index, RECT r, bool pressed, bool enabled);
+  void DrawPicture(HDC dc, const RECT& r);
+  LRESULT ColourControl(HDC dc, HWND control);
+  void OnDrop(HDROP drop);
+
+  // Loading: the environment, the main folder list, the snapshot (a saved
+  // one resumed, or a new one prepared).
   void Load();
+  Outcome ResumeTest();
+
+  // One action at a time: keys, clicks, drops, ticks and closing all ask.
+  bool BeginAction();
+  void EndAction();
+
+  // The browser.
+  void ShowDrives();
+  void SelectDrive(wchar_t letter);
+  void SelectFilter(int filter);
+  void OnFolderActivated();
+  void OnFileSelected();
+  void FavouriteFolder();
+  void SetFavouriteFolder();
+  void CopySelectedFile();
+  void OpenTextViewer();
+  void OpenHelp();
   void OpenOptions();
+  void ShowPicture(const std::wstring& path);
+  void ShowDriveMenu(wchar_t letter);
+  void ShowRecordsMenu();
+  void RememberSaveDir(const std::wstring& dest);
+  std::wstring SelectedPath() const;
+  int ExecutableKindOf(const std::wstring& path);
+
+  // The archive buttons.
+  void Extract(bool intoNamedFolder);
+  void ListArchiveContents();
+
+  // The test button: starts the selected file, or ends the run ("中止").
+  void StartTest();
+  // Writes Zel32.dir when the record of the test changed.
+  void SaveRunRecord();
   void SetBackColour(std::int32_t colour);
+  void ShowMouseHelp(int index);
+
+  // The run monitor and the displays of a test.
+  void OnTimer();
+  void EndRun();
+  void UpdateFreeSpace();
+  void SetLamp(int lamp, bool lit);
+  bool FreeSpaceDecreased() const;
+  void EnableActions();
+
+  // Ending the program.
+  bool OnClose(bool windowsEnding);
+  void SaveWindowPlacement();
+  void WashTemporaryFolder();
+  void DeleteIniCopies();
 
   win32::Win32Machine& machine_;
   Environment& env_;
@@ -49,14 +139,43 @@ class MainWindow : public FrontEnd {
   Snapshot snapshot_;
 
   HWND window_ = nullptr;
-  HWND console_ = nullptr;
-  HWND status_ = nullptr;
-  HWND optionsButton_ = nullptr;
+  std::unique_ptr<Controls> c_;
+  std::unique_ptr<DocForm> docForm_;
   HFONT font_ = nullptr;
+  HFONT boldFont_ = nullptr;
+  HFONT bigFont_ = nullptr;
   HBRUSH background_ = nullptr;
-  bool busy_ = false;
-  // A test has run and has not been washed yet.
-  bool testPending_ = false;
+  HBRUSH consoleBrush_ = nullptr;
+  HBRUSH statusBrush_ = nullptr;
+  HBITMAP picture_ = nullptr;
+
+  int busy_ = 0;
+  bool loaded_ = false;
+  bool testPending_ = false;  // a test ran and has not been washed yet
+  bool washEnabled_ = false;
+  bool checkEnabled_ = false;
+  std::wstring folder_;        // DIRPTH
+  int filter_ = kFilterAll;
+  std::vector<FileEntry> files_;
+  std::vector<std::wstring> folders_;
+  std::array<std::wstring, 3> saveDirs_;
+  bool saveDirsChanged_ = false;
+  // The test in progress: the program, the libraries it brought, the
+  // temporary folders of the extraction; what a resumed check and wash need.
+  RunRecord record_;
+  RunRecord savedRecord_;
+  int warningsShown_ = 0;
+  win32::Win32ArchiveLibraries archives_;
+  MouseHelp mouseHelp_;
+  int hoverIndex_ = -1;
+  RunState run_;
+  int timerMs_ = 0;
+  std::array<std::uint64_t, 26> currentFree_{};
+  bool showStartFree_ = false;
+  std::array<bool, 3> lamps_{};
+  std::uint32_t statusText_ = 0, statusBack_ = 0;
+  int consoleScheme_ = 1;
+  std::wstring statusLine_;
 };
 
 }  // namespace zel::ui

@@ -3,6 +3,11 @@
 #include "platform/win32/handles.h"
 
 namespace zel::ui {
+namespace {
+int g_waiting = 0;
+}  // namespace
+
+bool MessageBoxWaiting() { return g_waiting > 0; }
 
 int RunModal(HWND window, HWND owner, int* result, const KeyAnswer& keys) {
   HCURSOR cursor = ::GetCursor();
@@ -16,6 +21,7 @@ int RunModal(HWND window, HWND owner, int* result, const KeyAnswer& keys) {
   ::MessageBeep(MB_OK);
 
   *result = 0;
+  ++g_waiting;
   MSG msg;
   while (*result == 0) {
     BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -36,6 +42,7 @@ int RunModal(HWND window, HWND owner, int* result, const KeyAnswer& keys) {
     ::DispatchMessageW(&msg);
   }
 
+  --g_waiting;
   ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
   ::ShowWindow(window, SW_HIDE);
   ::SetCursor(cursor);

@@ -24,6 +24,9 @@ using KeyAnswer = std::function<int(UINT vk)>;
 // program is ending.
 int RunModal(HWND window, HWND owner, int* result, const KeyAnswer& keys);
 
+// True while one of the program's modal windows waits for an answer.
+bool MessageBoxWaiting();
+
 // The program's UI font: "MS UI Gothic", or "ＭＳ Ｐゴシック" when the system
 // gives another face for it. 9 points; bold on request.
 HFONT CreateUiFont(bool bold);

@@ -9,6 +9,7 @@ same machine.
     zel.wait_ready()
     self.assertEqual(machine.read_ini("Options", "BootDrive"), "C:\\")
 """
+import atexit
 import configparser
 import os
 import shutil
@@ -45,6 +46,7 @@ def display():
     if _display is None:
         _display = sandbox.Display()
         _display.start()
+        atexit.register(_display.stop)
     return _display.name
 
 
@@ -90,7 +92,8 @@ class Machine:
 
     # --- the program -------------------------------------------------------------
 
-    def install(self, folder=sandbox.PROGRAM_FOLDER, ini=QUIET_INI, files=("Zel32.exe", "ZEL32.PIF", "Zel32.INI")):
+    def install(self, folder=sandbox.PROGRAM_FOLDER, ini=QUIET_INI,
+                files=("Zel32.exe", "ZEL32.PIF", "Zel32.INI", "Zel.chm")):
         return self.box.install(BIN, folder, ini, files)
 
     def install_fixture(self, name, folder, rename=None):

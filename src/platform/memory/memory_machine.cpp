@@ -317,6 +317,14 @@ FsError MemoryFileSystem::ReadBytes(std::wstring_view path, std::string& bytes) 
   return FsError::None;
 }
 
+FsError MemoryFileSystem::ReadHead(std::wstring_view path, size_t maxBytes, std::string& bytes) {
+  FsError error = ReadBytes(path, bytes);
+  if (error == FsError::None && bytes.size() > maxBytes) bytes.resize(maxBytes);
+  return error;
+}
+
+FsError MemoryFileSystem::ExpandOne(std::wstring_view from, std::wstring_view to) { return CopyOne(from, to, true); }
+
 FsError MemoryFileSystem::WriteBytes(std::wstring_view path, std::string_view bytes) {
   std::wstring leaf;
   FsError error;
@@ -528,6 +536,24 @@ bool MemoryIni::WriteValue(std::wstring_view file, std::wstring_view section, st
 std::wstring MemorySystem::EnvVar(std::wstring_view name) {
   auto it = env.find(ToUpper(name));
   return it == env.end() ? std::wstring() : it->second;
+}
+
+LocalTime MemorySystem::LocalTimeOf(std::uint64_t fileTime) {
+  // Days since 1601-01-01 to a civil date (proleptic Gregorian).
+  std::int64_t seconds = static_cast<std::int64_t>(fileTime / 10000000ULL);
+  std::int64_t days = seconds / 86400;
+  std::int64_t rest = seconds % 86400;
+  std::int64_t z = days - 134774 + 719468;  // days from 1970-01-01, then the civil algorithm
+  std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  std::int64_t doe = z - era * 146097;
+  std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  std::int64_t mp = (5 * doy + 2) / 153;
+  int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+  return LocalTime{year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                   static_cast<int>(rest % 60)};
 }
 
 bool MemorySystem::RemoveFont(std::wstring_view path) {

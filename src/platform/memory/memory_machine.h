@@ -66,6 +66,8 @@ class MemoryFileSystem : public FileSystem {
   FsError MoveOne(std::wstring_view from, std::wstring_view to, bool replace) override;
   FsError SetAttributes(std::wstring_view path, std::uint32_t attributes) override;
   FsError ReadBytes(std::wstring_view path, std::string& bytes) override;
+  FsError ReadHead(std::wstring_view path, size_t maxBytes, std::string& bytes) override;
+  FsError ExpandOne(std::wstring_view from, std::wstring_view to) override;
   FsError WriteBytes(std::wstring_view path, std::string_view bytes) override;
   FsError AppendBytes(std::wstring_view path, std::string_view bytes) override;
   DriveType DriveTypeOf(std::wstring_view root) override;
@@ -134,6 +136,8 @@ class MemorySystem : public System {
   bool RemoveFont(std::wstring_view path) override;
   void Beep() override { ++beeps; }
   LocalTime Now() override { return now; }
+  // File times are taken as local times here (no time zone).
+  LocalTime LocalTimeOf(std::uint64_t fileTime) override;
   std::uint64_t NowFileTime() override { return *clock_; }
   std::uint64_t TickMs() override { return tick_; }
   // Sleeping only advances the tick; onSleep then lets a test make another
@@ -154,6 +158,7 @@ class MemoryDesktop : public Desktop {
   std::vector<TopWindow> windows;
   std::vector<std::wstring> opened;   // files given to the shell
   std::vector<std::wstring> started;  // command lines
+  std::vector<std::wstring> played;   // sound files
   std::intptr_t shellResult = 42;
   bool startResult = true;
   // Called for each started command line after startResult allowed it, as the
@@ -166,6 +171,10 @@ class MemoryDesktop : public Desktop {
   bool BringToTop(WindowHandle) override { return true; }
   std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view) override;
   bool StartProgram(std::wstring_view commandLine, std::wstring_view, ShowMode) override;
+  bool PlaySoundFile(std::wstring_view path) override {
+    played.emplace_back(path);
+    return true;
+  }
 };
 
 // A whole machine: drive C: fixed, the usual Windows XP folders and values

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <lzexpand.h>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_machine.h"
@@ -128,6 +129,36 @@ FsError Win32FileSystem::ReadBytes(std::wstring_view path, std::string& bytes) {
   }
   bytes.resize(done);
   return FsError::None;
+}
+
+FsError Win32FileSystem::ReadHead(std::wstring_view path, size_t maxBytes, std::string& bytes) {
+  FileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return MapError(::GetLastError());
+  bytes.assign(maxBytes, '\0');
+  DWORD got = 0;
+  if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(maxBytes), &got, nullptr)) return MapError(::GetLastError());
+  bytes.resize(got);
+  return FsError::None;
+}
+
+FsError Win32FileSystem::ExpandOne(std::wstring_view from, std::wstring_view to) {
+  // The old file compression (LZ) of distribution disks; a file that is not
+  // compressed comes out as it was.
+  std::wstring source(from), target(to);
+  OFSTRUCT so = {}, to_ = {};
+  INT in = ::LZOpenFileW(source.data(), &so, OF_READ);
+  if (in < 0) return FsError::NotFound;
+  INT out = ::LZOpenFileW(target.data(), &to_, OF_CREATE);
+  if (out < 0) {
+    ::LZClose(in);
+    return FsError::AccessDenied;
+  }
+  LONG copied = ::LZCopy(in, out);
+  ::LZClose(in);
+  ::LZClose(out);
+  return copied < 0 ? FsError::Other : FsError::None;
 }
 
 namespace {

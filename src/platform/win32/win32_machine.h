@@ -26,6 +26,8 @@ class Win32FileSystem : public FileSystem {
   FsError MoveOne(std::wstring_view from, std::wstring_view to, bool replace) override;
   FsError SetAttributes(std::wstring_view path, std::uint32_t attributes) override;
   FsError ReadBytes(std::wstring_view path, std::string& bytes) override;
+  FsError ReadHead(std::wstring_view path, size_t maxBytes, std::string& bytes) override;
+  FsError ExpandOne(std::wstring_view from, std::wstring_view to) override;
   FsError WriteBytes(std::wstring_view path, std::string_view bytes) override;
   FsError AppendBytes(std::wstring_view path, std::string_view bytes) override;
   DriveType DriveTypeOf(std::wstring_view root) override;
@@ -56,6 +58,7 @@ class Win32System : public System {
   bool RemoveFont(std::wstring_view path) override;
   void Beep() override;
   LocalTime Now() override;
+  LocalTime LocalTimeOf(std::uint64_t fileTime) override;
   std::uint64_t NowFileTime() override;
   std::uint64_t TickMs() override;
   void SleepMs(unsigned ms) override;
@@ -69,6 +72,7 @@ class Win32Desktop : public Desktop {
   bool BringToTop(WindowHandle window) override;
   std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view workFolder) override;
   bool StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) override;
+  bool PlaySoundFile(std::wstring_view path) override;
 };
 
 struct Win32Machine {

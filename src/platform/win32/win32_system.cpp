@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <shellapi.h>
+#include <mmsystem.h>
 
 #include <vector>
 
@@ -130,6 +131,14 @@ LocalTime Win32System::Now() {
   return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+LocalTime Win32System::LocalTimeOf(std::uint64_t fileTime) {
+  FILETIME utc{static_cast<DWORD>(fileTime & 0xFFFFFFFF), static_cast<DWORD>(fileTime >> 32)}, local;
+  SYSTEMTIME t = {};
+  ::FileTimeToLocalFileTime(&utc, &local);
+  ::FileTimeToSystemTime(&local, &t);
+  return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 std::uint64_t Win32System::NowFileTime() {
   FILETIME t;
   ::GetSystemTimeAsFileTime(&t);
@@ -193,6 +202,11 @@ std::intptr_t Win32Desktop::ShellOpen(std::wstring_view file, std::wstring_view 
   HINSTANCE result = ::ShellExecuteW(nullptr, nullptr, f.c_str(), nullptr, w.empty() ? nullptr : w.c_str(),
                                      SW_SHOWNORMAL);
   return reinterpret_cast<std::intptr_t>(result);
+}
+
+bool Win32Desktop::PlaySoundFile(std::wstring_view path) {
+  std::wstring p = Str(path);
+  return ::PlaySoundW(p.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT) != FALSE;
 }
 
 bool Win32Desktop::StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) {

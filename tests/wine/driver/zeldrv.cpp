@@ -16,6 +16,12 @@
 //   zeldrv msgbox [MS]                      the message box of the moment: title, text, buttons
 //   zeldrv answer CAPTION [MS]              presses CAPTION on the message box of the moment
 //   zeldrv attrib PATH                      the file attributes of PATH, in hexadecimal
+//   zeldrv activate TITLE CONTROL INDEX      opens a list-box item (as a double click)
+//   zeldrv rclick TITLE CAPTION             clicks a button with the right mouse button
+//   zeldrv chord TITLE CTRL+C|ALT+D         presses a key with Ctrl or Alt held, as the keyboard does
+//   zeldrv visible TITLE CONTROL            1 when the control is visible, else 0
+//   zeldrv enabled TITLE CAPTION            1 when the button is enabled, else 0
+//   zeldrv post TITLE MESSAGE WPARAM        posts a message number to the window
 //   zeldrv rect TITLE                       the window's left, top, right and bottom, and the screen's size
 //   zeldrv checked TITLE CAPTION            1 when the check box or option button is checked, else 0
 //
@@ -344,6 +350,58 @@ int Run(const std::vector<std::wstring>& a) {
     HWND edit = Control(window, a[2]);
     if (!edit) return 1;
     Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()));
+    return 0;
+  }
+  if (cmd == L"activate" && a.size() >= 4) {
+    HWND list = Control(window, a[2]);
+    if (!list) return 1;
+    int index = _wtoi(a[3].c_str());
+    Ask(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    return 0;
+  }
+  if (cmd == L"rclick" && a.size() >= 3) {
+    HWND button = FindButton(window, a[2]);
+    if (!button) return 1;
+    ::PostMessageW(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    ::PostMessageW(button, WM_RBUTTONUP, 0, MAKELPARAM(4, 4));
+    return 0;
+  }
+  if (cmd == L"chord" && a.size() >= 3) {
+    // The real keyboard path: the window in front, then key events.
+    std::wstring chord = a[2];
+    size_t plus = chord.find(L'+');
+    if (plus == std::wstring::npos) return Usage();
+    WORD modifier = chord.substr(0, plus) == L"ALT" ? VK_MENU : VK_CONTROL;
+    UINT vk = KeyCode(chord.substr(plus + 1));
+    if (!vk) return Usage();
+    ::SetForegroundWindow(window);
+    ::Sleep(100);
+    INPUT in[4] = {};
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = modifier;
+    in[1].ki.wVk = static_cast<WORD>(vk);
+    in[2].ki.wVk = static_cast<WORD>(vk);
+    in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    in[3].ki.wVk = modifier;
+    in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(4, in, sizeof(INPUT));
+    return 0;
+  }
+  if (cmd == L"visible" && a.size() >= 3) {
+    HWND control = Control(window, a[2]);
+    if (!control) return 1;
+    Print(::IsWindowVisible(control) ? L"1" : L"0");
+    return 0;
+  }
+  if (cmd == L"enabled" && a.size() >= 3) {
+    HWND button = FindButton(window, a[2]);
+    if (!button) return 1;
+    Print(::IsWindowEnabled(button) ? L"1" : L"0");
+    return 0;
+  }
+  if (cmd == L"post" && a.size() >= 4) {
+    ::PostMessageW(window, static_cast<UINT>(_wtoi(a[2].c_str())), static_cast<WPARAM>(_wtoi(a[3].c_str())), 0);
     return 0;
   }
   if (cmd == L"rect") {

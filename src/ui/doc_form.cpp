@@ -1,0 +1,96 @@
+#include "ui/doc_form.h"
+
+#include "base/path.h"
+#include "browser/text_view.h"
+#include "ui/control_ids.h"
+#include "ui/message_box.h"
+#include "ui/modal.h"
+
+namespace zel::ui {
+namespace {
+
+constexpr size_t kMaxBytes = 4u << 20;
+constexpr int kIdViewerText = 1501;
+
+}  // namespace
+
+DocForm::~DocForm() {
+  Close();
+  if (font_) ::DeleteObject(font_);
+}
+
+void DocForm::Close() {
+  if (window_) ::DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+LRESULT CALLBACK DocForm::Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<DocForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (msg) {
+    case WM_SIZE:
+      if (self && self->edit_) ::MoveWindow(self->edit_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+      return 0;
+    case WM_CLOSE:
+      ::ShowWindow(window, SW_HIDE);  // kept for the next file
+      return 0;
+    case WM_DESTROY:
+      if (self) {
+        self->window_ = nullptr;
+        self->edit_ = nullptr;
+      }
+      return 0;
+  }
+  return ::DefWindowProcW(window, msg, wp, lp);
+}
+
+void DocForm::Show(HWND owner, const std::wstring& path) {
+  if (path.empty()) {
+    MsgBoxEx(L"表示するテキスト・ファイルを選択して下さい", MB_OK | MB_ICONINFORMATION, L"", owner);
+    return;
+  }
+  std::string bytes;
+  if (fs_.ReadBytes(path, bytes) != FsError::None) {
+    MsgBoxEx(L"『" + path + L"』を読み込めません", MB_OK | MB_ICONEXCLAMATION, L"", owner);
+    return;
+  }
+  const bool cut = bytes.size() > kMaxBytes;
+  if (cut) bytes.resize(kMaxBytes);
+  if (!window_) {
+    WNDCLASSEXW wc = {};
+    if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), kDocFormClass, &wc)) {
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = Proc;
+      wc.hInstance = ::GetModuleHandleW(nullptr);
+      wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+      wc.lpszClassName = kDocFormClass;
+      ::RegisterClassExW(&wc);
+    }
+    RECT r;
+    ::GetWindowRect(owner, &r);
+    window_ = ::CreateWindowExW(0, kDocFormClass, L"", WS_OVERLAPPEDWINDOW, r.left + 40, r.top + 40, 640, 480, owner,
+                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!window_) return;
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (!font_) font_ = CreateUiFont(false);
+    edit_ = ::CreateWindowExW(0, L"EDIT", L"",
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                  ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                              0, 0, 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdViewerText)),
+                              ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ::SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
+    RECT client;
+    ::GetClientRect(window_, &client);
+    ::MoveWindow(edit_, 0, 0, client.right, client.bottom, FALSE);
+  }
+  std::wstring text = ViewerText(bytes);
+  if (cut) text += L"\r\n\r\n（4Ｍバイトを超える部分は表示していません）";
+  ::SetWindowTextW(edit_, text.c_str());
+  const std::wstring title = LastComponent(path) + L" - テキスト表示";
+  ::SetWindowTextW(window_, title.c_str());
+  ::ShowWindow(window_, SW_SHOWNORMAL);
+  ::SetForegroundWindow(window_);
+}
+
+}  // namespace zel::ui

@@ -1,0 +1,33 @@
+// The text viewer window (DocForm): a read-only view of a text file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/filesystem.h"
+
+namespace zel::ui {
+
+class DocForm {
+ public:
+  explicit DocForm(FileSystem& fs) : fs_(fs) {}
+  ~DocForm();
+  DocForm(const DocForm&) = delete;
+  DocForm& operator=(const DocForm&) = delete;
+
+  // Shows the file (code page 932, or UTF-8 / UTF-16 with their byte-order
+  // marks), opening the window when needed.
+  void Show(HWND owner, const std::wstring& path);
+  void Close();
+  HWND Handle() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+  FileSystem& fs_;
+  HWND window_ = nullptr;
+  HWND edit_ = nullptr;
+  HFONT font_ = nullptr;
+};
+
+}  // namespace zel::ui

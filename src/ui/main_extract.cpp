@@ -1,0 +1,65 @@
+// The main window's archive buttons: extract (F6) into a new temporary folder
+// or, with the right button, into a folder the user names; list an archive.
+#include "base/path.h"
+#include "base/text.h"
+#include "extract/extract.h"
+#include "testrun/exe_kind.h"
+#include "ui/main_controls.h"
+
+namespace zel::ui {
+
+int MainWindow::ExecutableKindOf(const std::wstring& path) {
+  std::optional<ExeKind> kind = ReadExecutableKind(machine_.fs, path);
+  return kind ? static_cast<int>(*kind) : -1;
+}
+
+void MainWindow::Extract(bool intoNamedFolder) {
+  const std::wstring archive = SelectedPath();
+  if (archive.empty()) {
+    Ask(L"解凍する圧縮ファイルを選択して下さい", mb::kOk | mb::kIconInformation, L"");
+    return;
+  }
+  if (!BeginAction()) return;
+  ShowConsole();
+  Extractor x{machine_.machine, archives_, *this, env_, options_};
+  ExtractOutcome outcome;
+  if (intoNamedFolder) {
+    // A folder of the user's: the wash does not delete it.
+    std::wstring dest = Trim(Input(L"解凍先のフォルダーを入力して下さい", L"解凍先の選択", folder_));
+    if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
+    if (!dest.empty()) outcome = ExtractToFolder(x, archive, dest);
+  } else {
+    outcome = ExtractToTemporary(x, archive);
+    if (!outcome.folder.empty()) {
+      // Held until the wash deletes it, also after a failure that left files.
+      record_.temporaryFolders.push_back(outcome.folder);
+      washEnabled_ = true;
+      checkEnabled_ = true;
+    }
+  }
+  // A batch file that an MS-DOS-mode extraction made may be started.
+  if (outcome.result == ExtractResult::DosStarted) record_.batchAllowed = true;
+  SaveRunRecord();
+  if (outcome.result == ExtractResult::Extracted && !outcome.folder.empty()) {
+    AppendConsole(L"●『" + LastComponent(archive) + L"』を『" + outcome.folder + L"』に解凍しました");
+    ChangeFolder(outcome.folder);
+  }
+  EndAction();
+  EnableActions();
+  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
+}
+
+void MainWindow::ListArchiveContents() {
+  const std::wstring archive = SelectedPath();
+  if (archive.empty()) {
+    Ask(L"LZHファイルや ZIPファイルを選択して下さい", mb::kOk | mb::kIconInformation, L"");
+    return;
+  }
+  if (!BeginAction()) return;
+  ShowConsole();
+  Extractor x{machine_.machine, archives_, *this, env_, options_};
+  ListArchive(x, archive);
+  EndAction();
+}
+
+}  // namespace zel::ui

@@ -1,0 +1,173 @@
+// The main window during and after a test: the run monitor's ticks, the end
+// of a run, the free-space display and the washing the window does itself.
+#include "base/path.h"
+#include "startup/file_helpers.h"
+#include "testrun/console_text.h"
+#include "ui/control_ids.h"
+#include "ui/doc_form.h"
+#include "ui/main_controls.h"
+#include "ui/modal.h"
+#include "testrun/launch.h"
+#include "wash/delete_tree.h"
+
+namespace zel::ui {
+
+void MainWindow::OnTimer() {
+  if (!run_.running && run_.endCountdown == 0 && !run_.fontRun) {
+    ::KillTimer(window_, kRunTimer);
+    return;
+  }
+  TickInput in{machine_.desktop, machine_.fs, {}, {}, false, !MessageBoxWaiting(), timerMs_};
+  in.ownWindows.push_back(reinterpret_cast<WindowHandle>(window_));
+  if (docForm_ && docForm_->Handle()) in.ownWindows.push_back(reinterpret_cast<WindowHandle>(docForm_->Handle()));
+  if (::SendMessageW(c_->console, LB_GETCOUNT, 0, 0) > 4) {
+    wchar_t line[512] = {};
+    if (::SendMessageW(c_->console, LB_GETTEXTLEN, 4, 0) < 512) {
+      ::SendMessageW(c_->console, LB_GETTEXT, 4, reinterpret_cast<LPARAM>(line));
+    }
+    in.consoleLine4 = line;
+  }
+  TickResult result = MonitorTick(run_, in);
+  if (result.flash) FlashStatus();
+  for (const std::wstring& line : result.consoleLines) AppendConsole(line);
+  if (result.iniChecked) {
+    SetLamp(0, result.winIniChanged);
+    SetLamp(1, result.systemIniChanged);
+  }
+  if (result.freeSpaceChanged) {
+    for (int i = 0; i < 26; ++i) {
+      if (run_.drives[i].watched) currentFree_[i] = run_.drives[i].lastFree;
+    }
+    UpdateFreeSpace();
+  }
+  if (result.askRegistry) {
+    if (Ask(kRegistryQuestion, mb::kYesNo | mb::kIconQuestion, L"") == mb::kResultNo) result.endRun = true;
+  }
+  if (result.nextIntervalMs > 0 && result.nextIntervalMs != timerMs_) {
+    timerMs_ = result.nextIntervalMs;
+    ::SetTimer(window_, kRunTimer, static_cast<UINT>(timerMs_), nullptr);
+  }
+  if (result.endRun) EndRun();
+}
+
+void MainWindow::EndRun() {
+  ::KillTimer(window_, kRunTimer);
+  if (run_.fontRun) {  // the font viewer showed it: it leaves the system again
+    machine_.fs.SetAttributes(run_.fontFile, attr::kNormal);
+    machine_.sys.RemoveFont(run_.fontFile);
+  }
+  const bool installer = run_.installer;
+  const std::wstring name = run_.programName;
+  run_.running = false;
+  run_.fontRun = false;
+  run_.endCountdown = 0;
+  ShowStatus(L"実行 終了", Look::Idle);
+  for (const std::wstring& line : EndOfRunLines(name)) AppendConsole(line);
+  ::SetWindowTextW(c_->test, L"テスト");
+  checkEnabled_ = true;
+  washEnabled_ = true;
+  EnableActions();
+  if (installer) Ask(kInstallerEndMessage, mb::kOk | mb::kIconInformation, L"");
+}
+
+bool MainWindow::FreeSpaceDecreased() const {
+  for (int i = 0; i < 26; ++i) {
+    if (run_.drives[i].watched && currentFree_[i] < run_.drives[i].startFree) return true;
+  }
+  return false;
+}
+
+void MainWindow::UpdateFreeSpace() {
+  std::wstring text;
+  for (int i = 0; i < 26; ++i) {
+    if (env_.DriveTypes[i] != DriveType::Fixed || snapshot_.driveRoots[i].empty()) continue;
+    const DriveWatch& d = run_.drives[i];
+    const std::uint64_t start = d.watched ? d.startFree : snapshot_.freeSpace[i];
+    const std::uint64_t shown = showStartFree_ ? start : currentFree_[i];
+    if (!text.empty()) text += L"  ";
+    text += std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L": " + FreeSpaceText(shown);
+    if (!showStartFree_ && d.watched) {
+      text += L" (" + FreeSpaceChangeText(static_cast<std::int64_t>(currentFree_[i]) - static_cast<std::int64_t>(start)) +
+              L")";
+    }
+  }
+  ::SetWindowTextW(c_->freeSpace, text.c_str());
+  ::InvalidateRect(c_->freeLamp, nullptr, TRUE);
+}
+
+void MainWindow::WashTemporaryFolder() {
+  std::vector<std::wstring> kept;
+  for (const std::wstring& folder : record_.temporaryFolders) {
+    if (IsSameOrBelow(folder_, folder)) ChangeFolder(ParentFolder(folder));  // the browser leaves it first
+    if (!zel::WashTemporaryFolder(machine_.machine, *this, folder)) kept.push_back(folder);
+  }
+  record_.temporaryFolders = kept;
+  SaveRunRecord();
+}
+
+void MainWindow::SaveRunRecord() {
+  if (record_ == savedRecord_) return;
+  const std::wstring path = env_.WorkDir + L"\Zel32.dir";
+  if (record_ == RunRecord()) {
+    KillFile(machine_.machine, path);
+  } else if (WriteRunRecord(machine_.fs, path, record_) != FsError::None) {
+    Ask(L"テストの記録を書き込めません||場所＝Zel32.dir", mb::kOk | mb::kIconError, L"");
+    return;
+  }
+  savedRecord_ = record_;
+}
+
+void MainWindow::StartTest() {
+  if (run_.running) {  // the button reads "中止"
+    EndRun();
+    return;
+  }
+  const std::wstring path = SelectedPath();
+  if (path.empty() || !BeginAction()) return;
+  ::SetFocus(c_->files);
+  LaunchContext ctx{machine_.machine, *this, archives_, env_, settings_, options_, record_, warningsShown_};
+  LaunchRequest request;
+  request.path = path;
+  request.picturePaneVisible = ::IsWindowVisible(c_->picture) != FALSE;
+  LaunchResult result = LaunchProgram(ctx, request);
+  if (result.librariesCopied) {
+    washEnabled_ = true;
+    checkEnabled_ = true;
+  }
+  switch (result.outcome) {
+    case LaunchOutcome::Picture:
+      ShowPicture(path);
+      break;
+    case LaunchOutcome::Started:
+      testPending_ = true;
+      run_ = result.run;
+      // Quick ticks while the program opens its window, its drive's after.
+      timerMs_ = 1000;
+      ::SetTimer(window_, kRunTimer, static_cast<UINT>(timerMs_), nullptr);
+      ::SetWindowTextW(c_->test, L"中止");
+      ShowStatus(L"   実行中", Look::Running);
+      break;
+    case LaunchOutcome::Failed:
+      // Whatever the start copied is still the wash's.
+      testPending_ = true;
+      washEnabled_ = true;
+      checkEnabled_ = true;
+      break;
+    default:
+      break;
+  }
+  SaveRunRecord();
+  EndAction();
+  EnableActions();
+}
+
+void MainWindow::DeleteIniCopies() {
+  // The copies of the watched INI files (all "*.INI") in the backup folder.
+  std::vector<std::wstring> names;
+  machine_.fs.Enumerate(env_.BackupDir + L"\\*.INI", [&](const FileEntry& e) {
+    if (!e.IsFolder()) names.push_back(e.name);
+  });
+  for (const std::wstring& name : names) KillFile(machine_.machine, env_.BackupDir + L"\\" + name);
+}
+
+}  // namespace zel::ui

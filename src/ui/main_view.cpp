@@ -1,0 +1,411 @@
+// The main window's controls: making them, placing them, drawing the panel,
+// the drive buttons, the folder grid and the lamps, and their colours.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "base/path.h"
+#include "browser/mouse_help.h"
+#include "dialog/message_layout.h"
+#include "testrun/console_text.h"
+#include "ui/control_ids.h"
+#include "ui/main_controls.h"
+#include "ui/modal.h"
+
+namespace zel::ui {
+
+const wchar_t* const kPanelCaptions[kPanelButtons] = {L"圧縮ファイル", L"プログラム", L"画像データ", L"すべて表示",
+                                                      L"常用",         L"保存",       L"内容",       L"設定"};
+
+int HelpIndexOf(int id) {
+  if (id >= kIdPanelFirst && id < kIdPanelFirst + 4) return help::kFilterFirst + (id - kIdPanelFirst);
+  if (id >= kIdDriveFirst && id < kIdDriveFirst + 26) return -2;  // by drive type, see ShowMouseHelp
+  switch (id) {
+    case kIdExtractButton: return help::kExtract;
+    case kIdWashButton: return help::kWash;
+    case kIdTestButton: return help::kTest;
+    case kIdTextButton: return help::kTextWindow;
+    case kIdCheckButton: return help::kCheck;
+    case kIdRecordsButton: return help::kWashRecords;
+    case kIdPanelFirst + 4: return help::kFavourite;
+    case kIdPanelFirst + 5: return help::kCopy;
+    case kIdPanelFirst + 6: return help::kArchiveContents;
+    case kIdPanelFirst + 7: return help::kOptions;
+    case kIdLampFirst: return help::kLampFirst;
+    case kIdLampFirst + 1: return help::kLampFirst + 1;
+    case kIdLampFirst + 2: return help::kLampFirst + 2;
+    case kIdFreeToggle: return help::kFreeSpaceToggle;
+    case kIdFreeSpace:
+    case kIdFreeLamp: return help::kFreeSpace;
+    case kIdDesktopImage: return help::kDesktop;
+    case kIdDocumentsImage: return help::kDocuments;
+    case kIdRestartNotice: return help::kRestartRestores;
+  }
+  return -1;
+}
+
+HFONT CreateBigFont() {
+  LOGFONTW lf = {};
+  HFONT base = CreateUiFont(true);
+  ::GetObjectW(base, sizeof lf, &lf);
+  ::DeleteObject(base);
+  lf.lfHeight = lf.lfHeight * 3 / 2;
+  return ::CreateFontIndirectW(&lf);
+}
+
+namespace {
+
+HWND Make(HWND parent, HINSTANCE instance, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+          HFONT font, DWORD exStyle = 0) {
+  HWND w = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return w;
+}
+
+void Fill(HDC dc, const RECT& r, COLORREF colour) {
+  HBRUSH b = ::CreateSolidBrush(colour);
+  ::FillRect(dc, &r, b);
+  ::DeleteObject(b);
+}
+
+void Frame(HDC dc, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
+  HPEN p = ::CreatePen(PS_SOLID, 1, pen);
+  HBRUSH br = ::CreateSolidBrush(brush);
+  HGDIOBJ op = ::SelectObject(dc, p), ob = ::SelectObject(dc, br);
+  ::Rectangle(dc, l, t, r, b);
+  ::SelectObject(dc, op);
+  ::SelectObject(dc, ob);
+  ::DeleteObject(p);
+  ::DeleteObject(br);
+}
+
+void Disc(HDC dc, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
+  HPEN p = ::CreatePen(PS_SOLID, 1, pen);
+  HBRUSH br = ::CreateSolidBrush(brush);
+  HGDIOBJ op = ::SelectObject(dc, p), ob = ::SelectObject(dc, br);
+  ::Ellipse(dc, l, t, r, b);
+  ::SelectObject(dc, op);
+  ::SelectObject(dc, ob);
+  ::DeleteObject(p);
+  ::DeleteObject(br);
+}
+
+// The drive-kind pictures (IMGHDD, IMGFDD, IMGCDR), 24 x 20 at (x, y).
+void DrawDriveIcon(HDC dc, DriveType type, int x, int y) {
+  switch (type) {
+    case DriveType::CdRom:
+      Disc(dc, x + 2, y, x + 22, y + 20, RGB(90, 90, 110), RGB(214, 220, 236));
+      Disc(dc, x + 9, y + 7, x + 15, y + 13, RGB(90, 90, 110), RGB(255, 255, 255));
+      break;
+    case DriveType::Removable:
+      Frame(dc, x + 3, y, x + 21, y + 20, RGB(40, 40, 60), RGB(60, 70, 120));
+      Frame(dc, x + 7, y, x + 17, y + 7, RGB(40, 40, 60), RGB(200, 200, 210));
+      Frame(dc, x + 6, y + 11, x + 18, y + 20, RGB(40, 40, 60), RGB(245, 245, 245));
+      break;
+    default:
+      Frame(dc, x, y + 5, x + 24, y + 17, RGB(70, 70, 70), RGB(190, 190, 196));
+      Frame(dc, x + 17, y + 10, x + 21, y + 13, RGB(0, 120, 0), RGB(60, 220, 60));
+      break;
+  }
+}
+
+void DrawFolderIcon(HDC dc, int x, int y) {
+  Frame(dc, x, y + 2, x + 8, y + 5, RGB(160, 120, 20), RGB(240, 200, 90));
+  Frame(dc, x, y + 4, x + 16, y + 14, RGB(160, 120, 20), RGB(250, 216, 110));
+}
+
+void DrawDesktopIcon(HDC dc, int x, int y) {
+  Frame(dc, x + 2, y, x + 30, y + 20, RGB(40, 40, 40), RGB(70, 130, 200));
+  Frame(dc, x + 12, y + 20, x + 20, y + 24, RGB(40, 40, 40), RGB(160, 160, 160));
+  Frame(dc, x + 6, y + 24, x + 26, y + 27, RGB(40, 40, 40), RGB(160, 160, 160));
+}
+
+void DrawDocumentsIcon(HDC dc, int x, int y) {
+  Frame(dc, x + 2, y + 3, x + 30, y + 26, RGB(160, 120, 20), RGB(250, 216, 110));
+  Frame(dc, x + 9, y, x + 25, y + 18, RGB(90, 90, 90), RGB(255, 255, 255));
+  for (int i = 0; i < 3; ++i) Frame(dc, x + 12, y + 4 + i * 4, x + 22, y + 5 + i * 4, RGB(120, 120, 120), RGB(120, 120, 120));
+}
+
+// A raised or pressed button face with a centred caption.
+void DrawFace(HDC dc, RECT r, const wchar_t* caption, HFONT font, bool pressed, bool highlighted, bool enabled) {
+  COLORREF face = highlighted ? RGB(255, 236, 170) : RGB(236, 240, 246);
+  Fill(dc, r, face);
+  ::DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, enabled ? RGB(20, 30, 60) : RGB(150, 150, 150));
+  if (pressed) ::OffsetRect(&r, 1, 1);
+  ::DrawTextW(dc, caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  ::SelectObject(dc, old);
+}
+
+}  // namespace
+
+void MainWindow::CreateControls(HINSTANCE instance) {
+  Controls& c = *c_;
+  const DWORD drawn = BS_OWNERDRAW | WS_TABSTOP;
+  c.desktop = Make(window_, instance, L"BUTTON", L"デスクトップ", drawn, kIdDesktopImage, font_);
+  c.documents = Make(window_, instance, L"BUTTON", L"マイ・ドキュメント", drawn, kIdDocumentsImage, font_);
+  c.text = Make(window_, instance, L"BUTTON", L"テキスト", BS_PUSHBUTTON | WS_TABSTOP, kIdTextButton, font_);
+  c.help = Make(window_, instance, L"BUTTON", L"ヘルプ", BS_PUSHBUTTON | WS_TABSTOP, kIdHelpButton, font_);
+  c.folderDisplay = Make(window_, instance, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_PATHELLIPSIS,
+                         kIdFolderDisplay, boldFont_, WS_EX_STATICEDGE);
+  c.grid = Make(window_, instance, L"LISTBOX", L"",
+                WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
+                kIdFolderGrid, font_,
+                WS_EX_CLIENTEDGE);
+  c.files = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
+                 kIdFileList, font_, WS_EX_CLIENTEDGE);
+  c.console = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kIdConsole, font_,
+                   WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
+  c.picture = Make(window_, instance, L"STATIC", L"", SS_OWNERDRAW, kIdPicture, font_, WS_EX_CLIENTEDGE);
+  ::ShowWindow(c.picture, SW_HIDE);
+  for (int i = 0; i < kPanelButtons; ++i) {
+    c.panel[i] = Make(window_, instance, L"BUTTON", kPanelCaptions[i], drawn, kIdPanelFirst + i, font_);
+  }
+  c.extract = Make(window_, instance, L"BUTTON", L"解凍", BS_PUSHBUTTON | WS_TABSTOP, kIdExtractButton, bigFont_);
+  c.test = Make(window_, instance, L"BUTTON", L"テスト", BS_PUSHBUTTON | WS_TABSTOP, kIdTestButton, bigFont_);
+  c.check = Make(window_, instance, L"BUTTON", L"確認", BS_PUSHBUTTON | WS_TABSTOP, kIdCheckButton, bigFont_);
+  c.wash = Make(window_, instance, L"BUTTON", L"洗浄", BS_PUSHBUTTON | WS_TABSTOP, kIdWashButton, bigFont_);
+  c.records = Make(window_, instance, L"BUTTON", L"洗浄記録", BS_PUSHBUTTON | WS_TABSTOP, kIdRecordsButton, font_);
+  c.status = Make(window_, instance, L"STATIC", L"準備中", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, kIdRunDisplay,
+                  boldFont_, WS_EX_STATICEDGE);
+  const wchar_t* lampCaptions[] = {L"WIN.INI", L"SYSTEMINI", L"レジストリ"};
+  for (int i = 0; i < 3; ++i) {
+    c.lamps[i] = Make(window_, instance, L"STATIC", lampCaptions[i], SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY,
+                      kIdLampFirst + i, font_, WS_EX_STATICEDGE);
+  }
+  c.freeSpace = Make(window_, instance, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, kIdFreeSpace,
+                     font_, WS_EX_STATICEDGE);
+  c.freeToggle = Make(window_, instance, L"BUTTON", L"現在値", BS_PUSHBUTTON, kIdFreeToggle, font_);
+  c.freeLamp = Make(window_, instance, L"STATIC", L"", SS_NOTIFY, kIdFreeLamp, font_, WS_EX_STATICEDGE);
+  c.restartNotice = Make(window_, instance, L"STATIC", L"再起動で元に戻ります", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY,
+                         kIdRestartNotice, font_, WS_EX_STATICEDGE);
+  ::ShowWindow(c.restartNotice, SW_HIDE);
+
+  // Every control reports mouse moves (mouse help), right clicks and, for the
+  // console, dropped files.
+  HWND all[] = {c.desktop, c.documents, c.text,   c.help,      c.grid,      c.files,      c.console,
+                c.extract, c.test,      c.check,  c.wash,      c.records,   c.status,     c.freeSpace,
+                c.freeToggle, c.freeLamp, c.restartNotice, c.lamps[0], c.lamps[1], c.lamps[2]};
+  for (HWND w : all) ::SetWindowSubclass(w, ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  for (HWND w : c.panel) ::SetWindowSubclass(w, ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  ::DragAcceptFiles(c.console, TRUE);
+}
+
+void MainWindow::ShowDrives() {
+  Controls& c = *c_;
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+  for (int i = 0; i < 26; ++i) {
+    DriveType type = env_.DriveTypes[i];
+    if (type == DriveType::Unknown || type == DriveType::NoRoot || c.drives[i]) continue;
+    wchar_t name[] = {static_cast<wchar_t>(L'A' + i), L':', 0};
+    c.drives[i] = Make(window_, instance, L"BUTTON", name, BS_OWNERDRAW | WS_TABSTOP, kIdDriveFirst + i, font_);
+    c.driveNames[i] = Make(window_, instance, L"STATIC", name, SS_CENTER, kIdDriveNameFirst + i, font_);
+    ::SetWindowSubclass(c.drives[i], ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+  Layout();
+}
+
+void MainWindow::Layout() {
+  Controls& c = *c_;
+  RECT rc;
+  ::GetClientRect(window_, &rc);
+  const int W = rc.right, H = rc.bottom, m = 8;
+  auto place = [](HWND w, int x, int y, int cx, int cy) {
+    if (w) ::MoveWindow(w, x, y, cx, cy, TRUE);
+  };
+  // Drives along the top, the desktop and documents pictures and two buttons at the right.
+  int x = m;
+  for (int i = 0; i < 26; ++i) {
+    if (!c.drives[i]) continue;
+    place(c.drives[i], x, m, 44, 34);
+    place(c.driveNames[i], x, m + 36, 44, 16);
+    x += 48;
+  }
+  place(c.help, W - m - 70, m, 70, 34);
+  place(c.text, W - m - 146, m, 70, 34);
+  place(c.documents, W - m - 196, m, 44, 34);
+  place(c.desktop, W - m - 244, m, 44, 34);
+
+  const int top = m + 56;
+  place(c.folderDisplay, m, top, W - 2 * m, 24);
+  const int listTop = top + 30;
+  const int bottomRows = 34 + 6 + 50 + 6 + 30 + m;
+  const int listH = H - listTop - bottomRows;
+  const int gridW = (W - 2 * m) * 23 / 100, filesW = (W - 2 * m) * 25 / 100;
+  place(c.grid, m, listTop, gridW, listH);
+  place(c.files, m + gridW + 6, listTop, filesW, listH);
+  const int consoleX = m + gridW + filesW + 12;
+  place(c.console, consoleX, listTop, W - consoleX - m, listH);
+  place(c.picture, consoleX, listTop, W - consoleX - m, listH);
+
+  int y = listTop + listH + 6;
+  const int panelW = (W - 2 * m - 12) / kPanelButtons;
+  for (int i = 0; i < kPanelButtons; ++i) place(c.panel[i], m + i * panelW + (i >= 4 ? 12 : 0), y, panelW - 2, 34);
+
+  y += 40;
+  const int actionW = (W - 2 * m - 110) / 4;
+  HWND actions[] = {c.extract, c.test, c.check, c.wash};
+  for (int i = 0; i < 4; ++i) place(actions[i], m + i * actionW, y, actionW - 6, 50);
+  place(c.records, W - m - 104, y, 104, 50);
+
+  y += 56;
+  place(c.status, m, y, 240, 28);
+  for (int i = 0; i < 3; ++i) place(c.lamps[i], m + 246 + i * 82, y, 80, 28);
+  const int freeX = m + 246 + 3 * 82 + 6;
+  place(c.freeLamp, freeX, y + 7, 14, 14);
+  place(c.freeSpace, freeX + 18, y, W - freeX - 18 - m - 70 - 4 - 150, 28);
+  place(c.freeToggle, W - m - 70 - 150 - 4, y, 70, 28);
+  place(c.restartNotice, W - m - 150, y, 150, 28);
+}
+
+void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  const int id = static_cast<int>(item.CtlID);
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  const bool enabled = (item.itemState & ODS_DISABLED) == 0;
+  if (id == kIdFolderGrid) {
+    if (item.itemID == static_cast<UINT>(-1)) return;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    Fill(dc, r, selected ? RGB(51, 102, 204) : RGB(255, 255, 255));
+    DrawFolderIcon(dc, r.left + 3, r.top + 2);
+    wchar_t text[MAX_PATH * 2] = {};
+    ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
+    RECT t = r;
+    t.left += 24;
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    ::DrawTextW(dc, text, -1, &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &r);
+    return;
+  }
+  if (id == kIdPicture) {
+    DrawPicture(dc, r);
+    return;
+  }
+  if (id >= kIdDriveFirst && id < kIdDriveFirst + 26) {
+    const int i = id - kIdDriveFirst;
+    const bool current = !folder_.empty() && (folder_[0] == L'A' + i || folder_[0] == L'a' + i);
+    DrawFace(dc, r, L"", font_, pressed, current, enabled);
+    DrawDriveIcon(dc, env_.DriveTypes[i], r.left + (r.right - r.left - 24) / 2 + (pressed ? 1 : 0), r.top + 7);
+    return;
+  }
+  if (id == kIdDesktopImage || id == kIdDocumentsImage) {
+    DrawFace(dc, r, L"", font_, pressed, false, enabled);
+    if (id == kIdDesktopImage) DrawDesktopIcon(dc, r.left + 6, r.top + 3);
+    else DrawDocumentsIcon(dc, r.left + 6, r.top + 4);
+    return;
+  }
+  if (id >= kIdPanelFirst && id < kIdPanelFirst + kPanelButtons) {
+    DrawMainPanel(dc, id - kIdPanelFirst, r, pressed, enabled);
+  }
+}
+
+// The eight drawn buttons: four filters (the current one lit), the favourite
+// folder, copy, archive contents and options.
+void MainWindow::DrawMainPanel(HDC dc, int index, RECT r, bool pressed, bool enabled) {
+  const bool lit = index < 4 && index == filter_;
+  DrawFace(dc, r, kPanelCaptions[index], lit ? boldFont_ : font_, pressed, lit, enabled);
+}
+
+LRESULT MainWindow::ColourControl(HDC dc, HWND control) {
+  const int id = ::GetDlgCtrlID(control);
+  if (id == kIdConsole) {
+    ConsoleColours colours = ConsoleSchemeColours(consoleScheme_);
+    ::SetTextColor(dc, colours.text);
+    ::SetBkColor(dc, colours.background);
+    return reinterpret_cast<LRESULT>(consoleBrush_);
+  }
+  if (id == kIdRunDisplay) {
+    ::SetTextColor(dc, statusText_);
+    ::SetBkColor(dc, statusBack_);
+    return reinterpret_cast<LRESULT>(statusBrush_);
+  }
+  if (id >= kIdLampFirst && id < kIdLampFirst + 3) {
+    const bool lit = lamps_[id - kIdLampFirst];
+    const COLORREF back = lit ? RGB(220, 40, 40) : RGB(224, 224, 224);
+    ::SetTextColor(dc, lit ? RGB(255, 255, 255) : RGB(90, 90, 90));
+    ::SetBkColor(dc, back);
+    ::SetDCBrushColor(dc, back);
+    return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
+  }
+  if (id == kIdFreeLamp) {
+    const bool lit = FreeSpaceDecreased();
+    ::SetDCBrushColor(dc, lit ? RGB(255, 60, 60) : RGB(200, 200, 200));
+    return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
+  }
+  if (id == kIdRestartNotice) {
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ::SetBkColor(dc, RGB(180, 30, 30));
+    ::SetDCBrushColor(dc, RGB(180, 30, 30));
+    return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
+  }
+  ::SetBkColor(dc, RGB(246, 248, 252));
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  ::SetDCBrushColor(dc, RGB(246, 248, 252));
+  return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
+}
+
+void MainWindow::SetConsoleScheme(int scheme) {
+  consoleScheme_ = scheme;
+  if (consoleBrush_) ::DeleteObject(consoleBrush_);
+  consoleBrush_ = ::CreateSolidBrush(ConsoleSchemeColours(scheme).background);
+  if (c_->console) ::InvalidateRect(c_->console, nullptr, TRUE);
+}
+
+void MainWindow::ShowStatus(std::wstring_view text, Look look) {
+  StatusColours colours =
+      StatusColoursFor(look == Look::Running ? StatusLook::Running : StatusLook::Idle, env_.Colours);
+  statusText_ = colours.text;
+  statusBack_ = colours.background;
+  if (statusBrush_) ::DeleteObject(statusBrush_);
+  statusBrush_ = ::CreateSolidBrush(statusBack_);
+  statusLine_ = std::wstring(text);
+  ::SetWindowTextW(c_->status, statusLine_.c_str());
+  ::InvalidateRect(c_->status, nullptr, TRUE);
+}
+
+void MainWindow::FlashStatus() {
+  // Bright, then dark with white text: the status line asks for attention.
+  StatusColours on = StatusColoursFor(StatusLook::FlashOn, env_.Colours);
+  StatusColours off = StatusColoursFor(StatusLook::FlashOff, env_.Colours);
+  const bool wasOn = statusBack_ == on.background;
+  const StatusColours& next = wasOn ? off : on;
+  statusText_ = next.text;
+  statusBack_ = next.background;
+  if (statusBrush_) ::DeleteObject(statusBrush_);
+  statusBrush_ = ::CreateSolidBrush(statusBack_);
+  ::InvalidateRect(c_->status, nullptr, TRUE);
+}
+
+void MainWindow::SetLamp(int lamp, bool lit) {
+  if (lamps_[lamp] == lit) return;
+  lamps_[lamp] = lit;
+  ::InvalidateRect(c_->lamps[lamp], nullptr, TRUE);
+}
+
+void MainWindow::SetBackColour(std::int32_t colour) {
+  HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
+  ::SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
+  if (background_) ::DeleteObject(background_);
+  background_ = brush;
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::EnableActions() {
+  Controls& c = *c_;
+  const bool running = run_.running;
+  const std::wstring ext = UpperExtension(SelectedPath());
+  const bool archive = ext == L"LZH" || ext == L"ZIP" || ext == L"EXE";
+  ::EnableWindow(c.extract, !running && archive);
+  ::EnableWindow(c.test, running || (!SelectedPath().empty() && busy_ == 0));
+  ::EnableWindow(c.check, !running && checkEnabled_);
+  ::EnableWindow(c.wash, !running && washEnabled_);
+  ::EnableWindow(c.grid, !running);
+  ::EnableWindow(c.files, !running);
+}
+
+}  // namespace zel::ui

@@ -1,0 +1,59 @@
+#include "wash/delete_tree.h"
+
+#include <vector>
+
+#include "base/path.h"
+#include "startup/file_helpers.h"
+
+namespace zel {
+namespace {
+
+bool Gone(FileSystem& fs, std::wstring_view path) { return !fs.Stat(path); }
+
+bool RemoveEntry(Machine& m, const std::wstring& path, const FileEntry& e) {
+  if (e.IsFolder()) {
+    if (e.IsReparsePoint()) {
+      // A link: only the link goes, never what it leads to.
+      m.fs.RemoveFolder(path);
+      return Gone(m.fs, path);
+    }
+    return DeleteTree(m, path);
+  }
+  if (e.attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) m.fs.SetAttributes(path, attr::kNormal);
+  KillFile(m, path);
+  return Gone(m.fs, path);
+}
+
+}  // namespace
+
+bool DeleteTree(Machine& m, std::wstring_view folder) {
+  std::optional<FileEntry> self = m.fs.Stat(folder);
+  if (!self) return true;
+  if (!self->IsFolder()) return RemoveEntry(m, std::wstring(folder), *self);
+  if (self->IsReparsePoint()) return RemoveEntry(m, std::wstring(folder), *self);
+  std::vector<FileEntry> entries;
+  FsError error = m.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+    if (e.name != L"." && e.name != L"..") entries.push_back(e);
+  });
+  if (error != FsError::None && error != FsError::NotFound) return false;  // unknown content: kept
+  bool all = true;
+  for (const FileEntry& e : entries) all = RemoveEntry(m, JoinPath(folder, e.name), e) && all;
+  if (!all) return false;
+  if (self->attributes & attr::kReadOnly) m.fs.SetAttributes(folder, attr::kNormal);
+  m.fs.RemoveFolder(folder);
+  return Gone(m.fs, folder);
+}
+
+std::wstring WashLine(std::wstring_view kind, std::wstring_view subject, bool deleted) {
+  return L"●" + std::wstring(kind) + L"『" + std::wstring(subject) + (deleted ? L"』を削除しました" : L"』は削除できません");
+}
+
+bool WashTemporaryFolder(Machine& m, FrontEnd& fe, const std::wstring& folder) {
+  fe.SetStatus(L"洗浄中 : 臨時フォルダー");
+  if (folder.empty() || !m.fs.Stat(folder)) return true;
+  const bool deleted = DeleteTree(m, folder);
+  fe.AppendConsole(WashLine(L"ﾌｫﾙﾀﾞｰ", folder, deleted));
+  return deleted;
+}
+
+}  // namespace zel

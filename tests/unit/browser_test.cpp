@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "base/cp932.h"
+#include "browser/drop.h"
+#include "browser/file_filter.h"
+#include "browser/mouse_help.h"
+#include "browser/selection_lines.h"
+#include "browser/text_view.h"
+#include "support/xp_machine.h"
+#include "testrun/console_text.h"
+
+namespace zel {
+namespace {
+
+TEST(Filters, ExtensionSetsAndTheDosSetting) {
+  EXPECT_EQ(FilterExtensions(kFilterArchives, L"NO"), L".LZH.ZIP");
+  EXPECT_EQ(FilterExtensions(kFilterPrograms, L"NO"), L".EXE.SCR");
+  EXPECT_EQ(FilterExtensions(kFilterPrograms, L"yes"), L".EXE.PIF.BAT");
+  EXPECT_EQ(FilterExtensions(kFilterPrograms, L"Yes "), L".EXE.PIF.BAT");
+  EXPECT_EQ(FilterExtensions(kFilterPictures, L""), L".BMP.ICO.GIF.JPG.JPEG.JEPG");
+  EXPECT_EQ(FilterExtensions(kFilterAll, L""), L".*");
+  EXPECT_TRUE(MatchesExtensionSet(L".EXE.SCR", L"setup.exe"));
+  EXPECT_TRUE(MatchesExtensionSet(L".EXE.SCR", L"Saver.Scr"));
+  EXPECT_FALSE(MatchesExtensionSet(L".EXE.SCR", L"run.bat"));
+  EXPECT_FALSE(MatchesExtensionSet(L".EXE.SCR", L"EXE"));  // no extension at all
+  EXPECT_FALSE(MatchesExtensionSet(L".EXE.SCR", L"a.ex"));  // a part of an extension is not one
+  EXPECT_TRUE(MatchesExtensionSet(L".BMP.ICO.GIF.JPG.JPEG.JEPG", L"photo.jepg"));
+  EXPECT_TRUE(MatchesExtensionSet(L".*", L"README"));
+}
+
+TEST(Filters, ListingSortsCaseBlindAndSplitsFoldersFromFiles) {
+  testing::XpMachine x;
+  x.fs.AddFile(L"C:\\dl\\b.zip", "x");
+  x.fs.AddFile(L"C:\\dl\\A.LZH", "x");
+  x.fs.AddFile(L"C:\\dl\\tool.exe", "x");
+  x.fs.AddFolder(L"C:\\dl\\zeta");
+  x.fs.AddFolder(L"C:\\dl\\Alpha");
+  x.fs.AddFile(L"C:\\dl\\.hidden.zip", "x");
+  FolderListing l = ListFolder(x.fs, L"C:\\dl", FilterExtensions(kFilterArchives, L"NO"));
+  EXPECT_EQ(l.folders, (std::vector<std::wstring>{L"Alpha", L"zeta"}));
+  ASSERT_EQ(l.files.size(), 2u);
+  EXPECT_EQ(l.files[0].name, L"A.LZH");
+  EXPECT_EQ(l.files[1].name, L"b.zip");
+  x.fs.SetUnreadable(L"C:\\dl");
+  l = ListFolder(x.fs, L"C:\\dl", L".*");
+  EXPECT_FALSE(l.readable);
+  EXPECT_TRUE(l.files.empty());
+}
+
+TEST(MouseHelp, AnIndexIsNotShownTwiceInARow) {
+  MouseHelp help;
+  std::vector<std::wstring> first = help.Enter(help::kTest);
+  ASSERT_EQ(first.size(), 6u);
+  EXPECT_EQ(first[0], L"");
+  EXPECT_EQ(first[1], L"●指定されたプログラムを起動します。プロ");
+  EXPECT_EQ(first[5], L"【キー操作】Ｆ･７");
+  EXPECT_TRUE(help.Enter(help::kTest).empty());   // moving within one control
+  EXPECT_TRUE(help.Enter(-1).empty());            // over a control without help
+  EXPECT_TRUE(help.Enter(help::kTest).empty());   // back: still the last one shown
+  EXPECT_EQ(help.Enter(help::kWash).size(), 5u);
+  EXPECT_EQ(help.Enter(help::kTest).size(), 6u);
+  help.Forget();
+  EXPECT_EQ(help.Enter(help::kTest).size(), 6u);  // the console was cleared
+  EXPECT_EQ(HelpLines(help::kFilterFirst + 1).back(), L"【キー操作】Ｆ･２");
+  EXPECT_EQ(HelpLines(help::kLampFirst + 1).size(), 3u);
+}
+
+SelectedFile File(const wchar_t* name, int kind = -1) {
+  SelectedFile f;
+  f.name = name;
+  f.size = 1234567;
+  f.modified = LocalTime{2026, 1, 2, 3, 4, 5};
+  f.executableKind = kind;
+  return f;
+}
+
+TEST(SelectionLines, NameDateSizeAndWhatTheButtonsWillDo) {
+  std::vector<std::wstring> lines = SelectionLines(File(L"setup.exe", 0));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], L"");
+  EXPECT_EQ(lines[1], L"【setup.exe】 2026/01/02 03:04:05");
+  EXPECT_EQ(lines[2], L"　　　　　　　　 (1,234,567 bytes)");
+  EXPECT_EQ(lines[3], L"※ Windows プログラムです。");
+  EXPECT_EQ(lines[4], L"※ プログラムやドライバーの インストール");  // an installer's name
+  EXPECT_EQ(lines.back(), L"テスト・ボタンを押すと、実行を開始します");
+
+  SelectedFile zip = File(L"data.zip");
+  EXPECT_EQ(SelectionLines(zip)[3], L"　★ZIP解凍用の DLLがありません");
+  EXPECT_EQ(SelectionLines(zip).back(), L"　　ください");
+  zip.hasLibrary = true;
+  EXPECT_EQ(SelectionLines(zip).back(), L"解凍ボタンか (F･6)キーを押して下さい");
+  EXPECT_EQ(SelectionLines(File(L"x.lzh"))[3], L"　★LZH解凍用の DLLがありません");
+
+  SelectedFile dos = File(L"old.exe", 2);
+  dos.dosProgramsRun = false;
+  std::vector<std::wstring> d = SelectionLines(dos);
+  EXPECT_EQ(d[3], L"※ MS-DOSプログラムです。");
+  EXPECT_EQ(d[4], L"　 実行できません。");
+  EXPECT_EQ(SelectionLines(File(L"sfx.exe", 8)).back(), L"解凍ボタンか (F･6)キーを押して下さい");
+  EXPECT_EQ(SelectionLines(File(L"song.wav")).back(), L"テスト・ボタンを押すと、データを再生します");
+  EXPECT_EQ(SelectionLines(File(L"font.TTF")).back(), L"テスト・ボタンを押すと、フォントを表示します");
+  EXPECT_EQ(SelectionLines(File(L"readme")).size(), 3u);
+  SelectedFile menu = File(L"MENU.EXE", 0);
+  menu.onCdRom = true;
+  EXPECT_EQ(SelectionLines(menu)[4], L"※ CD-ROMのメニュー･プログラムです");
+}
+
+TEST(ConsoleText, FreeSpaceFormatsRoundAndGroup) {
+  EXPECT_EQ(FreeSpaceText(0), L"0M");
+  EXPECT_EQ(FreeSpaceText(1048576ULL * 12345), L"12,345M");
+  EXPECT_EQ(FreeSpaceText(1048576ULL + 600000), L"2M");  // rounded to the nearest
+  EXPECT_EQ(FreeSpaceChangeText(0), L"±0K");
+  EXPECT_EQ(FreeSpaceChangeText(300), L"±0K");
+  EXPECT_EQ(FreeSpaceChangeText(1024 * 1500), L"+1,500K");
+  EXPECT_EQ(FreeSpaceChangeText(-1024 * 20), L"-20K");
+  EXPECT_EQ(std::wstring(kStartSeparator).size(), 22u);
+  EXPECT_EQ(std::wstring(kEndSeparator).size(), 22u);
+  std::vector<std::wstring> end = EndOfRunLines(L"TOOL.EXE");
+  EXPECT_EQ(end[1], L"    TOOL.EXE 実行終了");
+  EXPECT_EQ(end.back(), L" 「洗浄」ボタンを押して下さい。");
+}
+
+TEST(ConsoleText, StatusColourPairsFollowTheDisplay) {
+  EXPECT_EQ(StatusColoursFor(StatusLook::Running, 1 << 24).background, 0x00F4FFu);
+  EXPECT_EQ(StatusColoursFor(StatusLook::Running, 256).background, 0x00FFFFu);
+  EXPECT_EQ(StatusColoursFor(StatusLook::Idle, 65536).background, 0xFBF0E1u);
+  EXPECT_EQ(StatusColoursFor(StatusLook::Idle, 16).background, 0xFFC0C0u);
+  EXPECT_EQ(StatusColoursFor(StatusLook::FlashOff, 1 << 24).text, 0xFFFFFFu);
+  EXPECT_EQ(StatusColoursFor(StatusLook::FlashOff, 256).background, 0x008080u);
+  EXPECT_EQ(ConsoleSchemeColours(0).background, 0xFFFFFFu);
+  EXPECT_EQ(ConsoleSchemeColours(2).text, 0x0080FFu);
+}
+
+TEST(Drop, ArchivesAndProgramsOnlyAndNothingWhileBusy) {
+  EXPECT_EQ(RouteDrop(L"a.zip", true), DropAction::Extract);
+  EXPECT_EQ(RouteDrop(L"A.LZH", true), DropAction::Extract);
+  EXPECT_EQ(RouteDrop(L"setup.exe", true), DropAction::Test);
+  EXPECT_EQ(RouteDrop(L"setup.exe", false), DropAction::Refuse);
+  EXPECT_EQ(RouteDrop(L"readme.txt", true), DropAction::Ignore);
+  EXPECT_EQ(RouteDrop(L"readme.txt", false), DropAction::Ignore);
+  EXPECT_EQ(RouteDrop(L"EXE", true), DropAction::Ignore);
+  EXPECT_EQ(RouteDrop(L"x.scr", true), DropAction::Ignore);  // only "/LZH/ZIP/EXE/" are taken
+}
+
+TEST(TextView, EncodingsAndLineEnds) {
+  EXPECT_EQ(ViewerText(ToCp932(L"一行\n二行\r三行\r\n")), L"一行\r\n二行\r\n三行\r\n");
+  EXPECT_EQ(ViewerText("\xEF\xBB\xBF" "abc"), L"abc");
+  EXPECT_EQ(ViewerText(std::string("\xFF\xFE" "a\0b\0", 6)), L"ab");
+  EXPECT_EQ(ViewerText(std::string("a\0b", 3)), L"a b");
+}
+
+}  // namespace
+}  // namespace zel

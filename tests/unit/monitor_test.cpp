@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "support/xp_machine.h"
+#include "testrun/monitor.h"
+
+namespace zel {
+namespace {
+
+class Monitor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    run.running = true;
+    run.windowsBefore = {L"ゼルカ", L"Explorer"};
+    x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}, {2, L"Explorer", L"X", 0x14CF0000, true}};
+  }
+  TickResult Tick(int tickMs = 3000) {
+    TickInput in{x.desktop, x.fs, {1}, consoleLine4, false, true, tickMs};
+    return MonitorTick(run, in);
+  }
+  void Open(WindowHandle h, const wchar_t* title, std::uint32_t style) {
+    x.desktop.windows.push_back({h, title, L"Prog", style, true});
+  }
+  void Close(WindowHandle h) {
+    std::erase_if(x.desktop.windows, [h](const TopWindow& w) { return w.handle == h; });
+  }
+  testing::XpMachine x;
+  RunState run;
+  std::wstring consoleLine4;
+};
+
+TEST_F(Monitor, AWindowIsAdoptedAndTheRunEndsOneTickAfterItCloses) {
+  Tick(1000);
+  EXPECT_EQ(run.programWindow, 0);  // nothing new yet, still looking
+  Open(7, L"Tool", 0x14CF0000);     // an ordinary window
+  TickResult r = Tick(1000);
+  EXPECT_EQ(run.programWindow, 7);
+  EXPECT_EQ(r.nextIntervalMs, 3000);  // found: the interval of the program's drive
+  Close(7);
+  r = Tick();
+  EXPECT_FALSE(r.endRun);
+  EXPECT_EQ(run.endCountdown, 1);
+  r = Tick();
+  EXPECT_TRUE(r.endRun);
+}
+
+TEST_F(Monitor, ExtendedWaitEndsThreeTicksAfterTheWindowCloses) {
+  run.extendedWait = true;
+  Open(7, L"Setup", 0x94C80000);
+  Tick();
+  EXPECT_EQ(run.programWindow, 7);  // dialog-style taken with the extended wait
+  Close(7);
+  Tick();
+  EXPECT_FALSE(Tick().endRun);
+  EXPECT_FALSE(Tick().endRun);
+  EXPECT_TRUE(Tick().endRun);
+}
+
+TEST_F(Monitor, ADialogStyleWindowIsNotTakenWithoutTheExtendedWait) {
+  EXPECT_TRUE(IsDialogStyle(0x94C80000));
+  EXPECT_FALSE(IsDialogStyle(0x14CF0000));
+  Open(7, L"確認", 0x94C80000);
+  for (int i = 0; i < 6; ++i) Tick();
+  EXPECT_EQ(run.programWindow, 0);  // neither adopted nor given up
+  Open(8, L"Tool", 0x14CF0000);
+  Tick();
+  EXPECT_EQ(run.programWindow, 0);  // the dialog stands first in the window order
+  Close(7);
+  Tick();
+  EXPECT_EQ(run.programWindow, 8);
+}
+
+TEST_F(Monitor, AProgramWithoutAWindowLeavesTheEndToTheUser) {
+  TickResult r;
+  for (int i = 0; i < 3; ++i) r = Tick();
+  EXPECT_EQ(run.programWindow, 0);  // 9 seconds: still within the time to open one
+  r = Tick();
+  EXPECT_EQ(run.programWindow, kNoProgramWindow);
+  ASSERT_EQ(r.consoleLines.size(), 1u);
+  EXPECT_EQ(r.consoleLines[0], L"実行が終了したら、中止ボタンを押して下さい");
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(Tick().endRun);  // never ends by itself
+}
+
+TEST_F(Monitor, AfterTheAutomaticInstallationNoteNoPromptIsAdded) {
+  consoleLine4 = L"●自動インストールが開始されたら、";
+  TickResult r;
+  for (int i = 0; i < 4; ++i) r = Tick();
+  EXPECT_EQ(run.programWindow, kNoProgramWindow);
+  EXPECT_TRUE(r.consoleLines.empty());
+}
+
+TEST_F(Monitor, DrivesAndIniFilesAreWatchedOnAlternateTicks) {
+  x.fs.AddFile(L"C:\\windows\\system.ini", "x", 5);
+  run.winIniPath = L"C:\\windows\\win.ini";
+  run.systemIniPath = L"C:\\windows\\system.ini";
+  run.winIniTime = x.fs.Stat(run.winIniPath)->lastWrite;
+  run.systemIniTime = 5;
+  run.drives[2].watched = true;
+  run.drives[2].startFree = run.drives[2].lastFree = 8ULL << 30;
+  Open(7, L"Tool", 0x14CF0000);
+  x.fs.SetFreeSpace(L'C', (8ULL << 30) - 4096);
+  x.fs.AddFile(L"C:\\windows\\win.ini", "[changed]");
+  TickResult a = Tick();  // drives, parity 1
+  EXPECT_TRUE(a.freeSpaceChanged);
+  EXPECT_FALSE(a.iniChecked);
+  TickResult b = Tick();  // INI files
+  EXPECT_TRUE(b.iniChecked);
+  EXPECT_TRUE(b.winIniChanged);
+  EXPECT_FALSE(b.systemIniChanged);
+  x.fs.SetFreeSpace(L'C', 1);
+  EXPECT_FALSE(Tick().freeSpaceChanged);  // parity 0: drives not read
+  Tick();
+  EXPECT_TRUE(Tick().freeSpaceChanged);
+}
+
+TEST_F(Monitor, TheRegistryQuestionWaitsForNoMessageBoxAndComesOnce) {
+  run.programWindow = kNoProgramWindow;
+  run.iniTick = true;
+  TickInput in{x.desktop, x.fs, {1}, L"", true, false, 3000};
+  EXPECT_FALSE(MonitorTick(run, in).askRegistry);  // a box is waiting
+  in.questionAllowed = true;
+  run.iniTick = true;
+  EXPECT_TRUE(MonitorTick(run, in).askRegistry);
+  run.iniTick = true;
+  EXPECT_FALSE(MonitorTick(run, in).askRegistry);
+}
+
+TEST_F(Monitor, AFontRunFlashesTheStatusAndEndsWithItsViewer) {
+  run.fontRun = true;
+  run.fontFile = L"C:\\dl\\new.ttf";
+  Open(9, L"Font", 0x14CF0000);
+  TickResult r = Tick();
+  EXPECT_TRUE(r.flash);
+  EXPECT_EQ(run.programWindow, 9);
+  Close(9);
+  Tick();
+  EXPECT_TRUE(Tick().endRun);
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,143 @@
+#include "testrun/library_copy.h"
+
+#include "base/format.h"
+#include "base/path.h"
+#include "base/text.h"
+#include "startup/file_helpers.h"
+
+namespace zel {
+namespace {
+
+const wchar_t kCompressedTypes[] = L".DLL.DL_.OCX.OCA.OC_.VBX.VB_.";
+
+std::vector<FileEntry> FilesOf(FileSystem& fs, std::wstring_view pattern) {
+  std::vector<FileEntry> files;
+  fs.Enumerate(pattern, [&](const FileEntry& e) {
+    if (!e.IsFolder() && !e.name.empty() && e.name[0] != L'.') files.push_back(e);
+  });
+  return files;
+}
+
+// The system's file of that name: in the Windows folder, else in the system folder.
+std::optional<FileEntry> Existing(LibraryCopy& copy, const std::wstring& name) {
+  if (auto e = copy.m.fs.Stat(JoinPath(copy.env.WinDir, name))) return e;
+  if (auto e = copy.m.fs.Stat(JoinPath(copy.env.SysDir, name))) return e;
+  return std::nullopt;
+}
+
+void Attach(LibraryCopy& copy, const std::wstring& name) {
+  const std::wstring key = L"/" + ToUpper(name) + L"|";
+  if (copy.attached.find(key) == std::wstring::npos) copy.attached += key;
+}
+
+// An existing system library of a name the program brings is kept aside once
+// per test, before the program can overwrite it.
+void SaveExisting(LibraryCopy& copy, const std::wstring& name) {
+  for (const std::wstring& folder : {copy.env.WinDir, copy.env.SysDir}) {
+    const std::wstring path = JoinPath(folder, name);
+    if (!copy.m.fs.Stat(path)) continue;
+    const std::wstring saved = JoinPath(copy.saveFolder, name);
+    if (copy.m.fs.Stat(saved)) return;
+    if (!FolderExists(copy.m.fs, copy.saveFolder)) copy.m.fs.MakeFolder(copy.saveFolder);
+    copy.m.fs.CopyOne(path, saved, false);
+    return;
+  }
+}
+
+std::wstring DateOf(LibraryCopy& copy, const FileEntry& e) { return FileDateText(copy.m.sys.LocalTimeOf(e.lastWrite)); }
+
+// The copy goes to the system folder, writable and visible, so that the wash
+// can delete it.
+bool CopyIn(LibraryCopy& copy, const std::wstring& from, const std::wstring& to, bool expand) {
+  bool copied = expand ? copy.m.fs.ExpandOne(from, to) == FsError::None : CopyFileChecked(copy.m, copy.fe, from, to);
+  if (!copied) return false;
+  if (auto e = copy.m.fs.Stat(to)) {
+    copy.m.fs.SetAttributes(to, e->attributes & ~(attr::kReadOnly | attr::kHidden | attr::kSystem));
+  }
+  copy.copiedAny = true;
+  return true;
+}
+
+}  // namespace
+
+std::wstring LibrarySaveFolder(const Environment& env) { return env.WorkDir + L"\\Library"; }
+
+bool IsQuietFolder(const Environment& env, std::wstring_view folder) {
+  if (EqualsNoCase(folder, env.WinDir) || EqualsNoCase(folder, env.SysDir)) return true;
+  for (const std::wstring& dir : env.SystemDirs) {
+    if (EqualsNoCase(folder, dir)) return true;
+  }
+  return false;
+}
+
+std::wstring FileDateText(const LocalTime& t) {
+  return ZeroPad(t.year, 4) + L"/" + ZeroPad(t.month, 2) + L"/" + ZeroPad(t.day, 2);
+}
+
+void CopyLibraries(LibraryCopy& copy, std::wstring_view folder) {
+  const bool quiet = IsQuietFolder(copy.env, folder);
+  for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*.DLL"))) {
+    Attach(copy, e.name);
+    std::optional<FileEntry> existing = Existing(copy, e.name);
+    if (!existing) {
+      if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, e.name), false)) {
+        copy.fe.AppendConsole(L"● 添付のDLL『" + e.name + L"』を、");
+        copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
+      }
+      continue;
+    }
+    SaveExisting(copy, e.name);
+    if (quiet) continue;
+    copy.fe.AppendConsole(L"● 添付のDLL『" + e.name + L"』(" + DateOf(copy, e) + L")は、");
+    copy.fe.AppendConsole(L"    既に同名ライブラリ(" + DateOf(copy, *existing) + L")が存在する");
+    copy.fe.AppendConsole(L"    ため、コピーしません。");
+  }
+  CopyModules(copy, folder, L"OCX");
+  CopyModules(copy, folder, L"VBX");
+  CopyCompressed(copy, folder);
+}
+
+void CopyModules(LibraryCopy& copy, std::wstring_view folder, std::wstring_view type) {
+  const bool quiet = IsQuietFolder(copy.env, folder);
+  for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*." + std::wstring(type)))) {
+    Attach(copy, e.name);
+    std::optional<FileEntry> existing = Existing(copy, e.name);
+    if (!existing) {
+      if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, e.name), false)) {
+        copy.fe.AppendConsole(L"● ﾓｼﾞｭｰﾙ『" + e.name + L"』を、");
+        copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
+      }
+      continue;
+    }
+    SaveExisting(copy, e.name);
+    if (quiet) continue;
+    copy.fe.AppendConsole(L"● ﾓｼﾞｭｰﾙ『" + e.name + L"』(" + DateOf(copy, e) + L")は、既に");
+    copy.fe.AppendConsole(L"    存在する(" + DateOf(copy, *existing) + L")ため、コピーしません。");
+  }
+}
+
+void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {
+  if (IsQuietFolder(copy.env, folder) || folder.size() >= 300) return;
+  for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*.*"))) {
+    size_t dot = e.name.find(L'.', 1);
+    if (dot == std::wstring::npos) continue;
+    const std::wstring ext = ToUpper(std::wstring_view(e.name).substr(dot + 1));
+    if (ext.empty() || std::wstring(kCompressedTypes).find(L"." + ext + L".") == std::wstring::npos) continue;
+    if (ext.back() != L'_') continue;  // whole names were taken by the passes above
+    // "X.DL_" stands for "X.DLL", "X.OC_" for "X.OCX", "X.VB_" for "X.VBX".
+    std::wstring expanded = e.name;
+    const bool library = ext == L"DL_";
+    expanded.back() = library ? L'L' : L'X';
+    Attach(copy, expanded);
+    if (Existing(copy, expanded)) {
+      SaveExisting(copy, expanded);
+      continue;
+    }
+    if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, expanded), true)) {
+      copy.fe.AppendConsole((library ? L"● 添付のDLL『" : L"● ﾓｼﾞｭｰﾙ『") + expanded + L"』を、");
+      copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
+    }
+  }
+}
+
+}  // namespace zel

@@ -127,7 +127,8 @@ void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {
     // "X.DL_" stands for "X.DLL", "X.OC_" for "X.OCX", "X.VB_" for "X.VBX".
     std::wstring expanded = e.name;
     const bool library = ext == L"DL_";
-    expanded.back() = library ? L'L' : L'X';
+    const bool lower = expanded.size() > 1 && expanded[expanded.size() - 2] >= L'a' && expanded[expanded.size() - 2] <= L'z';
+    expanded.back() = library ? (lower ? L'l' : L'L') : (lower ? L'x' : L'X');
     Attach(copy, expanded);
     if (Existing(copy, expanded)) {
       SaveExisting(copy, expanded);

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include "platform/memory/memory_archiver.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+#include "testrun/launch.h"
+#include "testrun/library_copy.h"
+#include "testrun/run_record.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+std::string Header(unsigned char at24, const char* at30 = nullptr, const char* at36 = nullptr, unsigned char at60 = 0x80) {
+  std::string h(128, '\0');
+  h[0] = 'M';
+  h[1] = 'Z';
+  h[24] = static_cast<char>(at24);
+  if (at30) h.replace(30, 2, at30);
+  if (at36) h.replace(36, 3, at36);
+  h[60] = static_cast<char>(at60);
+  return h;
+}
+
+class Launch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    options.UseWarning = false;
+    fe.questions.clear();
+    x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}};
+  }
+  LaunchResult Run(const std::wstring& path) {
+    LaunchContext ctx{x.machine, fe, libraries, env, settings, options, record, warnings};
+    LaunchRequest request;
+    request.path = path;
+    return LaunchProgram(ctx, request);
+  }
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  MemoryArchiveLibraries libraries;
+  RunRecord record;
+  int warnings = 0;
+};
+
+TEST_F(Launch, ExtensionComesFromTheLastFiveCharacters) {
+  EXPECT_EQ(LaunchExtension(L"README"), L"");
+  EXPECT_EQ(LaunchExtension(L"photo.JEPG"), L"JEPG");
+  EXPECT_EQ(LaunchExtension(L"a.b.exe"), L"EXE");
+  EXPECT_EQ(LaunchExtension(L"archive.tar.gz"), L"GZ");
+  EXPECT_EQ(LaunchExtension(L"name.longer"), L"");  // the dot lies before the last five
+  EXPECT_EQ(Run(L"C:\\dl\\README").outcome, LaunchOutcome::Nothing);
+}
+
+TEST_F(Launch, AWindowsProgramIsStartedAndWatched) {
+  x.fs.AddFile(L"C:\\dl\\tool.exe", Header(0x40));
+  LaunchResult r = Run(L"C:\\dl\\tool.exe");
+  ASSERT_EQ(r.outcome, LaunchOutcome::Started);
+  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\tool.exe");
+  EXPECT_EQ(r.run.programName, L"tool.exe");
+  EXPECT_TRUE(r.run.running);
+  EXPECT_FALSE(r.run.installer);
+  EXPECT_EQ(r.intervalMs, 3000);
+  EXPECT_EQ(r.run.windowsBefore, std::vector<std::wstring>{L"ゼルカ"});
+  EXPECT_TRUE(r.run.drives[2].watched);
+  ASSERT_GE(fe.console.size(), 3u);
+  EXPECT_EQ(fe.console[0], L"━━━━━━━━━━━━━━━━━━━━━━");
+  EXPECT_EQ(fe.console[1], L"    tool.exe 実行開始");
+  EXPECT_TRUE(record.testDone);
+  EXPECT_EQ(record.program, L"C:\\dl\\tool.exe");
+  EXPECT_EQ(record.dateStamp, L"2026/12/06");
+  EXPECT_EQ(x.fs.CurrentFolder(), L"C:\\dl");
+}
+
+TEST_F(Launch, HeaderKindsAskRefuseOrMarkAnInstaller) {
+  x.fs.AddFile(L"C:\\dl\\old.exe", Header(0x20));
+  fe.answers = {mb::kResultNo};
+  EXPECT_EQ(Run(L"C:\\dl\\old.exe").outcome, LaunchOutcome::Cancelled);
+  EXPECT_NE(fe.questions[0].text.find(L"』は、MS-DOSプログラムです。||実行していいですか"), std::wstring::npos);
+  EXPECT_EQ(fe.questions[0].style & 0x10F, mb::kYesNo | mb::kDefault2);
+  EXPECT_EQ(fe.statuses.back(), L"ファイルを選択して下さい");
+  EXPECT_FALSE(record.testDone);
+
+  x.fs.AddFile(L"C:\\dl\\sfx.exe", Header(0x40, "PK"));
+  EXPECT_EQ(Run(L"C:\\dl\\sfx.exe").outcome, LaunchOutcome::Cancelled);
+  EXPECT_NE(fe.questions.back().text.find(L"自己解凍型の圧縮ファイルです"), std::wstring::npos);
+  x.fs.AddFile(L"C:\\dl\\PKZIP.exe", Header(0x40, "PK"));  // "PK" names are MS-DOS programs
+  fe.answers = {mb::kResultNo};
+  Run(L"C:\\dl\\PKZIP.exe");
+  EXPECT_NE(fe.questions.back().text.find(L"MS-DOSプログラムです"), std::wstring::npos);
+
+  x.fs.AddFile(L"C:\\dl\\setup.exe", Header(0x40));
+  LaunchResult r = Run(L"C:\\dl\\setup.exe");
+  EXPECT_TRUE(r.run.installer);
+  EXPECT_TRUE(r.run.extendedWait);
+  EXPECT_TRUE(record.installer);
+}
+
+TEST_F(Launch, OtherFilesAreHandedToTheirApplicationAskedOnce) {
+  x.fs.AddFile(L"C:\\dl\\song.wav", "RIFF");
+  EXPECT_EQ(Run(L"C:\\dl\\song.wav").outcome, LaunchOutcome::Handed);
+  EXPECT_EQ(x.desktop.played.back(), L"C:\\dl\\song.wav");
+  x.fs.AddFile(L"C:\\dl\\page.htm", "<html>");
+  Run(L"C:\\dl\\page.htm");
+  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\page.htm");
+  EXPECT_TRUE(fe.questions.empty());
+
+  x.fs.AddFile(L"C:\\dl\\notes.txt", "x");
+  fe.answers = {mb::kResultYes};
+  EXPECT_EQ(Run(L"C:\\dl\\notes.txt").outcome, LaunchOutcome::Handed);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text, L"『 notes.txt 』 を開きますか？");
+  EXPECT_EQ(settings.GetOptionNum(L"RunTXT", 0), -1);
+  Run(L"C:\\dl\\notes.txt");
+  EXPECT_EQ(fe.questions.size(), 1u);  // remembered
+  EXPECT_FALSE(record.testDone);       // nothing was tested
+
+  x.desktop.shellResult = 31;  // no application for it
+  x.fs.AddFile(L"C:\\dl\\data.xyz", "x");
+  fe.answers = {mb::kResultYes};
+  Run(L"C:\\dl\\data.xyz");
+  EXPECT_NE(fe.questions.back().text.find(L"『 XYZ 』 という拡張子は"), std::wstring::npos);
+  EXPECT_EQ(settings.GetOptionNum(L"RunXYZ", 0), 0);
+}
+
+TEST_F(Launch, BatchFilesRunOnlyAfterAnExtractionOrWhenAllowed) {
+  x.fs.AddFile(L"C:\\dl\\go.bat", "echo");
+  EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Cancelled);
+  EXPECT_EQ(fe.beeps, 1);
+  record.temporaryFolders.push_back(L"C:\\tmp\\ZEL0001");
+  EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Started);
+}
+
+TEST_F(Launch, AFailedStartIsReportedButItsLibrariesStayTheWashs) {
+  x.fs.AddFile(L"C:\\dl\\broken.exe", Header(0x40));
+  x.fs.AddFile(L"C:\\dl\\own.dll", "MZ");
+  x.desktop.shellResult = 2;
+  LaunchResult r = Run(L"C:\\dl\\broken.exe");
+  EXPECT_EQ(r.outcome, LaunchOutcome::Failed);
+  EXPECT_EQ(fe.questions.back().text, L"実行形式ファイルが正しくありません。|　実行を中止します");
+  EXPECT_TRUE(record.testDone);
+  EXPECT_TRUE(r.librariesCopied);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\own.dll"));
+}
+
+TEST_F(Launch, FontsGoToTheFontViewerAsOneQuotedArgument) {
+  x.fs.AddFile(L"C:\\dl\\a&b.ttf", "font");
+  LaunchResult r = Run(L"C:\\dl\\a&b.ttf");
+  ASSERT_EQ(r.outcome, LaunchOutcome::Started);
+  EXPECT_EQ(x.desktop.started.back(), L"FontView.exe \"C:\\dl\\a&b.ttf\"");
+  EXPECT_TRUE(r.run.fontRun);
+}
+
+TEST_F(Launch, TheStartWarningComesOncePerStartOfTheProgram) {
+  options.UseWarning = true;
+  x.fs.AddFile(L"C:\\dl\\tool.exe", Header(0x40));
+  Run(L"C:\\dl\\tool.exe");
+  Run(L"C:\\dl\\tool.exe");
+  int warned = 0;
+  for (const auto& q : fe.questions) warned += q.text.find(L"を起動します。") != std::wstring::npos;
+  EXPECT_EQ(warned, 1);
+}
+
+class Libraries : public Launch {
+ protected:
+  LibraryCopy Copy() { return LibraryCopy{x.machine, fe, env, record.attached, LibrarySaveFolder(env)}; }
+};
+
+TEST_F(Libraries, NewLibrariesAreCopiedWritableAndExistingOnesSaid) {
+  x.fs.AddFile(L"C:\\dl\\new.dll", "MZ", 0x01D5000000000000ULL).attributes = attr::kReadOnly | attr::kHidden;
+  x.fs.AddFile(L"C:\\dl\\kernel32.dll", "MZ");  // the system has one
+  x.fs.AddFile(L"C:\\windows\\shared.dll", "MZ");
+  x.fs.AddFile(L"C:\\dl\\SHARED.DLL", "MZ");     // in the Windows folder: not copied either
+  x.fs.AddFile(L"C:\\dl\\ctl.ocx", "MZ");
+  LibraryCopy copy = Copy();
+  CopyLibraries(copy, L"C:\\dl");
+  auto copied = x.fs.Stat(L"C:\\windows\\System32\\new.dll");
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(copied->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem), 0u);
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\System32\\SHARED.DLL"));
+  EXPECT_TRUE(copy.copiedAny);
+  const std::vector<std::wstring>& c = fe.console;
+  ASSERT_EQ(c.size(), 10u);
+  EXPECT_EQ(c[0], L"● 添付のDLL『new.dll』を、");
+  EXPECT_EQ(c[1], L"     C:\\windows\\System32へコピーしました。");  // five blanks
+  EXPECT_EQ(c[2].rfind(L"● 添付のDLL『kernel32.dll』(", 0), 0u);
+  EXPECT_EQ(c[3].rfind(L"    既に同名ライブラリ(", 0), 0u);      // four blanks
+  EXPECT_EQ(c[4], L"    ため、コピーしません。");
+  EXPECT_EQ(c[8], L"● ﾓｼﾞｭｰﾙ『ctl.ocx』を、");
+  EXPECT_EQ(record.attached, L"/NEW.DLL|/KERNEL32.DLL|/SHARED.DLL|/CTL.OCX|");
+  // The system's libraries of those names were saved before anything ran.
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Zel32\\WinXP\\Library\\kernel32.dll"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Zel32\\WinXP\\Library\\shared.dll"));
+}
+
+TEST_F(Libraries, CompressedNamesAreExpandedUnderTheirFullName) {
+  x.fs.AddFile(L"C:\\dl\\old.dl_", "SZDD");
+  x.fs.AddFile(L"C:\\dl\\ctl.oc_", "SZDD");
+  LibraryCopy copy = Copy();
+  CopyLibraries(copy, L"C:\\dl");
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\old.dll"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\ctl.ocx"));
+  EXPECT_NE(record.attached.find(L"/OLD.DLL|"), std::wstring::npos);
+}
+
+TEST_F(Libraries, TheSystemFoldersThemselvesAreQuiet) {
+  EXPECT_TRUE(IsQuietFolder(env, L"c:\\WINDOWS\\system32"));
+  EXPECT_FALSE(IsQuietFolder(env, L"C:\\dl"));
+  LibraryCopy copy = Copy();
+  CopyLibraries(copy, L"C:\\windows\\System32");
+  EXPECT_TRUE(fe.console.empty());
+  EXPECT_EQ(record.attached, L"/KERNEL32.DLL|");
+}
+
+TEST(RunRecordFile, RoundTripAndDamage) {
+  RunRecord r;
+  r.program = L"C:\\dl\\セットアップ.exe";
+  r.testDone = true;
+  r.attached = L"/A.DLL|/B.OCX|";
+  r.temporaryFolders = {L"C:\\tmp\\ZEL0001", L"C:\\tmp\\ZEL0002"};
+  r.batchAllowed = true;
+  r.dateStamp = L"2026/12/06";
+  r.programFolderList = std::string("0000000000000001/\x83\x7C|", 21);
+  std::string text = EncodeRunRecord(r);
+  RunRecord back;
+  ASSERT_TRUE(DecodeRunRecord(text, back));
+  EXPECT_EQ(back, r);
+  for (size_t cut = 0; cut < text.size(); cut += 7) {
+    RunRecord partial;
+    EXPECT_FALSE(DecodeRunRecord(text.substr(0, cut), partial)) << cut;
+  }
+  std::string changed = text;
+  changed[20] ^= 1;
+  EXPECT_FALSE(DecodeRunRecord(changed, back));
+  XpMachine x;
+  EXPECT_EQ(WriteRunRecord(x.fs, L"C:\\Zel32\\Zel32.dir", r), FsError::None);
+  EXPECT_EQ(ReadRunRecord(x.fs, L"C:\\Zel32\\Zel32.dir", back), RunRecordRead::Read);
+  EXPECT_EQ(ReadRunRecord(x.fs, L"C:\\Zel32\\none.dir", back), RunRecordRead::Missing);
+  x.fs.AddFile(L"C:\\Zel32\\bad.dir", "garbage");
+  EXPECT_EQ(ReadRunRecord(x.fs, L"C:\\Zel32\\bad.dir", back), RunRecordRead::Damaged);
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,162 @@
+"""The test button on the fixtures: what each kind of file gets, a started
+program watched until its window closes, the libraries a program brings."""
+import os
+import time
+import unittest
+
+from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI
+
+APP = "ZelFixApp:フィクスチャ・アプリ"
+
+
+class LaunchTest(E2ETest):
+    @classmethod
+    def setUpClass(cls):
+        cls.holder = unittest.TestCase()
+        m = cls.machine = Machine.fresh(cls.holder, "launch")
+        m.install(ini=QUIET_INI + "UseMouseHelp=0\nUseWarning=0\n")
+        for name in ("fixapp.exe", "fixdialog.exe", "dos_program.exe", "sfx_zip.exe", "dos_sfx_lzh.exe"):
+            m.install_fixture(name, "C:\\fixtures")
+        m.install_fixture("fixapp.exe", "C:\\fixtures", rename="bigwrite.exe")
+        m.install_fixture("libapp", "C:\\fixtures")
+        # A library the program brings, read-only in its folder.
+        os.chmod(m.path("C:\\fixtures\\libapp\\fixlib.dll"), 0o444)
+        with open(m.path("C:\\zeltest\\bigwrite.args"), "w") as f:
+            f.write("/write C:\\fixtures\\big.bin 64")
+        cls.zel = m.start_zel()
+        cls.zel.wait_ready()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.holder.doCleanups()
+
+    def items(self, control):
+        return self.machine.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
+
+    def text(self, control):
+        return self.machine.drv("text", MAIN_TITLE, control)[1].rstrip("\n")
+
+    def wait_for(self, condition, seconds=30, what="the window did not get there"):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if condition():
+                return
+            time.sleep(0.2)
+        self.fail(what)
+
+    def go_to(self, folder):
+        m = self.machine
+        m.drv("chord", MAIN_TITLE, "CTRL+C")
+        self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
+        for name in folder.split("\\")[1:]:
+            m.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index(name))
+            self.wait_for(lambda: self.text("DIRDSP").endswith(name))
+        m.drv("key", MAIN_TITLE, "F4")
+        time.sleep(0.3)
+
+    def start_file(self, name):
+        self.machine.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index(name))
+        self.wait_for(lambda: any(l.startswith("【" + name) for l in self.items("CONSOL")))
+        self.machine.drv("click", MAIN_TITLE, "テスト")
+
+    def ended(self, name):
+        return "    %s 実行終了" % name in self.since(name)
+
+    def since(self, name):
+        """The console from the last start of name on."""
+        console = self.items("CONSOL")
+        starts = [i for i, line in enumerate(console) if line == "    %s 実行開始" % name]
+        return console[starts[-1]:] if starts else []
+
+    def test_1_kinds_that_are_asked_about_or_refused(self):
+        self.go_to("C:\\fixtures")
+        self.start_file("dos_program.exe")
+        self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
+        self.wait_for(lambda: self.text("RUNDSP") == "ファイルを選択して下さい")
+        for name in ("sfx_zip.exe", "dos_sfx_lzh.exe"):
+            self.start_file(name)
+            self.zel.answer("OK", about="自己解凍型の圧縮ファイルです")
+        self.assertNotIn("実行開始", " ".join(self.items("CONSOL")))
+
+    def test_2_a_program_is_watched_until_its_window_closes(self):
+        m = self.machine
+        self.go_to("C:\\fixtures")
+        self.start_file("bigwrite.exe")
+        m.drv("find", "ZelFixApp:フィクスチャ・アプリ", 20000)
+        self.wait_for(lambda: self.text("RUNDSP").strip() == "実行中")
+        self.assertEqual(m.drv("text", MAIN_TITLE, "1021")[1].strip(), "中止")
+        self.assertIn("    bigwrite.exe 実行開始", self.items("CONSOL"))
+        # The program writes 64 MB: the free-space display follows it.
+        before = self.text("SIZDSP")
+        self.wait_for(lambda: "(-" in self.text("SIZDSP"), 40, "the free space display did not change")
+        self.assertNotEqual(self.text("SIZDSP"), before)
+        m.screenshot("launch-running")
+        m.drv("close", APP)
+        self.wait_for(lambda: self.ended("bigwrite.exe"), 20, "the run did not end after the window closed")
+        console = self.items("CONSOL")
+        at = console.index("    bigwrite.exe 実行終了")
+        self.assertEqual(console[at - 1], "──────────────────────")
+        self.assertEqual(console[at + 2], "★ブラウザーを利用中なら、そのまま使い")
+        self.assertEqual(self.text("RUNDSP"), "実行 終了")
+        self.assertEqual(m.drv("text", MAIN_TITLE, "1021")[1].strip(), "テスト")
+        self.assertEqual(m.drv("enabled", MAIN_TITLE, "確認")[1].strip(), "1")
+        self.assertEqual(m.drv("enabled", MAIN_TITLE, "洗浄")[1].strip(), "1")
+        os.remove(m.path("C:\\fixtures\\big.bin"))
+
+    def test_3_a_program_without_a_window_leaves_the_end_to_the_user(self):
+        m = self.machine
+        with open(m.path("C:\\zeltest\\fixapp.args"), "w") as f:
+            f.write("/nowindow 30")
+        try:
+            self.go_to("C:\\fixtures")
+            self.start_file("fixapp.exe")
+            self.wait_for(lambda: "実行が終了したら、中止ボタンを押して下さい" in self.since("fixapp.exe"), 30)
+            self.assertFalse(self.ended("fixapp.exe"))
+            m.drv("click", MAIN_TITLE, "中止")
+            self.wait_for(lambda: self.ended("fixapp.exe"), 10)
+        finally:
+            os.remove(m.path("C:\\zeltest\\fixapp.args"))
+
+    def test_4_a_dialog_style_window_is_not_taken_for_the_program(self):
+        m = self.machine
+        self.go_to("C:\\fixtures")
+        self.start_file("fixdialog.exe")
+        m.drv("find", "フィクスチャ・ダイアログ", 20000)
+        time.sleep(12)  # past the time a program has to open its window
+        self.assertNotIn("実行が終了したら、中止ボタンを押して下さい", self.since("fixdialog.exe"))
+        m.drv("close", "フィクスチャ・ダイアログ")
+        time.sleep(5)
+        self.assertFalse(self.ended("fixdialog.exe"))  # never adopted: nothing ends by itself
+        m.drv("click", MAIN_TITLE, "中止")
+        self.wait_for(lambda: self.ended("fixdialog.exe"), 10)
+
+    def test_5_the_libraries_a_program_brings(self):
+        m = self.machine
+        self.go_to("C:\\fixtures\\libapp")
+        self.start_file("libapp.exe")
+        m.drv("find", "ZelFixLibApp:ライブラリ・アプリ", 20000)
+        console = self.since("libapp.exe")
+        system = "C:\\windows\\system32"
+        self.assertIn("● 添付のDLL『fixlib.dll』を、", console)
+        self.assertIn("● ﾓｼﾞｭｰﾙ『fixctl.ocx』を、", console)
+        self.assertIn("● 添付のDLL『fixold.dll』を、", console)
+        at = console.index("● 添付のDLL『fixlib.dll』を、")
+        self.assertEqual(console[at + 1].lower(), "     %sへコピーしました。" % system)  # five blanks
+        clash = [l for l in console if l.startswith("● 添付のDLL『msacm32.dll』(")]
+        self.assertEqual(len(clash), 1)
+        at = console.index(clash[0])
+        self.assertTrue(console[at + 1].startswith("    既に同名ライブラリ("))
+        self.assertEqual(console[at + 2], "    ため、コピーしません。")
+        # The copy is writable even though the program's own was read-only;
+        # the system's own msacm32.dll is untouched; the compressed one expanded.
+        self.assertEqual(int(m.drv("attrib", system + "\\fixlib.dll")[1], 16) & 1, 0)
+        with open(m.path("C:\\fixtures\\libapp\\msacm32.dll"), "rb") as f:
+            theirs = f.read()
+        self.assertNotEqual(m.read_bytes(system + "\\msacm32.dll"), theirs)
+        self.assertTrue(m.read_bytes(system + "\\fixold.dll").startswith(b"MZ"))
+        m.drv("close", "ZelFixLibApp:ライブラリ・アプリ")
+        self.wait_for(lambda: self.ended("libapp.exe"), 20)
+
+
+if __name__ == "__main__":
+    unittest.main()

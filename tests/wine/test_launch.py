@@ -154,8 +154,9 @@ class LaunchTest(E2ETest):
             theirs = f.read()
         self.assertNotEqual(m.read_bytes(system + "\\msacm32.dll"), theirs)
         self.assertTrue(m.read_bytes(system + "\\fixold.dll").startswith(b"MZ"))
+        time.sleep(2)  # a person looks at the window for a moment: the monitor takes it meanwhile
         m.drv("close", "ZelFixLibApp:ライブラリ・アプリ")
-        self.wait_for(lambda: self.ended("libapp.exe"), 20)
+        self.wait_for(lambda: self.ended("libapp.exe"), 20, "no end: %r %r" % (self.since("libapp.exe"), m.windows()))
 
 
 if __name__ == "__main__":

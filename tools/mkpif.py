@@ -20,7 +20,7 @@ BASIC = [
     (0x02, "30s", b"LHA".ljust(30, b" ")),   # window title, blank padded
     (0x20, "<H", 640),                        # most conventional memory, KB
     (0x22, "<H", 128),                        # least conventional memory, KB
-    (0x24, "63s", b"LHA.EXE"),                # the program
+    (0x24, "63s", b"ZEL32.BAT"),              # the job the extraction writes
     (0x63, "B", 0x10),                        # close the window on exit
     (0x65, "64s", b""),                       # start folder: the current one
     (0xA5, "64s", b""),                       # parameters come from the caller

@@ -1,0 +1,110 @@
+// What changed since the snapshot, found the same way by the check (which
+// lists it) and by the wash (which undoes it): the Windows and system
+// folders, the monitored folders, the folders below the Windows folder and
+// the drive roots, each compared with its recorded list.
+//
+// The walks keep to what the snapshot knows: a folder whose listing failed
+// is unknown and never compared; links are never entered; the program's own
+// folders and the extraction's temporary folders are left to their own
+// steps; a walk goes only as deep as the snapshot listed; names are compared
+// case-blind; a name whose code-page form loses characters is never acted on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/frontend.h"
+#include "platform/machine.h"
+#include "report/report_log.h"
+#include "snapshot/snapshot.h"
+#include "startup/environment.h"
+#include "testrun/run_record.h"
+
+namespace zel {
+
+// The names of one recorded file list, for lookups case-blind and linear in
+// the list's size (the key is the upper-cased name in code page 932).
+class FileListIndex {
+ public:
+  explicit FileListIndex(const FileList& list);
+  // The recorded 16 hex digits of the name's last-write time, or null.
+  const std::string* Find(std::wstring_view name) const;
+  bool failed() const { return failed_; }
+  size_t size() const { return times_.size(); }
+
+ private:
+  std::unordered_map<std::string, std::string> times_;
+  bool failed_;
+};
+
+// The subfolder record's items, and the folders it names but never entered.
+class SubfolderIndex {
+ public:
+  explicit SubfolderIndex(const SubfolderRecord& record);
+  bool Has(const std::string& item) const { return items_.count(item) != 0; }
+  bool Unentered(const std::string& folderItem) const { return unentered_.count(folderItem) != 0; }
+
+ private:
+  std::unordered_set<std::string> items_;
+  std::unordered_set<std::string> unentered_;
+};
+
+// One difference.
+struct Finding {
+  enum class Kind {
+    Added,           // not in the recorded list
+    Changed,         // in the list with another last-write time
+    StartupChanged,  // config.sys or autoexec.bat of a drive differs from its copy
+  };
+  Kind kind = Kind::Added;
+  std::wstring label;    // "ﾌｧｲﾙ", "ﾌｫﾙﾀﾞｰ", "ｸﾞﾙｰﾌﾟ", "ｼｮｰﾄｶｯﾄ", "ﾌｫﾝﾄ"; empty for a start-up file
+  std::wstring subject;  // as the line shows it: the full path, or a name
+  std::wstring path;     // the entry itself
+  bool folder = false;
+  // A changed file that the wash can put back, and from where.
+  bool undoable = false;
+  std::wstring copy;
+  // The entry must not be touched: its name loses characters in code page
+  // 932, or (a folder) it is older than the snapshot: it existed before the
+  // test under another name.
+  bool keep = false;
+};
+
+struct ChangeWalk {
+  Machine& m;
+  FrontEnd& fe;
+  const Environment& env;
+  const Snapshot& snap;
+  const RunRecord& record;
+  bool saveAllSys = false;
+  ReportLog* report = nullptr;  // null when the setting "Report" is off
+  const wchar_t* doing = L"確認中";  // the status word: "確認中" or "洗浄中"
+  long examined = 0;               // entries looked at, for the report's total
+};
+
+// Receives each difference as the walks find it, in their order.
+class ChangeVisitor {
+ public:
+  virtual ~ChangeVisitor() = default;
+  virtual void OnFinding(const Finding& f) = 0;
+  // A recorded drive that is not the disk the snapshot saw: never touched.
+  virtual void OnOtherVolume(wchar_t letter) = 0;
+};
+
+// The Windows folder and the five system folders.
+void WalkSystemFolders(ChangeWalk& w, ChangeVisitor& v);
+// The monitored folders of the snapshot, by their saved paths.
+void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v);
+// The folders below the Windows folder, as deep as the snapshot listed.
+void WalkSubfolders(ChangeWalk& w, ChangeVisitor& v);
+// The start-up files and the root folders of the recorded fixed drives.
+void WalkDrives(ChangeWalk& w, ChangeVisitor& v);
+
+// The backup copies of the start-up files of a drive.
+std::wstring StartupCopy(const Environment& env, const std::wstring& fileName, wchar_t letter);
+
+}  // namespace zel

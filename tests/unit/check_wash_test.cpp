@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/cp932.h"
+#include "check/check.h"
+#include "snapshot/prepare.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+#include "wash/wash.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+// A started machine with a snapshot: the tests then change the disk as a
+// program under test would, and check and wash.
+class Cycle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    x.fs.AddFile(L"C:\\windows\\notepad.exe", "old", 0x100);
+    x.fs.AddFile(L"C:\\windows\\shared.dat", "mine", 0x100);
+    x.fs.AddFile(L"C:\\windows\\inf\\a.inf", "x", 0x100);
+    x.fs.AddFile(L"C:\\windows\\inf\\deep\\b.pnf", "x", 0x100);
+    x.fs.AddFile(L"C:\\config.sys", "FILES=40\r\n", 0x100);
+    x.fs.AddFile(L"C:\\users\\root\\Documents\\letter.doc", "mine", 0x100);
+    x.fs.AddFolder(L"C:\\windows\\SendTo");
+  }
+  void Snap(int level = 1) {
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    options.CheckLevel = level;
+    main = BuildMainFolderList(x.fs, env, level);
+    Preparation p{x.machine, fe, env, options, main};
+    ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    x.clock += 1000000;  // the test runs after the snapshot
+    record.testDone = true;
+    record.program = L"C:\\dl\\setup.exe";
+    fe.console.clear();
+    fe.questions.clear();
+  }
+  std::vector<std::wstring> Check() {
+    fe.console.clear();
+    CheckRequest r{x.machine, fe, env, options, snap, record, {}, false};
+    prompt = RunCheck(r).prompt;
+    return fe.console;
+  }
+  std::vector<std::wstring> Wash() {
+    fe.console.clear();
+    WashRequest r{x.machine, fe, env, options, snap, record, {}};
+    washed = RunWash(r);
+    return fe.console;
+  }
+  static bool Has(const std::vector<std::wstring>& lines, const std::wstring& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  MainFolderList main;
+  Snapshot snap;
+  RunRecord record;
+  std::wstring prompt;
+  WashResult washed;
+};
+
+TEST_F(Cycle, AnInstallersChangesAreListedAndWashed) {
+  Snap();
+  const std::wstring programs = L"C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+  x.fs.AddFile(L"C:\\Program Files\\Fix\\app.exe", "x");
+  x.fs.AddFile(programs + L"\\Fix.lnk", "x");
+  x.fs.AddFile(programs + L"\\Fix Group\\readme.lnk", "x");
+  x.fs.AddFile(L"C:\\windows\\Fonts\\fix.ttf", "x");
+  x.fs.AddFile(L"C:\\windows\\system32\\fix.dll", "x");
+  x.fs.AddFile(L"C:\\FixData\\d.txt", "x");
+  x.fs.AddFile(L"C:\\windows\\temp\\fix.tmp", "x");
+  x.fs.AddFile(L"C:\\windows\\shared.dat", "theirs");
+  x.fs.AddFile(L"C:\\windows\\fixgroup.grp", "x");
+  x.fs.AddFile(L"C:\\windows\\inf\\new.inf", "x");
+  x.fs.AddFile(L"C:\\windows\\newdir\\inner.txt", "x");
+  x.fs.AddFile(L"C:\\config.sys", "FILES=99\r\n");
+
+  std::vector<std::wstring> c = Check();
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\shared.dat』が修正されています"));
+  EXPECT_TRUE(Has(c, L"　　　（このﾌｧｲﾙは元に戻せません）"));
+  EXPECT_TRUE(Has(c, L"●ｸﾞﾙｰﾌﾟ『fixgroup.grp』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\newdir』が追加されています"));
+  EXPECT_FALSE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\newdir\\inner.txt』が追加されています"));  // a new folder is not entered
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\System32\\fix.dll』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\Program Files\\Fix』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ｼｮｰﾄｶｯﾄ『" + programs + L"\\Fix』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ｸﾞﾙｰﾌﾟ『Fix Group』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ﾌｫﾝﾄ『fix.ttf』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\Temp\\fix.tmp』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\inf\\new.inf』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\FixData』が追加されています"));
+  EXPECT_TRUE(Has(c, L"●『C:\\config.sys』が変更されています"));
+  EXPECT_EQ(prompt, L"洗浄ボタンか、ファイル名をクリックして下さい");
+
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\fix.dll』を削除しました"));
+  EXPECT_TRUE(Has(w, L"●ｸﾞﾙｰﾌﾟ『fixgroup.grp』を削除しました"));
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\newdir』を削除しました"));
+  EXPECT_TRUE(Has(w, L"●ｸﾞﾙｰﾌﾟ『Fix Group』を削除しました"));
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾝﾄ『fix.ttf』を削除しました"));
+  EXPECT_TRUE(Has(w, L"●『C:\\config.sys』を元に戻しました"));
+  EXPECT_EQ(washed.failures, 0);
+  EXPECT_EQ(x.sys.removedFonts, std::vector<std::wstring>{L"C:\\windows\\Fonts\\fix.ttf"});  // before deletion
+  for (const wchar_t* gone : {L"C:\\Program Files\\Fix", L"C:\\FixData", L"C:\\windows\\temp\\fix.tmp",
+                              L"C:\\windows\\inf\\new.inf", L"C:\\windows\\newdir"}) {
+    EXPECT_FALSE(x.fs.Exists(gone)) << gone;
+  }
+  EXPECT_EQ(x.fs.Content(L"C:\\config.sys"), "FILES=40\r\n");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\shared.dat"), "theirs");  // no copy to put back
+  EXPECT_EQ(x.fs.Content(L"C:\\users\\root\\Documents\\letter.doc"), "mine");
+
+  // After the wash the machine matches the snapshot again (but the file that
+  // could not be put back).
+  std::vector<std::wstring> again = Check();
+  EXPECT_EQ(again.size(), 2u);
+  EXPECT_EQ(again[0], L"●ﾌｧｲﾙ『C:\\windows\\shared.dat』が修正されています");
+}
+
+TEST_F(Cycle, NothingSinceTheLastWashListsOnlyTheTemporaryFolder) {
+  Snap();
+  record.testDone = false;
+  x.fs.AddFile(L"C:\\windows\\system32\\later.dll", "x");
+  std::vector<std::wstring> c = Check();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0], L" ※ 変更・追加はありません");
+  EXPECT_EQ(prompt, L"ファイル名をクリックして下さい");
+  x.fs.AddFile(L"C:\\tmp\\ZEL0001\\a.txt", "x");
+  record.temporaryFolders = {L"C:\\tmp\\ZEL0001"};
+  c = Check();
+  EXPECT_EQ(c, std::vector<std::wstring>{L"●ﾌｫﾙﾀﾞｰ『C:\\tmp\\ZEL0001』が作成されています"});
+  std::vector<std::wstring> w = Wash();
+  EXPECT_EQ(w, std::vector<std::wstring>{L"●ﾌｫﾙﾀﾞｰ『C:\\tmp\\ZEL0001』を削除しました"});
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\later.dll"));  // no test: nothing else is touched
+  EXPECT_TRUE(record.temporaryFolders.empty());
+}
+
+TEST_F(Cycle, ExcludedFilesAndCaseOnlyRenamesAreNotChanges) {
+  Snap();
+  x.fs.AddFile(L"C:\\windows\\win.ini", "[changed]");             // the INI comparison's
+  x.fs.AddFile(L"C:\\windows\\system32\\WaveMix.Ini", "x", 0x100);  // never reported
+  snap.system[3].text += "0000000000000001/WaveMix.Ini|";
+  x.fs.MoveOne(L"C:\\windows\\notepad.exe", L"C:\\windows\\NOTEPAD.EXE", false);  // the same file
+  std::vector<std::wstring> c = Check();
+  EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
+}
+
+TEST_F(Cycle, AFolderThatCouldNotBeListedIsNeverCompared) {
+  x.fs.AddFile(L"C:\\Program Files\\Common Files\\x.dll", "x");
+  x.fs.SetUnreadable(L"C:\\Program Files");
+  Snap();
+  x.fs.SetUnreadable(L"C:\\Program Files", false);
+  std::vector<std::wstring> c = Check();
+  EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
+  Wash();
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Program Files\\Common Files\\x.dll"));
+}
+
+TEST_F(Cycle, AnAddedLinkGoesAsALinkAndItsTargetStays) {
+  x.fs.AddFile(L"C:\\data\\precious.doc", "mine");
+  Snap();
+  x.fs.AddLink(L"C:\\linked", L"C:\\data");
+  x.fs.AddLink(L"C:\\windows\\linked", L"C:\\data");
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\linked』を削除しました"));
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\linked』を削除しました"));
+  EXPECT_FALSE(x.fs.Exists(L"C:\\linked"));
+  EXPECT_EQ(x.fs.Content(L"C:\\data\\precious.doc"), "mine");
+}
+
+TEST_F(Cycle, AnotherDiskUnderTheSameLetterIsNeitherCheckedNorWashed) {
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.fs.AddFolder(L"D:\\old");
+  Snap();
+  x.fs.SetVolume(L'D', 0xBEEF);
+  x.fs.AddFolder(L"D:\\users\\someone");
+  std::vector<std::wstring> c = Check();
+  EXPECT_TRUE(Has(c, L"●ドライブ『D:\\』は、記録したときと別のディスクです（確認しません）"));
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ドライブ『D:\\』は、記録したときと別のディスクのため、洗浄しません"));
+  EXPECT_TRUE(x.fs.Exists(L"D:\\users\\someone"));
+}
+
+TEST_F(Cycle, AtLevelOneNothingBelowTheSecondLevelIsAnAddition) {
+  Snap(1);
+  x.fs.AddFile(L"C:\\windows\\inf\\deep\\newer.pnf", "x");  // "deep" was named, never listed
+  x.fs.AddFile(L"C:\\windows\\inf\\deep\\deeper\\f.txt", "x");
+  std::vector<std::wstring> c = Check();
+  EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
+  Wash();
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\inf\\deep\\newer.pnf"));
+}
+
+TEST_F(Cycle, TheWalksUseTheSnapshotsLevelNotTheSetting) {
+  Snap(0);
+  options.CheckLevel = 1;  // raised after the snapshot
+  x.fs.AddFile(L"C:\\windows\\inf\\deep\\x.pnf", "x");  // below a folder monitored at level 0
+  EXPECT_EQ(Check(), std::vector<std::wstring>{L" ※ 変更・追加はありません"});
+  Wash();
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\inf\\deep\\x.pnf"));
+}
+
+TEST_F(Cycle, LevelOneRaisedToTwoStillStopsAtTheSecondLevel) {
+  Snap(1);
+  options.CheckLevel = 2;
+  x.fs.AddFile(L"C:\\windows\\inf\\deep\\later.pnf", "x");
+  EXPECT_EQ(Check(), std::vector<std::wstring>{L" ※ 変更・追加はありません"});
+}
+
+TEST_F(Cycle, AFolderOlderThanTheSnapshotWasRenamedAndKeepsItsFiles) {
+  x.fs.AddFile(L"C:\\windows\\userstuff\\keep.txt", "mine");
+  Snap();
+  x.fs.MoveOne(L"C:\\windows\\userstuff", L"C:\\windows\\renamed", false);
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\renamed』は削除できません"));
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\renamed\\keep.txt"), "mine");
+  EXPECT_EQ(washed.failures, 1);
+}
+
+TEST_F(Cycle, ANameWithoutACodePageFormIsNeverDeleted) {
+  Snap();
+  x.fs.AddFile(L"C:\\windows\\system32\\caf\u00e9.dll", "x");
+  std::vector<std::wstring> c = Check();
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\System32\\caf\u00e9.dll』が追加されています"));
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\caf\u00e9.dll』は削除できません"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\caf\u00e9.dll"));
+}
+
+TEST_F(Cycle, TheProgramsOwnFoldersAreNeverWashed) {
+  x.InstallProgram(L"C:\\windows\\Zel");
+  Snap();
+  EXPECT_EQ(env.ProgramDir, L"C:\\windows\\Zel");
+  x.fs.AddFile(L"C:\\windows\\Zel\\WinXP\\Zel32.dir", "x");
+  x.fs.AddFile(L"C:\\windows\\Zel\\報告書.txt", "x");
+  EXPECT_EQ(Check(), std::vector<std::wstring>{L" ※ 変更・追加はありません"});
+  Wash();
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\Zel\\WinXP\\Zel32.dir"));
+}
+
+TEST_F(Cycle, AFileInUseIsReportedAndTheWashGoesOn) {
+  Snap();
+  x.fs.AddFile(L"C:\\windows\\temp\\busy.dll", "x");
+  x.fs.AddFile(L"C:\\windows\\temp\\free.txt", "x");
+  x.fs.SetInUse(L"C:\\windows\\temp\\busy.dll");
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\Temp\\busy.dll』は削除できません"));
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\Temp\\free.txt』を削除しました"));
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text.rfind(L"『busy.dll』はシステムで使用中のため削除できません。", 0), 0u);
+}
+
+TEST_F(Cycle, ASystemLibraryTheProgramOverwroteComesBackFromItsSavedCopy) {
+  Snap();
+  x.fs.AddFile(L"C:\\Zel32\\WinXP\\Library\\kernel32.dll", "MZ", x.fs.Stat(L"C:\\windows\\system32\\kernel32.dll")->lastWrite);
+  record.attached = L"/KERNEL32.DLL|";
+  record.librarySaves = L"C:\\Zel32\\WinXP\\Library";
+  x.fs.AddFile(L"C:\\windows\\system32\\kernel32.dll", "MZ theirs");
+  std::vector<std::wstring> c = Check();
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』が修正されています"));
+  EXPECT_FALSE(Has(c, L"　　　（このﾌｧｲﾙは元に戻せません）"));
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』を復元しました"));
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\kernel32.dll"), "MZ");
+}
+
+TEST_F(Cycle, TheReportGetsTheWalksLinesWhenAsked) {
+  Snap();
+  options.Report = true;
+  x.fs.AddFile(L"C:\\windows\\temp\\fix.tmp", "x");
+  Check();
+  std::string report = x.fs.Content(L"C:\\Zel32\\報告書.txt");
+  EXPECT_NE(report.find(ToCp932(L"実行ファイル：C:\\dl\\setup.exe\r\n")), std::string::npos);
+  EXPECT_NE(report.find(ToCp932(L"] C:\\windows\\Temp（ 1個）\r\n")), std::string::npos);
+  EXPECT_NE(report.find(ToCp932(L"確認したファイル数＝")), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zel

@@ -72,6 +72,7 @@ Finding Added(const ChangeWalk& w, const std::wstring& path, const FileEntry& e,
   f.subject = subject;
   f.path = path;
   f.folder = e.IsFolder();
+  f.link = e.IsReparsePoint();
   f.keep = !exact || Lossy(w, path) || OlderThanSnapshot(w, e);
   return f;
 }

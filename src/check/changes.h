@@ -65,6 +65,7 @@ struct Finding {
   std::wstring subject;  // as the line shows it: the full path, or a name
   std::wstring path;     // the entry itself
   bool folder = false;
+  bool link = false;  // a reparse point: removed as a link, never entered
   // A changed file that the wash can put back, and from where.
   bool undoable = false;
   std::wstring copy;

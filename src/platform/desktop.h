@@ -30,6 +30,9 @@ class Desktop {
   // 0 when no window has this class (empty: any) and title (empty: any).
   virtual WindowHandle FindTopLevel(std::wstring_view className, std::wstring_view title) = 0;
   virtual bool BringToTop(WindowHandle window) = 0;
+  // Asks that one window to close (as its close box would); false when it is
+  // gone. Nothing is sent to whatever else has the keyboard.
+  virtual bool PostClose(WindowHandle window) = 0;
 
   // The shell's default action on a file; the platform's result (above 32 is success).
   virtual std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view workFolder) = 0;

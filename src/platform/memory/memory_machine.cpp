@@ -583,4 +583,13 @@ bool MemoryDesktop::StartProgram(std::wstring_view commandLine, std::wstring_vie
   return startResult;
 }
 
+bool MemoryDesktop::PostClose(WindowHandle window) {
+  if (!WindowExists(window)) return false;
+  closeRequests.push_back(window);
+  if (!onPostClose || onPostClose(window)) {
+    std::erase_if(windows, [&](const TopWindow& w) { return w.handle == window; });
+  }
+  return true;
+}
+
 }  // namespace zel

@@ -178,6 +178,10 @@ class MemoryDesktop : public Desktop {
 };
 
 // A whole machine: drive C: fixed, the usual Windows XP folders and values
+  // Closes the window at once unless onPostClose says it stays.
+  bool PostClose(WindowHandle window) override;
+  std::vector<WindowHandle> closeRequests;
+  std::function<bool(WindowHandle)> onPostClose;  // true: the window closes
 // are left to the test (see the unit tests' fixtures).
 struct MemoryMachine {
   std::uint64_t clock = 0x01D0000000000000ULL;

@@ -72,6 +72,7 @@ class Win32Desktop : public Desktop {
   bool BringToTop(WindowHandle window) override;
   std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view workFolder) override;
   bool StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) override;
+  bool PostClose(WindowHandle window) override;
   bool PlaySoundFile(std::wstring_view path) override;
 };
 

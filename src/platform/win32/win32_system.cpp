@@ -211,6 +211,11 @@ bool Win32Desktop::PlaySoundFile(std::wstring_view path) {
 
 bool Win32Desktop::StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) {
   std::wstring line = Str(commandLine), w = Str(workFolder);
+bool Win32Desktop::PostClose(WindowHandle window) {
+  HWND w = reinterpret_cast<HWND>(window);
+  return ::IsWindow(w) && ::PostMessageW(w, WM_CLOSE, 0, 0) != FALSE;
+}
+
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "snapshot/listing.h"
+#include "snapshot/prepare.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+#include "wash/removal.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+class Removal : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    x.fs.AddFile(L"C:\\Old\\uninst.exe", "x", 0x100);
+    x.fs.AddFile(L"C:\\dl\\uninst.exe", "x", 0x100);
+    x.fs.AddFile(L"C:\\dl\\setup.exe", "x", 0x100);
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    MainFolderList main = BuildMainFolderList(x.fs, env, 1);
+    Preparation p{x.machine, fe, env, options, main};
+    ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    x.clock += 1000000;
+    // The test started C:\dl\setup.exe: its folder as it was then.
+    FileList list;
+    ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\dl", list, nullptr, nullptr));
+    record.program = L"C:\\dl\\setup.exe";
+    record.programFolder = L"C:\\dl";
+    record.programFolderList = list.text;
+    record.testDone = true;
+    fe.questions.clear();
+  }
+  RemovalContext Context() { return {x.machine, fe, env, snap, record}; }
+
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  Snapshot snap;
+  RunRecord record;
+};
+
+TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
+  RemovalContext c = Context();
+  EXPECT_TRUE(FindUninstallers(c).empty());  // both were there before the test
+
+  x.fs.AddFile(L"C:\\dl\\UNINST32.EXE", "x");
+  x.fs.AddFile(L"C:\\NewApp\\SETUP.EXE", "x");
+  x.fs.AddFile(L"C:\\NewApp\\UnInst.exe", "x");  // the first pattern wins
+  x.fs.AddFile(L"C:\\Other\\AppSetup.exe", "x");
+  x.fs.AddFile(L"C:\\Nothing\\readme.txt", "x");
+  // An old folder renamed during the test is not new, whatever it holds.
+  x.fs.MoveOne(L"C:\\Old", L"C:\\Renamed", false);
+  EXPECT_EQ(FindUninstallers(c), (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
+                                                            L"C:\\Other\\AppSetup.exe"}));
+
+  // The Windows folder is never searched as the program's folder.
+  record.programFolder = env.WinDir;
+  x.fs.AddFile(env.WinDir + L"\\uninst.exe", "x");
+  EXPECT_EQ(FindUninstallers(c).size(), 2u);
+}
+
+TEST_F(Removal, AnUninstallerIsStartedAndTheUserSaysWhenItIsDone) {
+  RemovalContext c = Context();
+  LaunchUninstaller(c, L"C:\\NewApp\\uninst.exe");
+  EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"\"C:\\NewApp\\uninst.exe\""});
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text.rfind(L"アンインストーラーを起動します||", 0), 0u);
+  x.desktop.startResult = false;
+  LaunchUninstaller(c, L"C:\\NewApp\\gone.exe");
+  EXPECT_TRUE(fe.AskedAbout(L"を起動できません"));
+}
+
+TEST_F(Removal, AControlPanelThatNeverOpensEndsTheWaitAndAsks) {
+  RemovalContext c = Context();
+  fe.answers = {mb::kResultYes};
+  EXPECT_TRUE(RunApplicationRemoval(c, L"Fix"));
+  EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"CONTROL.EXE AppWiz.CPL"});
+  EXPECT_GE(x.sys.TickMs(), kControlPanelAppearMs);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_NE(fe.questions[0].text.find(kGoOnWashing), std::wstring::npos);
+}
+
+TEST_F(Removal, TheControlPanelNamesTheProgramAndTheWashWaitsForIt) {
+  RemovalContext c = Context();
+  x.desktop.onStart = [&](std::wstring_view) {
+    x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
+  };
+  x.sys.onSleep = [&](std::uint64_t tick) {
+    if (tick >= 20000) x.desktop.windows.clear();  // the user closes it
+  };
+  fe.answers = {mb::kResultOk, mb::kResultNo};
+  EXPECT_FALSE(RunApplicationRemoval(c, L"Fix Tool 1.0"));  // No: the registry step is skipped
+  ASSERT_EQ(fe.questions.size(), 2u);
+  EXPECT_NE(fe.questions[0].text.find(L"Fix Tool 1.0"), std::wstring::npos);
+  EXPECT_EQ(fe.questions[1].text, kGoOnWashing);
+  EXPECT_GE(x.sys.TickMs(), 20000u);
+  EXPECT_TRUE(x.desktop.closeRequests.empty());
+}
+
+TEST_F(Removal, WithoutANameANoClosesOnlyTheControlPanel) {
+  RemovalContext c = Context();
+  x.desktop.windows.push_back({5, L"メモ帳", L"Notepad", 0, true});
+  x.desktop.onStart = [&](std::wstring_view) {
+    x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
+  };
+  fe.answers = {mb::kResultNo, mb::kResultYes};
+  EXPECT_TRUE(RunApplicationRemoval(c, L""));
+  EXPECT_EQ(x.desktop.closeRequests, std::vector<WindowHandle>{77});
+  EXPECT_TRUE(x.desktop.WindowExists(5));
+}
+
+TEST_F(Removal, AControlPanelLeftOpenAsksWhetherToWaitOn) {
+  RemovalContext c = Context();
+  x.desktop.onStart = [&](std::wstring_view) {
+    x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
+  };
+  fe.answers = {mb::kResultOk, mb::kResultYes, mb::kResultNo, mb::kResultYes};
+  EXPECT_TRUE(RunApplicationRemoval(c, L"Fix"));
+  ASSERT_EQ(fe.questions.size(), 4u);  // the name, wait on? yes, wait on? no, go on?
+  EXPECT_TRUE(fe.questions[1].text.find(L"まだ待ちますか？") != std::wstring::npos);
+  EXPECT_GE(x.sys.TickMs(), 2 * kControlPanelAskEveryMs);
+}
+
+TEST_F(Removal, TheBrowserQuestionClosesShellWindowsOrEndsTheWash) {
+  RemovalContext c = Context();
+  fe.answers = {mb::kResultNo};
+  EXPECT_FALSE(CloseBrowserWindows(c));
+  x.desktop.windows = {{1, L"CD", L"CabinetWClass", 0, true}, {2, L"D", L"CabinetWClass", 0, true},
+                       {3, L"メモ帳", L"Notepad", 0, true}};
+  fe.answers = {mb::kResultYes};
+  EXPECT_TRUE(CloseBrowserWindows(c));
+  EXPECT_EQ(x.desktop.closeRequests, (std::vector<WindowHandle>{1, 2}));
+  EXPECT_TRUE(x.desktop.WindowExists(3));
+  // A shell window that never closes does not hold the wash for good.
+  x.desktop.windows = {{4, L"E", L"CabinetWClass", 0, true}};
+  x.desktop.onPostClose = [](WindowHandle) { return false; };
+  fe.answers = {mb::kResultYes};
+  EXPECT_TRUE(CloseBrowserWindows(c));
+  EXPECT_TRUE(x.desktop.WindowExists(4));
+}
+
+TEST(DisplayName, TakenFromTheFirstDisplayNameLine) {
+  EXPECT_EQ(DisplayNameIn({L"[HKEY_LOCAL_MACHINE\\...\\Fix]", L"\"DisplayName\"=\"Fix Tool 1.0\"",
+                           L"\"DisplayName\"=\"Other\""}),
+            L"Fix Tool 1.0");
+  EXPECT_EQ(DisplayNameIn({L"\"UninstallString\"=\"C:\\\\x.exe\"", L"\"DisplayName\"=broken"}), L"");
+}
+
+}  // namespace
+}  // namespace zel

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zel {
 
@@ -38,6 +39,10 @@ class System {
   virtual std::uint64_t NowFileTime() = 0;
   virtual std::uint64_t TickMs() = 0;
   virtual void SleepMs(unsigned ms) = 0;
+
+  // The full paths of the libraries loaded into this process, the executable
+  // itself left out, in the order the platform lists them.
+  virtual std::vector<std::wstring> LoadedLibraries() = 0;
 };
 
 }  // namespace zel

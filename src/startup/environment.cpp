@@ -65,4 +65,23 @@ bool Environment::IsInsideWorkDir(std::wstring_view path) const {
   return !WorkDir.empty() && IsSameOrBelow(path, WorkDir);
 }
 
+void FindSwapFiles(FileSystem& fs, Environment& env) {
+  env.SwapFiles = {};
+  auto isFile = [&fs](const std::wstring& path) {
+    std::optional<FileEntry> e = fs.Stat(path);
+    return e && !e->IsFolder();
+  };
+  if (!env.NtFamily()) {
+    const std::wstring path = JoinPath(env.WinDir, L"WIN386.SWP");
+    const wchar_t letter = env.WinDir.empty() ? L'\0' : UpperChar(env.WinDir[0]);
+    if (letter >= L'A' && letter <= L'Z' && isFile(path)) env.SwapFiles[letter - L'A'] = path;
+    return;
+  }
+  for (int i = 0; i < 26; ++i) {
+    if (env.DriveTypes[i] != DriveType::Fixed) continue;
+    const std::wstring path = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":\\pagefile.sys";
+    if (isFile(path)) env.SwapFiles[i] = path;
+  }
+}
+
 }  // namespace zel

@@ -55,7 +55,10 @@ struct Environment {
   std::wstring DownLoad;
   bool FirstStart = false;
   bool IniExisted = false;
-  bool HasRegEdit = false;
+  bool HasRegEdit = false;  // WinDir\RegEdit.exe was there at start-up
+  // The paging files found at start-up, by drive letter (A to Z); empty where
+  // a drive holds none. See FindSwapFiles.
+  std::array<std::wstring, 26> SwapFiles;
   int TwipsPerPixelX = 15;
   int TwipsPerPixelY = 15;
   std::int64_t Colours = 1 << 24;
@@ -66,5 +69,10 @@ struct Environment {
   bool IsOwnFolder(std::wstring_view path) const;
   bool IsInsideWorkDir(std::wstring_view path) const;
 };
+
+// The paging files: "WIN386.SWP" in the Windows folder on the 9x kinds,
+// "pagefile.sys" in the root of each fixed drive on the NT family. Needs
+// WinDir, WinKind and DriveTypes.
+void FindSwapFiles(FileSystem& fs, Environment& env);
 
 }  // namespace zel

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "base/path.h"
+#include "report/system_report.h"
 #include "snapshot/prepare.h"
 #include "snapshot/store.h"
 #include "startup/file_helpers.h"
@@ -167,6 +168,8 @@ void MainWindow::Load() {
   Machine& m = machine_.machine;
   Outcome outcome = LoadEnvironment(m, *this, env_, settings_, options_);
   if (outcome == Outcome::Continue) {
+    FindSwapFiles(m.fs, env_);
+    if (options_.Report) WriteSystemReport(m, env_, options_);
     SetConsoleScheme(options_.ZelConColType);
     SetBackColour(options_.ZelBackColor4);
     mainFolders_ = BuildMainFolderList(m.fs, env_, options_.CheckLevel);

@@ -147,6 +147,9 @@ class MemorySystem : public System {
     if (onSleep) onSleep(tick_);
   }
   std::function<void(std::uint64_t tickMs)> onSleep;
+  // What LoadedLibraries lists.
+  std::vector<std::wstring> libraries;
+  std::vector<std::wstring> LoadedLibraries() override { return libraries; }
 
  private:
   std::uint64_t* clock_;

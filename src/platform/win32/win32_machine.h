@@ -62,6 +62,7 @@ class Win32System : public System {
   std::uint64_t NowFileTime() override;
   std::uint64_t TickMs() override;
   void SleepMs(unsigned ms) override;
+  std::vector<std::wstring> LoadedLibraries() override;
 };
 
 class Win32Desktop : public Desktop {

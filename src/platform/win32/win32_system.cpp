@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <mmsystem.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -157,6 +158,19 @@ std::uint64_t Win32System::TickMs() {
 }
 
 void Win32System::SleepMs(unsigned ms) { ::Sleep(ms); }
+
+std::vector<std::wstring> Win32System::LoadedLibraries() {
+  std::vector<std::wstring> paths;
+  FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0));
+  if (!snapshot) return paths;
+  const HMODULE self = ::GetModuleHandleW(nullptr);
+  MODULEENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Module32FirstW(snapshot.Get(), &entry); more; more = ::Module32NextW(snapshot.Get(), &entry)) {
+    if (entry.hModule != self) paths.emplace_back(entry.szExePath);
+  }
+  return paths;
+}
 
 // --- desktop ----------------------------------------------------------------
 

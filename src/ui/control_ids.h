@@ -68,6 +68,13 @@ constexpr int kIdVersionLabel = 1333;      // VERDSP
 constexpr int kIdInstallLabel = 1334;
 constexpr int kIdInstallList = 1335;       // the Windows installations found
 
+// The folder chooser.
+constexpr int kIdFolderDrives = 1601;       // DRVBOX
+constexpr int kIdFolderTree = 1602;         // DIRBOX
+constexpr int kIdFolderLine = 1603;         // DIRLIN
+constexpr int kIdFolderDrivesLabel = 1604;  // "ﾄﾞﾗｲﾌﾞ (D)"
+constexpr int kIdFolderTreeLabel = 1605;    // "ﾌｫﾙﾀﾞｰ (F)"
+
 struct NamedControl {
   const char* name;
   int id;
@@ -91,6 +98,9 @@ inline constexpr NamedControl kNamedControls[] = {
     {"COLVIW", kIdColourSample},
     {"VERDSP", kIdVersionLabel},
     {"INSLST", kIdInstallList},
+    {"DRVBOX", kIdFolderDrives},
+    {"DIRBOX", kIdFolderTree},
+    {"DIRLIN", kIdFolderLine},
 };
 
 // The window classes of the program.
@@ -101,5 +111,6 @@ inline constexpr wchar_t kMessageBoxClass[] = L"ZelMsgBox";
 inline constexpr wchar_t kInputBoxClass[] = L"ZelInputBox";
 inline constexpr wchar_t kOptionFormClass[] = L"ZelOptionForm";
 inline constexpr wchar_t kDocFormClass[] = L"ZelDocForm";
+inline constexpr wchar_t kFolderFormClass[] = L"ZelFolderForm";
 
 }  // namespace zel::ui

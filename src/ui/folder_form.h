@@ -18,4 +18,9 @@ namespace zel::ui {
 // closed, or closes the window.
 std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_view title = {});
 
+// True for a path that names its drive ("C:\...") or its server
+// ("\\server\share..."): what a caller accepts from the chooser's path line,
+// where a relative path would resolve against the process's current folder.
+bool IsFullPath(std::wstring_view path);
+
 }  // namespace zel::ui

@@ -13,6 +13,7 @@
 #include "startup/file_helpers.h"
 #include "ui/control_ids.h"
 #include "ui/doc_form.h"
+#include "ui/folder_form.h"
 #include "ui/main_controls.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
@@ -316,16 +317,12 @@ void MainWindow::CopySelectedFile() {
     return;
   }
   if (!BeginAction()) return;
-  std::wstring prompt = L"『" + LastComponent(path) + L"』のコピー先のフォルダーを入力して下さい";
-  for (int i = 0; i < 3; ++i) {
-    if (!saveDirs_[i].empty()) prompt += L"|　" + std::to_wstring(i + 1) + L"： " + saveDirs_[i];
-  }
-  std::wstring dest = Trim(Input(prompt, L"コピー先の選択", saveDirs_[0]));
-  // "1" to "3" pick a remembered folder.
-  if (dest.size() == 1 && dest[0] >= L'1' && dest[0] <= L'3') dest = saveDirs_[dest[0] - L'1'];
+  // The chooser opens where the last copy went.
+  std::wstring dest = Trim(ChooseFolder(window_, saveDirs_[0].empty() ? folder_ : saveDirs_[0], L"保存先の選択"));
   if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
   if (!dest.empty()) {
-    if (!FolderExists(machine_.fs, dest)) {
+    // A typed relative path would land wherever the process's current folder is.
+    if (!IsFullPath(dest) || !FolderExists(machine_.fs, dest)) {
       Ask(L"フォルダー『" + dest + L"』は存在しません", mb::kOk | mb::kIconExclamation, L"");
     } else {
       const std::wstring target = JoinPath(dest, LastComponent(path));

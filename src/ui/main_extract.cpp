@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "extract/extract.h"
 #include "testrun/exe_kind.h"
+#include "ui/folder_form.h"
 #include "ui/main_controls.h"
 
 namespace zel::ui {
@@ -25,9 +26,14 @@ void MainWindow::Extract(bool intoNamedFolder) {
   ExtractOutcome outcome;
   if (intoNamedFolder) {
     // A folder of the user's: the wash does not delete it.
-    std::wstring dest = Trim(Input(L"解凍先のフォルダーを入力して下さい", L"解凍先の選択", folder_));
+    std::wstring dest = Trim(ChooseFolder(window_, folder_, L"解凍先の選択"));
     if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
-    if (!dest.empty()) outcome = ExtractToFolder(x, archive, dest);
+    // A typed relative path would land wherever the process's current folder is.
+    if (!dest.empty() && !IsFullPath(dest)) {
+      Ask(L"『" + dest + L"』というフォルダーは見つかりません", mb::kOk | mb::kIconExclamation, L"");
+    } else if (!dest.empty()) {
+      outcome = ExtractToFolder(x, archive, dest);
+    }
   } else {
     outcome = ExtractToTemporary(x, archive);
     if (!outcome.folder.empty()) {

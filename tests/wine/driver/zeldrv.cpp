@@ -19,6 +19,7 @@
 //   zeldrv activate TITLE CONTROL INDEX      opens a list-box item (as a double click)
 //   zeldrv rclick TITLE CAPTION             clicks a button with the right mouse button
 //   zeldrv chord TITLE CTRL+C|ALT+D         presses a key with Ctrl or Alt held, as the keyboard does
+//   zeldrv press TITLE KEY                  presses one key as the keyboard does (to the focused control)
 //   zeldrv visible TITLE CONTROL            1 when the control is visible, else 0
 //   zeldrv enabled TITLE CAPTION            1 when the button is enabled, else 0
 //   zeldrv post TITLE MESSAGE WPARAM        posts a message number to the window
@@ -386,6 +387,21 @@ int Run(const std::vector<std::wstring>& a) {
     in[3].ki.wVk = modifier;
     in[3].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(4, in, sizeof(INPUT));
+    return 0;
+  }
+  if (cmd == L"press" && a.size() >= 3) {
+    // The real keyboard path, so that the key reaches the control that has
+    // the focus, not the window.
+    UINT vk = KeyCode(a[2]);
+    if (!vk) return Usage();
+    ::SetForegroundWindow(window);
+    ::Sleep(100);
+    INPUT in[2] = {};
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = static_cast<WORD>(vk);
+    in[1].ki.wVk = static_cast<WORD>(vk);
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
     return 0;
   }
   if (cmd == L"visible" && a.size() >= 3) {

@@ -108,6 +108,11 @@ class FileSystem {
   // extended: the 64-bit free-space call; otherwise the cluster arithmetic.
   virtual std::optional<DiskSpace> SpaceOf(std::wstring_view root, bool extended) = 0;
   virtual std::optional<VolumeId> VolumeOf(std::wstring_view root) = 0;
+  // The short (8.3) form of an existing path as the file system reports it:
+  // each component replaced by its short name. A component that has no short
+  // name comes back as it stands, as the platform returns it; callers that need
+  // the 8.3 form check the result. Empty when the path does not exist.
+  virtual std::optional<std::wstring> ShortPathOf(std::wstring_view path) = 0;
 
   virtual bool SetCurrentFolder(std::wstring_view path) = 0;
 };

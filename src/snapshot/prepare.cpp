@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "registry/restart_batch.h"
 #include "report/report_log.h"
 #include "snapshot/entries.h"
 #include "snapshot/listing.h"
@@ -15,22 +16,7 @@
 
 namespace zel {
 
-const wchar_t kAutoexecMarker[] = L"rem ---これ以下は、Zel32自動挿入---";
-
 namespace {
-
-bool HoldsLine(const std::string& bytes, const std::string& line) {
-  size_t start = 0;
-  while (start <= bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string_view l(bytes.data() + start, end - start);
-    if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
-    if (l == line) return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 void CopyStartupFiles(const Preparation& p, const std::wstring& root, wchar_t letter) {
   Machine& m = p.m;
@@ -63,10 +49,8 @@ void ExportUninstallKey(const Preparation& p, Snapshot& snap) {
 
 }  // namespace
 
-bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec) {
-  std::string bytes;
-  return fs.ReadBytes(autoexec, bytes) == FsError::None && HoldsLine(bytes, ToCp932(kAutoexecMarker));
-}
+// The marker and its test belong to the restart batch, which writes the block.
+bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec) { return HoldsRestartBlock(fs, autoexec); }
 
 Outcome PrepareDrives(const Preparation& p, Snapshot& snap) {
   Machine& m = p.m;

@@ -1,6 +1,6 @@
-#include "base/cp932.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "registry/restart_batch.h"
 #include "startup/file_helpers.h"
 #include "startup/startup.h"
 
@@ -9,7 +9,6 @@ namespace {
 
 const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
-const wchar_t kAutoexecMarker[] = L"rem ---これ以下は、Zel32自動挿入---";
 
 std::wstring ShellFolder(Machine& m, const wchar_t* name) {
   return m.reg.ReadText(RegRoot::CurrentUser, kShellFolders, name);
@@ -59,13 +58,8 @@ bool ConfirmWindowsMe(Machine& m, FrontEnd& fe, const Environment& env, Settings
 // deleted only once autoexec.bat no longer calls it, so that a restore whose
 // restart has not happened yet is not undone.
 void RemoveRestartBatch(Machine& m, const Environment& env) {
-  const std::wstring batch = env.BootDrive + L"Zel.BAT";
-  if (!FileExists(m.fs, batch)) return;
-  std::string autoexec;
-  if (m.fs.ReadBytes(env.AutoexecBat, autoexec) == FsError::None) {
-    std::string marker = ToCp932(kAutoexecMarker);
-    if (autoexec.find(marker) != std::string::npos) return;
-  }
+  const std::wstring batch = RestartBatchPath(env);
+  if (!FileExists(m.fs, batch) || HoldsRestartBlock(m.fs, env.AutoexecBat)) return;
   KillFile(m, batch);
 }
 

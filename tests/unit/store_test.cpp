@@ -391,6 +391,7 @@ class CrashingFileSystem : public FileSystem {
   DriveType DriveTypeOf(std::wstring_view r) override { return fs_.DriveTypeOf(r); }
   std::optional<DiskSpace> SpaceOf(std::wstring_view r, bool e) override { return fs_.SpaceOf(r, e); }
   std::optional<VolumeId> VolumeOf(std::wstring_view r) override { return fs_.VolumeOf(r); }
+  std::optional<std::wstring> ShortPathOf(std::wstring_view p) override { return fs_.ShortPathOf(p); }
   bool SetCurrentFolder(std::wstring_view p) override { return fs_.SetCurrentFolder(p); }
   int changes = 0;
 

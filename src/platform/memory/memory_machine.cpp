@@ -166,6 +166,11 @@ void MemoryFileSystem::SetInUse(std::wstring_view path, bool inUse) {
   if (node) node->inUse = inUse;
 }
 
+void MemoryFileSystem::SetShortName(std::wstring_view path, std::wstring_view shortName) {
+  Node* node = Resolve(path, false);
+  if (node) node->shortName = std::wstring(shortName);
+}
+
 bool MemoryFileSystem::Exists(std::wstring_view path) { return Resolve(path, false) != nullptr; }
 
 std::string MemoryFileSystem::Content(std::wstring_view path) {
@@ -382,6 +387,23 @@ std::optional<VolumeId> MemoryFileSystem::VolumeOf(std::wstring_view root) {
   auto it = drives_.find(letter);
   if (it == drives_.end()) return std::nullopt;
   return VolumeId{it->second.serial, it->second.totalBytes};
+}
+
+std::optional<std::wstring> MemoryFileSystem::ShortPathOf(std::wstring_view path) {
+  wchar_t letter;
+  if (!DriveOf(path, letter) || !Resolve(path, false)) return std::nullopt;
+  std::wstring prefix(1, letter);
+  prefix += L':';
+  std::wstring out = prefix;
+  for (const std::wstring& part : Split(path.substr(2))) {
+    prefix += L'\\' + part;
+    Node* node = Resolve(prefix, false);
+    if (!node) return std::nullopt;
+    out += L'\\';
+    out += !node->shortName.empty() ? node->shortName : node->name;
+  }
+  if (out.size() == 2) out += L'\\';
+  return out;
 }
 
 bool MemoryFileSystem::SetCurrentFolder(std::wstring_view path) {

@@ -30,6 +30,7 @@ class MemoryFileSystem : public FileSystem {
     std::string content;
     std::vector<std::unique_ptr<Node>> children;  // in enumeration order
     std::wstring linkTarget;                      // set for a link to a folder
+    std::wstring shortName;                       // the 8.3 name of a longer name, when it has one
     bool unreadable = false;                      // enumeration fails
     bool inUse = false;                           // deletion fails
     bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
@@ -50,6 +51,10 @@ class MemoryFileSystem : public FileSystem {
   Node& AddLink(std::wstring_view path, std::wstring_view target);
   void SetUnreadable(std::wstring_view path, bool unreadable = true);
   void SetInUse(std::wstring_view path, bool inUse = true);
+  // Gives the entry at path a short (8.3) name. Without one, ShortPathOf
+  // gives the entry's own name, as the platform does for a name that is
+  // already in 8.3 form or has no short name (a volume that makes none).
+  void SetShortName(std::wstring_view path, std::wstring_view shortName);
   // Makes every folder creation below this path fail.
   void FailCreationBelow(std::wstring_view path) { failCreate_ = path; }
   bool Exists(std::wstring_view path);
@@ -73,6 +78,7 @@ class MemoryFileSystem : public FileSystem {
   DriveType DriveTypeOf(std::wstring_view root) override;
   std::optional<DiskSpace> SpaceOf(std::wstring_view root, bool extended) override;
   std::optional<VolumeId> VolumeOf(std::wstring_view root) override;
+  std::optional<std::wstring> ShortPathOf(std::wstring_view path) override;
   bool SetCurrentFolder(std::wstring_view path) override;
 
  private:
@@ -172,6 +178,10 @@ class MemoryDesktop : public Desktop {
   bool WindowExists(WindowHandle window) override;
   WindowHandle FindTopLevel(std::wstring_view className, std::wstring_view title) override;
   bool BringToTop(WindowHandle) override { return true; }
+  // Closes the window at once unless onPostClose says it stays.
+  bool PostClose(WindowHandle window) override;
+  std::vector<WindowHandle> closeRequests;
+  std::function<bool(WindowHandle)> onPostClose;  // true: the window closes
   std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view) override;
   bool StartProgram(std::wstring_view commandLine, std::wstring_view, ShowMode) override;
   bool PlaySoundFile(std::wstring_view path) override {
@@ -181,10 +191,6 @@ class MemoryDesktop : public Desktop {
 };
 
 // A whole machine: drive C: fixed, the usual Windows XP folders and values
-  // Closes the window at once unless onPostClose says it stays.
-  bool PostClose(WindowHandle window) override;
-  std::vector<WindowHandle> closeRequests;
-  std::function<bool(WindowHandle)> onPostClose;  // true: the window closes
 // are left to the test (see the unit tests' fixtures).
 struct MemoryMachine {
   std::uint64_t clock = 0x01D0000000000000ULL;

@@ -228,6 +228,20 @@ std::optional<VolumeId> Win32FileSystem::VolumeOf(std::wstring_view root) {
   return VolumeId{serial, space ? space->totalBytes : 0};
 }
 
+std::optional<std::wstring> Win32FileSystem::ShortPathOf(std::wstring_view path) {
+  const std::wstring longPath = ExtendedPath(path);
+  DWORD size = ::GetShortPathNameW(longPath.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring shortPath(size, L'\0');
+  DWORD got = ::GetShortPathNameW(longPath.c_str(), shortPath.data(), size);
+  if (got == 0 || got >= size) return std::nullopt;
+  shortPath.resize(got);
+  // The answer keeps the "\\?\" form it was asked in.
+  if (shortPath.rfind(L"\\\\?\\UNC\\", 0) == 0) shortPath.replace(0, 8, L"\\\\");
+  else if (shortPath.rfind(L"\\\\?\\", 0) == 0) shortPath.erase(0, 4);
+  return shortPath;
+}
+
 bool Win32FileSystem::SetCurrentFolder(std::wstring_view path) {
   return ::SetCurrentDirectoryW(Str(path).c_str()) != FALSE;
 }

@@ -33,6 +33,7 @@ class Win32FileSystem : public FileSystem {
   DriveType DriveTypeOf(std::wstring_view root) override;
   std::optional<DiskSpace> SpaceOf(std::wstring_view root, bool extended) override;
   std::optional<VolumeId> VolumeOf(std::wstring_view root) override;
+  std::optional<std::wstring> ShortPathOf(std::wstring_view path) override;
   bool SetCurrentFolder(std::wstring_view path) override;
 };
 

@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include "base/cp932.h"
+#include "base/text.h"
+#include "registry/reg_export.h"
+#include "registry/registry_check.h"
+#include "registry/registry_wash.h"
+#include "registry/restart_batch.h"
+#include "snapshot/main_folders.h"
+#include "snapshot/prepare.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+const std::wstring kKey = L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// Text as the editor of the NT family writes it: UTF-16LE after its mark.
+std::string Utf16(const std::wstring& text) {
+  std::string out = "\xFF\xFE";
+  auto unit = [&out](std::uint32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  for (wchar_t c : text) {
+    std::uint32_t v = static_cast<std::uint32_t>(c);
+    if (v >= 0x10000) {
+      unit(0xD800 + ((v - 0x10000) >> 10));
+      unit(0xDC00 + ((v - 0x10000) & 0x3FF));
+    } else {
+      unit(v);
+    }
+  }
+  return out;
+}
+
+std::wstring Export(const std::wstring& body) { return L"Windows Registry Editor Version 5.00\r\n\r\n" + body; }
+
+RegExport Parsed(const std::wstring& body) {
+  std::optional<RegExport> e = ParseRegExport(Utf16(Export(body)));
+  EXPECT_TRUE(e.has_value());
+  return e.value_or(RegExport{});
+}
+
+TEST(RegExportFile, BothEncodingsAreReadWithTheirContinuedLines) {
+  std::optional<RegExport> nt = ParseRegExport(Utf16(Export(
+      L"[" + kKey + L"]\r\n\r\n"
+      L"[" + kKey + L"\\Zel \U00020BB7 App]\r\n"
+      L"\"DisplayName\"=\"Zel \\\"Test\\\" App\"\r\n"
+      L"\"Blob\"=hex:01,02,\\\r\n"
+      L"  03,04\r\n\r\n")));
+  ASSERT_TRUE(nt.has_value());
+  EXPECT_TRUE(nt->unicode);
+  ASSERT_EQ(nt->keys.size(), 2u);
+  EXPECT_EQ(nt->keys[0].path, kKey);
+  EXPECT_TRUE(nt->keys[0].values.empty());
+  EXPECT_EQ(nt->keys[1].path, kKey + L"\\Zel \U00020BB7 App");
+  EXPECT_EQ(nt->keys[1].values,
+            (std::vector<std::wstring>{L"\"DisplayName\"=\"Zel \\\"Test\\\" App\"", L"\"Blob\"=hex:01,02,03,04"}));
+  EXPECT_EQ(DisplayNameOf(nt->keys[1].values[0]), L"Zel \"Test\" App");
+
+  // Windows 9x: code page 932, where "ソ" ends in the byte of "\" and "ポ" in
+  // the byte of "|": the text is decoded before lines are joined.
+  std::optional<RegExport> ansi = ParseRegExport(ToCp932(
+      L"REGEDIT4\r\n\r\n[" + kKey + L"\\ソフト]\r\n; メモ：ソ\r\n\"DisplayName\"=\"ポータル\"\r\n"
+      L"\"UninstallString\"=\"C:\\\\Program Files\\\\ソフト\\\\uninst.exe\"\r\n\r\n"));
+  ASSERT_TRUE(ansi.has_value());
+  EXPECT_FALSE(ansi->unicode);
+  ASSERT_EQ(ansi->keys.size(), 1u);
+  EXPECT_EQ(ansi->keys[0].path, kKey + L"\\ソフト");
+  ASSERT_EQ(ansi->keys[0].values.size(), 2u);
+  EXPECT_EQ(DisplayNameOf(ansi->keys[0].values[0]), L"ポータル");
+
+  // Not an export, or one cut off while it was written.
+  const std::string whole = Utf16(Export(L"[" + kKey + L"]\r\n"));
+  EXPECT_TRUE(ParseRegExport(whole).has_value());
+  EXPECT_FALSE(ParseRegExport(whole.substr(0, whole.size() - 2)).has_value());
+  EXPECT_FALSE(ParseRegExport(ToUtf8(Export(L"[" + kKey + L"]\r\n"))).has_value());
+  EXPECT_FALSE(ParseRegExport("REGEDIT5\r\n").has_value());
+  EXPECT_FALSE(ParseRegExport("").has_value());
+}
+
+TEST(RegExportFile, DisplayNameIsTheQuotedTextOfAStringValue) {
+  EXPECT_EQ(DisplayNameOf(L"\"displayname\" = \"Tool\""), L"Tool");
+  EXPECT_EQ(DisplayNameOf(L"\"DisplayName\"=\"C:\\\\x \\\"y\\\"\""), L"C:\\x \"y\"");
+  // Colour codes of the message box never come through.
+  EXPECT_EQ(DisplayNameOf(L"\"DisplayName\"=\"a\x01" L"b\x08" L"c\""), L"abc");
+  EXPECT_FALSE(DisplayNameOf(L"\"DisplayName\"=hex(2):41,00,00,00").has_value());
+  EXPECT_FALSE(DisplayNameOf(L"\"DisplayNameX\"=\"x\"").has_value());
+  EXPECT_FALSE(DisplayNameOf(L"\"DisplayName\"=\"open").has_value());
+}
+
+TEST(RegExportFile, TheComparisonListsAddedDeletedAndModifiedKeys) {
+  const RegExport before = Parsed(
+      L"[" + kKey + L"\\Kept]\r\n\"A\"=\"1\"\r\n\"B\"=\"2\"\r\n\r\n"
+      L"[" + kKey + L"\\Gone]\r\n\"DisplayName\"=\"Gone\"\r\n\r\n"
+      L"[" + kKey + L"\\Changed]\r\n\"Version\"=\"1\"\r\n\r\n");
+  const RegExport after = Parsed(
+      L"[" + kKey + L"\\KEPT]\r\n\"B\"=\"2\"\r\n\"A\"=\"1\"\r\n\r\n"  // other case and order: the same key
+      L"[" + kKey + L"\\Changed]\r\n\"Version\"=\"2\"\r\n\"DisplayName\"=\"Changed Tool\"\r\n\r\n"
+      L"[" + kKey + L"\\ZelSetup]\r\n\"DisplayName\"=\"Zel Setup Tool\"\r\n\r\n"
+      L"[" + kKey + L"\\ZelSetup\\Parts]\r\n\r\n"
+      L"[" + kKey + L"\\Other]\r\n\"UninstallString\"=\"x\"\r\n\r\n");
+  RegExportDiff diff = CompareRegExports(before, after);
+  EXPECT_EQ(diff.displayName, L"Zel Setup Tool");
+  EXPECT_EQ(RegExportLines(diff), (std::vector<std::wstring>{
+                                      L"●以下のレジストリが追加されています",
+                                      L"　" + kKey + L"\\ZelSetup",
+                                      L"　" + kKey + L"\\ZelSetup\\Parts",
+                                      L"　" + kKey + L"\\Other",
+                                      L"●以下のレジストリが削除されています",
+                                      L"　" + kKey + L"\\Gone",
+                                      L"●以下のレジストリが修正されています",
+                                      L"　" + kKey + L"\\Changed",
+                                  }));
+
+  // Without an added name, a name that appeared in a modified key; a heading
+  // only where there are keys.
+  RegExportDiff changedOnly = CompareRegExports(before, Parsed(
+      L"[" + kKey + L"\\Kept]\r\n\"A\"=\"1\"\r\n\"B\"=\"2\"\r\n\r\n"
+      L"[" + kKey + L"\\Gone]\r\n\"DisplayName\"=\"Gone\"\r\n\r\n"
+      L"[" + kKey + L"\\Changed]\r\n\"Version\"=\"2\"\r\n\"DisplayName\"=\"Changed Tool\"\r\n\r\n"));
+  EXPECT_EQ(changedOnly.displayName, L"Changed Tool");
+  EXPECT_EQ(RegExportLines(changedOnly),
+            (std::vector<std::wstring>{L"●以下のレジストリが修正されています", L"　" + kKey + L"\\Changed"}));
+  EXPECT_TRUE(CompareRegExports(before, before).Empty());
+  EXPECT_TRUE(RegExportLines(CompareRegExports(before, before)).empty());
+}
+
+class RegistryCompare : public ::testing::Test {
+ protected:
+  void Start() {
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    hives = FixHivePaths(x.fs, env);
+    fe.questions.clear();
+  }
+  // The registry editor writes before at the snapshot and after at the check.
+  void Editor(const std::string& before, const std::string& after) {
+    x.desktop.onStart = [this, before, after](std::wstring_view command) {
+      const bool later = command.find(L"AfterIns.reg") != std::wstring_view::npos;
+      x.fs.WriteBytes(env.WorkDir + (later ? L"\\AfterIns.reg" : L"\\追加と削除.reg"), later ? after : before);
+    };
+  }
+  Snapshot Prepare() {
+    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
+    Preparation p{x.machine, fe, env, options, main};
+    Snapshot snap;
+    EXPECT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    return snap;
+  }
+  RegistryCheck Check(const Snapshot& snap) {
+    return CheckIniAndRegistry(x.machine, fe, env, settings, options, snap, hives);
+  }
+
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  MainFolderList main;
+  HivePaths hives;
+};
+
+TEST_F(RegistryCompare, TheCheckListsChangedIniFilesGroupsAndTheExportsDifference) {
+  Start();
+  options.RegScanInst = true;
+  Editor(Utf16(Export(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\Old]\r\n\"DisplayName\"=\"Old\"\r\n\r\n")),
+         Utf16(Export(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\Old]\r\n\"DisplayName\"=\"Old\"\r\n\r\n[" + kKey +
+                      L"\\ZelSetup]\r\n\"DisplayName\"=\"Zel Setup\"\r\n\r\n")));
+  x.fs.AddFile(L"C:\\windows\\system.ini", "[boot]\r\n");
+  x.fs.AddFile(L"C:\\windows\\main.grp", "GRP 1");
+  // Copies an earlier snapshot left behind: these files did not exist at
+  // this one.
+  x.fs.AddFile(env.BackupDir + L"\\CONTROL.INI", "[old]", 0x5);
+  x.fs.AddFile(env.BackupDir + L"\\old.grp", "old", 0x5);
+  const Snapshot snap = Prepare();
+  ASSERT_TRUE(snap.uninstallExported);
+  fe.console.clear();
+  fe.statuses.clear();
+
+  // The test: WIN.INI and a group rewritten, SYSTEM.INI removed, CONTROL.INI
+  // and OLD.GRP made.
+  x.fs.AddFile(L"C:\\windows\\win.ini", "[windows]\r\nload=zel\r\n");
+  x.fs.AddFile(L"C:\\windows\\main.grp", "GRP 2");
+  x.fs.RemoveFile(L"C:\\windows\\system.ini");
+  x.fs.AddFile(L"C:\\windows\\control.ini", "[new]");
+  x.fs.AddFile(L"C:\\windows\\old.grp", "new");
+
+  RegistryCheck check = Check(snap);
+  ASSERT_FALSE(fe.statuses.empty());
+  EXPECT_EQ(fe.statuses.front(), L"確認中 : INIファイル");
+  EXPECT_EQ(fe.console, (std::vector<std::wstring>{
+                            L"●『WIN.INI』が変更されています",
+                            L"●『main.grp』が変更されています",
+                            L"●以下のレジストリが追加されています",
+                            L"　" + kKey + L"\\ZelSetup",
+                        }));
+  ASSERT_TRUE(check.exportDiff.has_value());
+  EXPECT_EQ(check.exportDiff->displayName, L"Zel Setup");
+  EXPECT_FALSE(check.hivesChanged);  // the NT kind's hives are not in this machine (as under Wine)
+  EXPECT_TRUE(check.RegistryChanged());
+  EXPECT_TRUE(fe.questions.empty());
+
+  // The wash puts back what the check listed, and says so after the copy.
+  fe.console.clear();
+  fe.statuses.clear();
+  EXPECT_EQ(RestoreIniFiles(x.machine, fe, env, snap), 2);
+  EXPECT_EQ(fe.statuses, std::vector<std::wstring>{L"洗浄中 : INIファイル"});
+  EXPECT_EQ(fe.console,
+            (std::vector<std::wstring>{L"●『WIN.INI』を元に戻しました", L"●『main.grp』を元に戻しました"}));
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\win.ini"), "[windows]\r\n");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\main.grp"), "GRP 1");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\control.ini"), "[new]");  // the folder wash's: an added file
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\old.grp"), "new");
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\system.ini"));
+  EXPECT_TRUE(ChangedIniFiles(x.fs, env, snap).empty());
+}
+
+TEST_F(RegistryCompare, AnIniFileThatCannotBeCopiedBackIsReportedSo) {
+  Start();
+  x.fs.AddFile(L"C:\\windows\\system.ini", "[boot]\r\n");
+  const Snapshot snap = Prepare();
+  fe.console.clear();
+  x.fs.AddFile(L"C:\\windows\\system.ini", "[boot]\r\nshell=zel\r\n").attributes |= attr::kReadOnly;
+  x.fs.AddFile(L"C:\\windows\\win.ini", "[windows]\r\nrun=zel\r\n");
+  x.fs.SetInUse(L"C:\\windows\\win.ini");
+  EXPECT_EQ(RestoreIniFiles(x.machine, fe, env, snap), 1);
+  EXPECT_EQ(fe.console,
+            (std::vector<std::wstring>{L"●『WIN.INI』は元に戻せません", L"●『SYSTEM.INI』を元に戻しました"}));
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\system.ini"), "[boot]\r\n");  // read-only did not stop it
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\win.ini"), "[windows]\r\nrun=zel\r\n");
+
+  // Nothing is known of the Windows folder: nothing is put back.
+  Snapshot unknown = snap;
+  unknown.windows.failed = true;
+  x.fs.SetInUse(L"C:\\windows\\win.ini", false);
+  fe.console.clear();
+  EXPECT_EQ(RestoreIniFiles(x.machine, fe, env, unknown), 0);
+  EXPECT_TRUE(fe.console.empty());
+}
+
+TEST_F(RegistryCompare, HiveTimesCountOnlyForHivesThereAtBothTimes) {
+  x.MakeWin98();
+  Start();
+  x.fs.AddFile(hives.user, "u", 0x100);
+  Snapshot snap;
+  snap.userHiveTime = 0x100;
+  snap.systemHiveTime = 0x200;  // the system hive is gone now
+  EXPECT_FALSE(HivesChanged(x.fs, snap, hives));
+  EXPECT_FALSE(RegistryChanged(x.fs, snap, hives, nullptr));
+  x.fs.AddFile(hives.system, "s", 0x300);
+  EXPECT_TRUE(HivesChanged(x.fs, snap, hives));
+  Snapshot unrecorded = snap;
+  unrecorded.systemHiveTime = 0;  // not there at the snapshot
+  EXPECT_FALSE(HivesChanged(x.fs, unrecorded, hives));
+
+  // The check's line; no export was taken at the snapshot, so none is run.
+  Check(snap);
+  EXPECT_EQ(fe.console, std::vector<std::wstring>{L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています"});
+  EXPECT_TRUE(x.desktop.started.empty());
+
+  // The wash's test also takes the check's comparison.
+  RegExportDiff diff;
+  diff.deleted.push_back(kKey + L"\\Gone");
+  EXPECT_TRUE(RegistryChanged(x.fs, unrecorded, hives, &diff));
+  EXPECT_FALSE(RegistryChanged(x.fs, unrecorded, hives, nullptr));
+}
+
+TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparison) {
+  Start();
+  options.RegScanInst = true;
+  const std::string before = Utf16(Export(L"[" + kKey + L"]\r\n\r\n"));
+  std::string after = Utf16(Export(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\New]\r\n"));
+  Editor(before, after.substr(0, after.size() - 4));
+  const Snapshot snap = Prepare();
+  fe.console.clear();
+  RegistryCheck check = Check(snap);
+  EXPECT_FALSE(check.exportDiff.has_value());
+  EXPECT_TRUE(fe.console.empty());
+
+  // The editor cannot be started at the check.
+  x.desktop.startResult = false;
+  EXPECT_FALSE(CompareUninstallExports(x.machine, fe, env, settings, options, snap).has_value());
+  EXPECT_TRUE(fe.AskedAbout(L"レジストリ･エディタを起動できません"));
+
+  // A snapshot without its export compares nothing and starts nothing.
+  x.desktop.startResult = true;
+  x.desktop.started.clear();
+  Snapshot without = snap;
+  without.uninstallExported = false;
+  EXPECT_FALSE(CompareUninstallExports(x.machine, fe, env, settings, options, without).has_value());
+  EXPECT_TRUE(x.desktop.started.empty());
+}
+
+// A registry whose deletion of one key fails, as for a key held by another
+// program.
+class StubbornRegistry : public MemoryRegistry {
+ public:
+  bool DeleteTree(RegRoot root, std::wstring_view key) override {
+    if (key.find(L"Locked") != std::wstring_view::npos) return false;
+    return MemoryRegistry::DeleteTree(root, key);
+  }
+};
+
+TEST_F(RegistryCompare, TheWashDeletesOnlyKeysAddedBelowTheUninstallKey) {
+  Start();
+  StubbornRegistry reg;
+  Machine m{x.fs, reg, x.ini, x.sys, x.desktop};
+  const std::wstring below = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  for (const std::wstring& k : {below + L"\\Old", below + L"\\New", below + L"\\New\\Parts", below + L"\\Locked",
+                                std::wstring(L"Software\\Other\\Added"), below + L"X\\Near"}) {
+    reg.Set(RegRoot::LocalMachine, k, L"v", L"1");
+  }
+  const RegExport before = Parsed(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\Old]\r\n\r\n");
+  const RegExport after = Parsed(
+      L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\Old]\r\n\r\n"
+      L"[" + kKey + L"\\New]\r\n\r\n[" + kKey + L"\\New\\Parts]\r\n\r\n[" + kKey + L"\\Locked]\r\n\r\n"
+      // Never below the exported key: a neighbour that shares its start, another
+      // key, the exported key itself, another root, an empty part.
+      L"[" + kKey + L"X\\Near]\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other\\Added]\r\n\r\n"
+      L"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\User]\r\n\r\n"
+      L"[" + kKey + L"\\\\Empty]\r\n\r\n[" + kKey + L"\\Part\\\\Empty]\r\n\r\n");
+  RegExportDiff diff = CompareRegExports(before, after);
+  diff.added.insert(diff.added.begin(), RegKey{kKey, {}});  // as a doctored file could have it
+  EXPECT_EQ(DeletableKeys(diff), (std::vector<std::wstring>{kKey + L"\\New", kKey + L"\\Locked"}));
+
+  EXPECT_EQ(DeleteAddedKeys(m, fe, diff), 1);
+  EXPECT_EQ(fe.console, (std::vector<std::wstring>{L"●レジストリ『" + kKey + L"\\New』を削除しました",
+                                                   L"●レジストリ『" + kKey + L"\\Locked』は削除できません"}));
+  EXPECT_FALSE(reg.HasKey(RegRoot::LocalMachine, below + L"\\New"));
+  EXPECT_FALSE(reg.HasKey(RegRoot::LocalMachine, below + L"\\New\\Parts"));
+  for (const std::wstring& k : {below + L"\\Old", below + L"\\Locked", std::wstring(L"Software\\Other\\Added"),
+                                below + L"X\\Near"}) {
+    EXPECT_TRUE(reg.HasKey(RegRoot::LocalMachine, k)) << ToUtf8(k);
+  }
+}
+
+TEST_F(RegistryCompare, TheRegistryStepOffersWhatEachWindowsKindCanDo) {
+  Start();  // the NT family: no hive restore, ever
+  RegExportDiff added = CompareRegExports(Parsed(L"[" + kKey + L"]\r\n\r\n"),
+                                          Parsed(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\New]\r\n\r\n"));
+  RegExportDiff modifiedOnly;
+  modifiedOnly.modified.push_back(kKey + L"\\Old");
+  x.fs.AddFile(L"C:\\autoexec.bat", ToCp932(kAutoexecMarker) + "\r\nC:\\Zel.BAT\r\n");
+  RegistryStepPlan plan = PlanRegistryStep(x.fs, env, options, hives, true, &added);
+  EXPECT_EQ(plan.kind, RegistryStepKind::Choose);
+  EXPECT_TRUE(plan.offer.repair);
+  EXPECT_FALSE(plan.offer.restore);
+  EXPECT_EQ(PlanRegistryStep(x.fs, env, options, hives, true, &modifiedOnly).kind, RegistryStepKind::Nothing);
+  EXPECT_EQ(SetUpRegistryRestore(x.machine, fe, env, options, hives).outcome, RestoreSetUp::Refused);
+  x.fs.RemoveFile(L"C:\\autoexec.bat");
+
+  // Windows 98: the restore needs the hives and their copies.
+  x.MakeWin98();
+  Start();
+  EXPECT_FALSE(PlanRegistryStep(x.fs, env, options, hives, true, &modifiedOnly).offer.restore);
+  for (const std::wstring& f : {hives.user, hives.system, hives.userCopy, hives.systemCopy}) x.fs.AddFile(f, "x");
+  plan = PlanRegistryStep(x.fs, env, options, hives, true, &modifiedOnly);
+  EXPECT_EQ(plan.kind, RegistryStepKind::Choose);
+  EXPECT_FALSE(plan.offer.repair);
+  EXPECT_TRUE(plan.offer.restore);
+  EXPECT_EQ(PlanRegistryStep(x.fs, env, options, hives, false, nullptr).kind, RegistryStepKind::Nothing);
+  x.fs.RemoveFile(hives.systemCopy);
+  EXPECT_FALSE(PlanRegistryStep(x.fs, env, options, hives, true, &added).offer.restore);
+
+  // Windows Me: System Restore, when it is on and its program is there.
+  env.WinKind = WinKind::WinMe;
+  EXPECT_FALSE(PlanRegistryStep(x.fs, env, options, hives, true, nullptr).offer.restore);
+  x.fs.AddFile(L"C:\\windows\\RESTORE\\RSTRUI.EXE", "MZ");
+  EXPECT_TRUE(PlanRegistryStep(x.fs, env, options, hives, true, nullptr).offer.restore);
+  options.ForceMe = 6;  // the user went on without System Restore
+  EXPECT_FALSE(PlanRegistryStep(x.fs, env, options, hives, true, nullptr).offer.restore);
+  EXPECT_EQ(SetUpRegistryRestore(x.machine, fe, env, options, hives).outcome, RestoreSetUp::Refused);
+  EXPECT_FALSE(x.fs.Exists(env.RegClearPath));
+}
+
+TEST_F(RegistryCompare, WindowsMeStartsSystemRestoreWhenTheProgramEnds) {
+  x.MakeWin98();
+  Start();
+  env.WinKind = WinKind::WinMe;
+  x.fs.AddFile(L"C:\\windows\\RESTORE\\RSTRUI.EXE", "MZ");
+  const std::wstring meMessage =
+      L"レジストリが書き換えられました！||レジストリを元に戻すためには、『システムの復元』を使います。|"
+      L"このまま他のソフトをテストしても構いませんが、テストが終わったら、必ず 復元を行なってください|"
+      L"　（洗浄ボタンだけではレジストリは元に戻りません）||"
+      L"※このテスターを終了すると、自動的に『システムの復元』が起動されますので、|"
+      L"　　最新の復元ポイントを選択して、復元して下さい||";
+  RestoreSetUpResult result = SetUpRegistryRestore(x.machine, fe, env, options, hives);
+  ASSERT_EQ(result.outcome, RestoreSetUp::Done);
+  EXPECT_EQ(result.message, meMessage);
+  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
+  EXPECT_TRUE(SystemRestoreDue(x.fs, env));
+  EXPECT_TRUE(RegistryRestorePending(x.fs, env));
+
+  // The next wash tells, and offers nothing.
+  RegistryStepPlan plan = PlanRegistryStep(x.fs, env, options, hives, true, nullptr);
+  EXPECT_EQ(plan.kind, RegistryStepKind::Notice);
+  EXPECT_EQ(plan.notice, meMessage);
+  EXPECT_EQ(plan.noticeStyle, mb::kOk | mb::kIconExclamation);
+
+  // A start that fails keeps the mark for the next end.
+  x.desktop.startResult = false;
+  EXPECT_FALSE(StartSystemRestoreAtEnd(x.machine, env));
+  EXPECT_TRUE(SystemRestoreDue(x.fs, env));
+  x.desktop.startResult = true;
+  x.desktop.started.clear();
+  EXPECT_TRUE(StartSystemRestoreAtEnd(x.machine, env));
+  EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"\"C:\\windows\\RESTORE\\RSTRUI.EXE\" /RESTORE"});
+  EXPECT_FALSE(SystemRestoreDue(x.fs, env));
+  EXPECT_FALSE(StartSystemRestoreAtEnd(x.machine, env));
+  EXPECT_EQ(x.desktop.started.size(), 1u);
+
+  // Only Windows Me has it.
+  x.fs.AddFile(env.RegClearPath, "");
+  env.WinKind = WinKind::Win98;
+  EXPECT_FALSE(StartSystemRestoreAtEnd(x.machine, env));
+}
+
+}  // namespace
+}  // namespace zel

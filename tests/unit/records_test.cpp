@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/cp932.h"
+#include "records/test_history.h"
+#include "records/version_info.h"
+#include "records/wash_records.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+class Records : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    fe.questions.clear();
+  }
+  std::string Bytes(const std::wstring& path) { return x.fs.Content(path); }
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  RecordsContext ctx{x.machine, fe, env};
+};
+
+// A minimal PE file whose version resource holds fileVersion (ms, ls); the
+// resource section sits at 0x400 of a 0x600-byte file.
+std::string MakeProgram(bool pe64, std::uint32_t ms, std::uint32_t ls, size_t extra = 0) {
+  std::string b(0x600 + extra, '\0');
+  auto put16 = [&b](size_t at, std::uint32_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8 & 0xFF);
+  };
+  auto put32 = [&](size_t at, std::uint32_t v) {
+    put16(at, v & 0xFFFF);
+    put16(at + 2, v >> 16);
+  };
+  b[0] = 'M';
+  b[1] = 'Z';
+  put32(0x3C, 0x40);
+  std::memcpy(&b[0x40], "PE\0\0", 4);
+  put16(0x44, pe64 ? 0x8664 : 0x14C);
+  put16(0x46, 1);
+  const std::uint32_t optionalSize = pe64 ? 240 : 224;
+  put16(0x54, optionalSize);
+  const size_t opt = 0x58;
+  put16(opt, pe64 ? 0x20B : 0x10B);
+  const size_t dirs = opt + (pe64 ? 112 : 96);
+  put32(dirs - 4, 16);
+  put32(dirs + 16, 0x1000);
+  put32(dirs + 20, 0x200);
+  const size_t section = opt + optionalSize;
+  std::memcpy(&b[section], ".rsrc", 5);
+  put32(section + 8, 0x200);
+  put32(section + 12, 0x1000);
+  put32(section + 16, 0x200);
+  put32(section + 20, 0x400);
+  const size_t r = 0x400;
+  put16(r + 14, 1);  // type directory: one entry, the version type
+  put32(r + 16, 16);
+  put32(r + 20, 0x80000018);
+  put16(r + 0x18 + 14, 1);  // name directory
+  put32(r + 0x28, 1);
+  put32(r + 0x2C, 0x80000030);
+  put16(r + 0x30 + 14, 1);  // language directory
+  put32(r + 0x40, 0x411);
+  put32(r + 0x44, 0x48);
+  put32(r + 0x48, 0x1058);  // data entry
+  put32(r + 0x4C, 92);
+  const size_t v = r + 0x58;
+  put16(v, 92);
+  put16(v + 2, 52);
+  const char16_t key[] = u"VS_VERSION_INFO";
+  for (size_t i = 0; key[i]; ++i) put16(v + 6 + 2 * i, key[i]);
+  put32(v + 40, 0xFEEF04BD);
+  put32(v + 44, 0x10000);
+  put32(v + 48, ms);
+  put32(v + 52, ls);
+  return b;
+}
+
+TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode8) {
+  const std::vector<std::wstring> lines = {
+      L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています",
+      L"●ﾌｧｲﾙ『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています",
+      L"　　　（このﾌｧｲﾙは元に戻せません）",
+      L"●ﾌｫﾙﾀﾞｰ『C:\\ﾌｧｲﾙ置き場』が追加されています",
+      L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています",
+      L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています",
+      L"●ﾌｫﾝﾄ『X.TTF』が追加されています",
+      L"●『C:\\ﾌｧｲﾙ.INI』が変更されています",
+      L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ",
+      L"",
+  };
+  const std::wstring text = WashListText(lines);
+  EXPECT_EQ(text,
+            L"●システム・レジストリが変更されています\x08"
+            L"●ファイル『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています\x08"
+            L"　　　（このファイルは元に戻せません）\x08"
+            L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています\x08"
+            L"●ショートカット『C:\\Menu\\Tool』が追加されています\x08"
+            L"●グループ『TOOLS.GRP』が追加されています\x08"
+            L"●ﾌｫﾝﾄ『X.TTF』が追加されています\x08"
+            L"●『C:\\ﾌｧｲﾙ.INI』が変更されています\x08"
+            L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ\x08"
+            L"\x08");
+  std::vector<std::wstring> back = WashListLines(text);
+  ASSERT_EQ(back.size(), lines.size());
+  EXPECT_EQ(back[3], L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています");
+  EXPECT_EQ(back[9], L"");
+  EXPECT_TRUE(WashListText({}).empty());
+}
+
+TEST_F(Records, TheLatestListIsAHeadingAndItsLinesInCodePage932) {
+  std::wstring text = WashListText({L"●ﾌｧｲﾙ『C:\\a\\é.txt』が追加されています", L" ※ 変更・追加はありません"});
+  ASSERT_TRUE(SaveLatestWashList(x.machine, env, text, L"C:\\DL\\SETUP.EXE"));
+  const std::string bytes = Bytes(env.WorkDir + L"\\最新の洗浄リスト.TXT");
+  // "■" is 81 A1, "●" 81 9C; "é" has no code and is written "?".
+  const std::string heading = "\x81\xA1 2026/12/06 10:30:00  C:\\DL\\SETUP.EXE\r\n\x81\x9C";
+  EXPECT_EQ(bytes.substr(0, heading.size()), heading);
+  EXPECT_EQ(bytes, ToCp932(L"■ 2026/12/06 10:30:00  C:\\DL\\SETUP.EXE\r\n"
+                           L"●ファイル『C:\\a\\?.txt』が追加されています\r\n"
+                           L" ※ 変更・追加はありません\r\n"));
+  // A text without a separator at its end still ends its last line.
+  ASSERT_TRUE(SaveLatestWashList(x.machine, env, L"a\x08" L"b", L""));
+  EXPECT_EQ(Bytes(LatestListPath(env)), ToCp932(L"■ 2026/12/06 10:30:00  （プログラムなし）\r\na\r\nb\r\n"));
+  // A wash with nothing to list keeps the list before it.
+  EXPECT_FALSE(SaveLatestWashList(x.machine, env, L"", L"C:\\X.EXE"));
+  EXPECT_EQ(Bytes(LatestListPath(env)), ToCp932(L"■ 2026/12/06 10:30:00  （プログラムなし）\r\na\r\nb\r\n"));
+}
+
+TEST_F(Records, AppendingAddsTheLatestListOnceAndClearingAsksFirst) {
+  EXPECT_EQ(AppendLatestToRecords(ctx), RecordsOutcome::NoList);
+  EXPECT_TRUE(fe.AskedAbout(L"最新の洗浄リストはありません"));
+  ASSERT_TRUE(SaveLatestWashList(x.machine, env, WashListText({L"●ﾌｧｲﾙ『C:\\a.txt』が追加されています"}), L"C:\\A.EXE"));
+  const std::string first = Bytes(LatestListPath(env));
+  EXPECT_EQ(AppendLatestToRecords(ctx), RecordsOutcome::Done);
+  EXPECT_EQ(Bytes(RecordsPath(env)), first + "\r\n");
+  EXPECT_EQ(AppendLatestToRecords(ctx), RecordsOutcome::AlreadyRecorded);
+  EXPECT_EQ(Bytes(RecordsPath(env)), first + "\r\n");
+  fe.questions.clear();
+  EXPECT_EQ(AppendLatestQuietly(x.machine, env), RecordsOutcome::AlreadyRecorded);
+  EXPECT_TRUE(fe.questions.empty());
+  x.sys.now.minute = 45;
+  ASSERT_TRUE(SaveLatestWashList(x.machine, env, WashListText({L"●ﾌｫﾙﾀﾞｰ『C:\\b』を削除しました"}), L"C:\\B.EXE"));
+  EXPECT_EQ(AppendLatestQuietly(x.machine, env), RecordsOutcome::Done);
+  EXPECT_EQ(Bytes(RecordsPath(env)), first + "\r\n" +
+                                         ToCp932(L"■ 2026/12/06 10:45:00  C:\\B.EXE\r\n●フォルダー『C:\\b』を削除しました\r\n\r\n"));
+
+  fe.questions.clear();
+  fe.answers = {mb::kResultCancel};
+  EXPECT_EQ(ClearRecords(ctx), RecordsOutcome::Declined);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text, L"洗浄した記録を消去します");
+  EXPECT_EQ(fe.questions[0].style, mb::kOkCancel | mb::kIconQuestion | mb::kDefault2);
+  EXPECT_TRUE(x.fs.Exists(RecordsPath(env)));
+  fe.answers = {mb::kResultOk};
+  EXPECT_EQ(ClearRecords(ctx), RecordsOutcome::Done);
+  EXPECT_FALSE(x.fs.Exists(RecordsPath(env)));
+  EXPECT_TRUE(x.fs.Exists(LatestListPath(env)));  // the latest list stays
+  EXPECT_EQ(ClearRecords(ctx), RecordsOutcome::NoRecords);
+  EXPECT_EQ(PastRecordsForEditor(ctx), L"");
+}
+
+TEST_F(Records, ViewerTextsWarnAboutSharedLibrariesAndTheCopyIsTheListAsItStands) {
+  EXPECT_FALSE(LatestListForViewer(ctx));
+  EXPECT_FALSE(LatestListForCopy(ctx));
+  EXPECT_EQ(LatestListForEditor(ctx), L"");
+  ASSERT_TRUE(SaveLatestWashList(x.machine, env, WashListText({L"●ﾌｧｲﾙ『C:\\w\\a.txt』が追加されています"}), L""));
+  std::optional<std::wstring> plain = LatestListForViewer(ctx);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(*plain, L"■ 2026/12/06 10:30:00  （プログラムなし）\r\n●ファイル『C:\\w\\a.txt』が追加されています\r\n");
+  EXPECT_EQ(LatestListForEditor(ctx), env.WorkDir + L"\\最新の洗浄リスト.TXT");
+
+  ASSERT_TRUE(SaveLatestWashList(x.machine, env, WashListText({L"●ﾌｧｲﾙ『C:\\w\\Ctl.Ocx』が追加されています"}), L""));
+  std::optional<std::wstring> warned = LatestListForViewer(ctx);
+  ASSERT_TRUE(warned);
+  EXPECT_EQ(warned->find(L"リストアップされたファイルの内、DLL, OCX, VBX の各ファイル"), 0u);
+  EXPECT_NE(warned->find(L"\r\n\r\n■ 2026/12/06"), std::wstring::npos);
+  EXPECT_EQ(warned->find(L'|'), std::wstring::npos);
+  EXPECT_EQ(*LatestListForCopy(ctx), L"■ 2026/12/06 10:30:00  （プログラムなし）\r\n●ファイル『C:\\w\\Ctl.Ocx』が追加されています\r\n");
+
+  EXPECT_FALSE(PastRecordsForViewer(ctx));
+  ASSERT_EQ(AppendLatestToRecords(ctx), RecordsOutcome::Done);
+  std::optional<std::wstring> past = PastRecordsForViewer(ctx);
+  ASSERT_TRUE(past);
+  EXPECT_EQ(past->find(L"リストアップされた"), 0u);
+  EXPECT_EQ(PastRecordsForEditor(ctx), env.WorkDir + L"\\洗浄記録.TXT");
+
+  EXPECT_TRUE(ListsSharedLibrary(L"●ファイル『C:\\a.vbx』を削除しました"));
+  EXPECT_FALSE(ListsSharedLibrary(L"●ファイル『C:\\a.dll.txt』を削除しました"));
+  EXPECT_FALSE(ListsSharedLibrary(L"●フォルダー『C:\\x.dll\\y』を削除しました"));
+}
+
+TEST_F(Records, ACommentGoesToTheRecordsAndTheHistory) {
+  fe.inputs = {L""};
+  EXPECT_EQ(WriteComment(ctx, L"C:\\DL\\setup.exe"), RecordsOutcome::Declined);
+  ASSERT_EQ(fe.prompts.size(), 1u);
+  EXPECT_EQ(fe.prompts[0], L"テストした結果などのコメントを入力して下さい");
+  EXPECT_FALSE(x.fs.Exists(RecordsPath(env)));
+
+  fe.inputs = {L"  動作を\t確認しました "};
+  EXPECT_EQ(WriteComment(ctx, L"C:\\DL\\setup.exe"), RecordsOutcome::Done);
+  EXPECT_EQ(Bytes(RecordsPath(env)),
+            ToCp932(L"◆ 2026/12/06 10:30:00  C:\\DL\\setup.exe\r\nコメント：動作を 確認しました\r\n\r\n"));
+  EXPECT_EQ(x.ini.ReadRaw(env.ProgramDir + L"\\ZELDIR.INI", L"History", L"1", 255),
+            L"2026/12/06 10:30:00 コメント SETUP.EXE：動作を 確認しました");
+  EXPECT_EQ(x.ini.ReadRaw(HistoryPath(env), L"History", L"Last", 255), L"1");
+  fe.inputs = {L"二つ目"};
+  EXPECT_EQ(WriteComment(ctx, L""), RecordsOutcome::Done);
+  EXPECT_EQ(x.ini.ReadRaw(HistoryPath(env), L"History", L"2", 255), L"2026/12/06 10:30:00 コメント 二つ目");
+  // The log is a ring of 1000 lines.
+  x.ini.WriteValue(HistoryPath(env), L"History", L"Last", L"1000");
+  AddHistoryComment(x.machine, env, L"", L"wrapped");
+  EXPECT_EQ(x.ini.ReadRaw(HistoryPath(env), L"History", L"1", 255), L"2026/12/06 10:30:00 コメント wrapped");
+  EXPECT_EQ(x.ini.ReadRaw(HistoryPath(env), L"History", L"Last", 255), L"1");
+}
+
+TEST(FileVersion, ReadFromTheVersionResourceOfBothPeKindsAndNeverPastTheBytes) {
+  EXPECT_EQ(FileVersionText(MakeProgram(false, 0x00010002, 0x00030004)), L"1.2.3.4");
+  EXPECT_EQ(FileVersionText(MakeProgram(true, 0x000A0000, 0x00000001)), L"10.0.0.1");
+  const std::string whole = MakeProgram(false, 0x00010002, 0x00030004);
+  for (size_t n = 0; n < 0x400 + 0x58 + 52; ++n) {
+    EXPECT_EQ(FileVersionText(std::string_view(whole).substr(0, n)), L"") << n;
+  }
+  // Damage anywhere: an answer or none, never a read outside the bytes.
+  for (size_t i = 0; i < 0x500; ++i) {
+    std::string bad = whole;
+    bad[i] = static_cast<char>(0xFF);
+    (void)FileVersionText(bad);
+  }
+  std::string noVersion = whole;
+  noVersion[0x400 + 16] = 3;  // the only resource is an icon
+  EXPECT_EQ(FileVersionText(noVersion), L"");
+  EXPECT_EQ(FileVersionText("MZ"), L"");
+}
+
+TEST(TestHistoryKeys, PlainNamesAsTheyAreOthersAsCodeUnits) {
+  EXPECT_EQ(HistoryKey(L"setup.exe"), L"SETUP.EXE");
+  EXPECT_EQ(HistoryKey(L"インストール.exe"), L"インストール.EXE");
+  EXPECT_EQ(HistoryKey(L"a=b.exe"), L"*0041003D0042002E004500580045");
+  EXPECT_EQ(HistoryKey(L";x"), L"*003B0058");
+  EXPECT_EQ(HistoryKey(L"é"), L"*00C9");
+}
+
+TEST_F(Records, TheHistoryTellsThisEditionFromAnother) {
+  const std::wstring path = L"C:\\DL\\setup.exe";
+  x.fs.AddFile(path, MakeProgram(false, 0x00010002, 0x00030004));
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"");
+  std::optional<TestedProgram> first = DescribeProgram(x.machine, path, L"2026/12/01");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->name, L"SETUP.EXE");
+  EXPECT_EQ(first->version, L"1.2.3.4");
+  EXPECT_EQ(first->size, 0x600u);
+  RecordTestedProgram(x.machine, env, *first);
+  EXPECT_EQ(x.fs.Content(env.ProgramDir + L"\\ZELDIR.INI"),
+            ToCp932(L"[Executed]\r\nSETUP.EXE=2026/12/01,1536,1.2.3.4\r\n[History]\r\n"
+                    L"1=2026/12/06 10:30:00 テスト SETUP.EXE 1.2.3.4版 (1,536 bytes)\r\nLast=1\r\n"));
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/01 にテスト済み");
+  EXPECT_EQ(TestHistoryLine(x.machine, env, L"C:\\other\\SETUP.EXE"), L"");  // no such file
+
+  // The same size with another version, and another size: another edition.
+  x.fs.AddFile(path, MakeProgram(false, 0x00010003, 0));
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■別バージョンをテスト済み (1.2.3.4版)");
+  x.fs.AddFile(path, MakeProgram(false, 0x00020000, 0, 100));
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■別バージョンをテスト済み (1.2.3.4版)");
+  RecordTestedProgram(x.machine, env, *DescribeProgram(x.machine, path, L"2026/12/05"));
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/05 にテスト済み");
+  // Both editions are kept: the first one is still known as tested.
+  x.fs.AddFile(path, MakeProgram(false, 0x00010002, 0x00030004));
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/01 にテスト済み");
+  // Tested again: that edition moves to the front with its new date.
+  RecordTestedProgram(x.machine, env, *DescribeProgram(x.machine, path, L"2026/12/06"));
+  std::vector<TestedProgram> editions = TestedEditions(x.machine, env, L"Setup.Exe");
+  ASSERT_EQ(editions.size(), 2u);
+  EXPECT_EQ(editions[0].date, L"2026/12/06");
+  EXPECT_EQ(editions[1].version, L"2.0.0.0");
+  for (int i = 0; i < 12; ++i) {
+    TestedProgram p{L"SETUP.EXE", L"2026/12/07", 100u + static_cast<unsigned>(i), L"9.9"};
+    RecordTestedProgram(x.machine, env, p);
+  }
+  EXPECT_EQ(TestedEditions(x.machine, env, L"SETUP.EXE").size(), 8u);
+}
+
+TEST_F(Records, WithoutAVersionTheFileDateNamesTheEditionAndDamagedEntriesAreSkipped) {
+  const std::wstring path = L"C:\\DL\\ツール.exe";
+  x.fs.AddFile(path, "MZ plain", 0);
+  std::optional<TestedProgram> p = DescribeProgram(x.machine, path, L"2026/12/01");
+  ASSERT_TRUE(p);
+  const std::wstring fileDate = p->version;
+  EXPECT_EQ(fileDate.size(), 10u);
+  RecordTestedProgram(x.machine, env, *p);
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/01 にテスト済み");
+  // The same bytes written a year later: another edition by its date.
+  x.fs.AddFile(path, "MZ plain", x.fs.Find(path)->lastWrite + 365ULL * 24 * 3600 * 10000000ULL);
+  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■別バージョンをテスト済み (" + fileDate + L"版)");
+
+  x.ini.WriteValue(HistoryPath(env), L"Executed", L"BROKEN.EXE", L"junk;2026/1/1,5,1;2026/11/30,x,1;2026/11/29,8,1.0");
+  std::vector<TestedProgram> editions = TestedEditions(x.machine, env, L"broken.exe");
+  ASSERT_EQ(editions.size(), 1u);
+  EXPECT_EQ(editions[0].date, L"2026/11/29");
+}
+
+}  // namespace
+}  // namespace zel

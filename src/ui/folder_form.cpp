@@ -47,6 +47,7 @@ struct Form {
   std::vector<wchar_t> driveLetters;  // by drive-list index
   int lastDrive = -1;                 // the last drive that opened
   bool dropped = false;               // the drive list's drop-down is open
+  int pendingDrive = -1;              // the drive asked for, posted once
   bool mouseDown = false;             // a click in the folder list is under way
   bool keyMoving = false;             // the keyboard moves the folder list's highlight
   int result = 0;
@@ -241,6 +242,16 @@ void DrawEntry(Form& f, const DRAWITEMSTRUCT& d) {
   ::SelectObject(d.hDC, oldFont);
 }
 
+// A click in the drop-down can report its choice twice (the end of the
+// selection and the change): the drive opens once, so that a drive without a
+// medium says so once.
+void PostChangeDrive(Form& f, LRESULT index) {
+  if (index < 0) return;
+  const bool posted = f.pendingDrive >= 0;
+  f.pendingDrive = static_cast<int>(index);
+  if (!posted) ::PostMessageW(f.window, kChangeDrive, 0, 0);
+}
+
 bool DroppedDown(const Form& f) {
   return f.dropped || ::SendMessageW(f.drives, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
@@ -286,7 +297,7 @@ LRESULT CALLBACK ControlProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_
     if (wp == VK_RETURN) {
       const LRESULT highlighted = ::SendMessageW(f.drives, CB_GETCURSEL, 0, 0);
       if (dropped) ::SendMessageW(f.drives, CB_SHOWDROPDOWN, FALSE, 0);
-      ::PostMessageW(f.window, kChangeDrive, static_cast<WPARAM>(highlighted), 0);
+      PostChangeDrive(f, highlighted);
       return 0;
     }
     if (wp == VK_ESCAPE) {
@@ -345,11 +356,9 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         const LRESULT selected = ::SendMessageW(f->drives, CB_GETCURSEL, 0, 0);
         if (code == CBN_DROPDOWN) f->dropped = true;
         else if (code == CBN_CLOSEUP) f->dropped = false;
-        else if (code == CBN_SELENDOK) ::PostMessageW(window, kChangeDrive, static_cast<WPARAM>(selected), 0);
+        else if (code == CBN_SELENDOK) PostChangeDrive(*f, selected);
         else if (code == CBN_SELENDCANCEL) ::SendMessageW(f->drives, CB_SETCURSEL, f->lastDrive, 0);
-        else if (code == CBN_SELCHANGE && !DroppedDown(*f)) {
-          ::PostMessageW(window, kChangeDrive, static_cast<WPARAM>(selected), 0);
-        }
+        else if (code == CBN_SELCHANGE && !DroppedDown(*f)) PostChangeDrive(*f, selected);
       } else if (id == kIdFolderTree) {
         const LRESULT selected = ::SendMessageW(f->folders, LB_GETCURSEL, 0, 0);
         if ((code == LBN_SELCHANGE && !f->mouseDown && !f->keyMoving) || code == LBN_DBLCLK) {
@@ -358,9 +367,12 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
-    case kChangeDrive:
-      ChangeDrive(*f, static_cast<int>(wp));
+    case kChangeDrive: {
+      const int index = f->pendingDrive;
+      f->pendingDrive = -1;
+      ChangeDrive(*f, index);
       return 0;
+    }
     case kOpenEntry:
       OpenEntry(*f, static_cast<int>(wp));
       return 0;

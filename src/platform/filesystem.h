@@ -115,6 +115,15 @@ class FileSystem {
   virtual std::optional<std::wstring> ShortPathOf(std::wstring_view path) = 0;
 
   virtual bool SetCurrentFolder(std::wstring_view path) = 0;
+
+  // Has the platform move from over to when Windows next starts, before any
+  // program can hold to open (to is replaced); an empty to deletes from then.
+  // A machine that cannot do this answers Other.
+  virtual FsError MoveAtRestart(std::wstring_view from, std::wstring_view to) {
+    (void)from;
+    (void)to;
+    return FsError::Other;
+  }
 };
 
 }  // namespace zel

@@ -406,6 +406,29 @@ std::optional<std::wstring> MemoryFileSystem::ShortPathOf(std::wstring_view path
   return out;
 }
 
+FsError MemoryFileSystem::MoveAtRestart(std::wstring_view from, std::wstring_view to) {
+  if (!Resolve(from, false)) return FsError::NotFound;
+  restartMoves.push_back({std::wstring(from), std::wstring(to)});
+  return FsError::None;
+}
+
+void MemoryFileSystem::RunRestartMoves() {
+  std::vector<RestartMove> moves = std::move(restartMoves);
+  restartMoves.clear();
+  for (const RestartMove& move : moves) {
+    Node* node = Resolve(move.from, false);
+    if (!node) continue;
+    node->inUse = false;  // nothing holds a file while Windows starts
+    if (move.to.empty()) {
+      node->attributes &= ~attr::kReadOnly;
+      RemoveFile(move.from);
+    } else {
+      if (Node* target = Resolve(move.to, false)) target->inUse = false;
+      MoveOne(move.from, move.to, true);
+    }
+  }
+}
+
 bool MemoryFileSystem::SetCurrentFolder(std::wstring_view path) {
   Node* node = Resolve(path, true);
   if (!node || !node->IsFolder()) return false;

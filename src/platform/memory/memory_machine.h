@@ -80,6 +80,15 @@ class MemoryFileSystem : public FileSystem {
   std::optional<VolumeId> VolumeOf(std::wstring_view root) override;
   std::optional<std::wstring> ShortPathOf(std::wstring_view path) override;
   bool SetCurrentFolder(std::wstring_view path) override;
+  FsError MoveAtRestart(std::wstring_view from, std::wstring_view to) override;
+
+  // The moves asked for the next start of Windows, in order; RunRestartMoves
+  // carries them out as that start does (a missing source is passed over).
+  struct RestartMove {
+    std::wstring from, to;  // to empty: delete
+  };
+  std::vector<RestartMove> restartMoves;
+  void RunRestartMoves();
 
  private:
   struct Drive {

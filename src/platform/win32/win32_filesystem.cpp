@@ -242,6 +242,14 @@ std::optional<std::wstring> Win32FileSystem::ShortPathOf(std::wstring_view path)
   return shortPath;
 }
 
+FsError Win32FileSystem::MoveAtRestart(std::wstring_view from, std::wstring_view to) {
+  const std::wstring source = ExtendedPath(from);
+  const std::wstring target = to.empty() ? std::wstring() : ExtendedPath(to);
+  const DWORD flags = MOVEFILE_DELAY_UNTIL_REBOOT | (to.empty() ? 0 : MOVEFILE_REPLACE_EXISTING);
+  return ::MoveFileExW(source.c_str(), to.empty() ? nullptr : target.c_str(), flags) ? FsError::None
+                                                                                     : MapError(::GetLastError());
+}
+
 bool Win32FileSystem::SetCurrentFolder(std::wstring_view path) {
   return ::SetCurrentDirectoryW(Str(path).c_str()) != FALSE;
 }

@@ -1,0 +1,276 @@
+// Comparing with a saved set and restoring it: the lines of CONLST, what is
+// put back at once, what waits for the restart and how it is written.
+#include "system_test_machine.h"
+
+namespace zel {
+namespace {
+
+using testing::SystemMachine;
+
+class SystemRestore : public SystemMachine {
+ protected:
+  void SaveNow() {
+    ASSERT_TRUE(Save().saved);
+    fe.questions.clear();
+    fe.console.clear();
+  }
+  RestoreResult Restore() {
+    fe.questions.clear();
+    fe.console.clear();
+    return RestoreSystem(x.machine, fe, env, set);
+  }
+};
+
+TEST_F(SystemRestore, TheCompareListsEachKindWithItsHeadingMarkerAndNote) {
+  Start();
+  x.fs.AddFile(L"C:\\windows\\system32\\old.dll", "old", kOld);
+  x.fs.AddFile(L"C:\\windows\\Fonts\\Gothic.TTF", "g", kOld);
+  x.fs.AddFile(L"C:\\windows\\Gone\\a.txt", "a", kOld);
+  SaveNow();
+  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"変更はありません"});
+  EXPECT_EQ(fe.beeps, 1);
+
+  x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);         // changed, copy there: ○
+  x.fs.AddFile(L"C:\\windows\\Fonts\\Mincho.TTF", "font 2", kNew);  // changed in a list-only folder: ★
+  x.fs.AddFile(L"C:\\windows\\win386.swp", "swap 2", kNew);         // never listed as changed
+  x.fs.AddFile(L"C:\\New.TXT", "new", kNew);                        // added in the root: ・
+  x.fs.AddFile(L"C:\\windows\\temp\\later.tmp", "t", kNew);         // a skipped folder: nothing
+  x.fs.AddFolder(L"C:\\windows\\Added");
+  x.fs.AddFolder(L"C:\\Program Files\\Zel Soft");
+  x.fs.RemoveFile(L"C:\\windows\\system32\\old.dll");               // deleted, copy there: ○
+  x.fs.RemoveFile(L"C:\\windows\\Fonts\\Gothic.TTF");               // deleted in a list-only folder: ★
+  x.fs.RemoveFile(L"C:\\windows\\Gone\\a.txt");
+  x.fs.RemoveFile(set + L"\\Gone\\a.txt");
+  x.fs.RemoveFolder(set + L"\\Gone");                                // the backup of a folder deleted
+  EXPECT_EQ(Compare(), (std::vector<std::wstring>{
+                           L"C:\\windows\\Gone　…バックアップが削除されています",
+                           L"以下のフォルダーが追加されています",
+                           L"　・C:\\windows\\Added",
+                           L"　・C:\\Program Files\\Zel Soft",
+                           L"以下のファイルが追加されています",
+                           L"　・C:\\New.txt\t",
+                           L"以下のファイルが変更されています",
+                           L"　○ C:\\Windows\\Setup.log\t",
+                           L"　★ C:\\Windows\\Fonts\\Mincho.ttf\t（復元できません）",
+                           L"以下のファイルが削除されています",
+                           L"　○ C:\\Windows\\System32\\Old.dll\t",
+                           L"　★ C:\\Windows\\Fonts\\Gothic.ttf\t（復元できません）",
+                       }));
+}
+
+TEST_F(SystemRestore, TheRestorableNoteHeadsTheFilesWhenNothingCameBefore) {
+  Start();
+  SaveNow();
+  x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);
+  // The set's copy is not the saved one (another time): not restorable.
+  x.fs.AddFile(L"C:\\windows\\system32\\kernel32.dll", "k2", kNew);
+  x.fs.AddFile(set + L"\\system32\\kernel32.dll", "other", kNew + 1);
+  // A changed CD player settings file is the user's own: never put back.
+  x.fs.AddFile(L"C:\\windows\\cdplayer.ini", "[disc]", kOld);
+  x.fs.AddFile(set + L"\\Windows\\cdplayer.ini", "[disc]", kOld);
+  SaveNow();
+  x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed again", kNew + 5);
+  x.fs.AddFile(L"C:\\windows\\cdplayer.ini", "[disc 2]", kNew);
+  x.fs.AddFile(set + L"\\system32\\kernel32.dll", "other", kNew + 1);
+  x.fs.AddFile(L"C:\\windows\\system32\\kernel32.dll", "k3", kNew + 2);
+  EXPECT_EQ(Compare(), (std::vector<std::wstring>{
+                           L"（○印は復元できます）",
+                           L"以下のファイルが変更されています",
+                           L"　○ C:\\Windows\\Setup.log\t",
+                           L"　★ C:\\Windows\\Cdplayer.ini\t（復元できません）",
+                           L"　★ C:\\Windows\\System32\\Kernel32.dll\t（復元できません）",
+                       }));
+}
+
+TEST_F(SystemRestore, OrdinaryFilesGoBackAtOnceWithoutARestart) {
+  Start();
+  x.fs.AddFile(L"C:\\windows\\system32\\Old.DLL", "old", kOld);
+  x.fs.Find(L"C:\\windows\\Setup.LOG")->attributes |= attr::kReadOnly;
+  SaveNow();
+  x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);
+  x.fs.Find(L"C:\\windows\\Setup.LOG")->attributes |= attr::kReadOnly;
+  x.fs.RemoveFile(L"C:\\windows\\system32\\Old.DLL");
+  x.fs.AddFile(L"C:\\New.TXT", "new", kNew);
+  x.fs.AddFile(L"C:\\windows\\Fonts\\Added.TTF", "f", kNew);
+  x.fs.AddFile(L"C:\\windows\\win386.swp", "swap 2", kNew);
+
+  RestoreResult r = Restore();
+  ASSERT_EQ(r.outcome, RestoreOutcome::Restored);
+  EXPECT_EQ(fe.questions[0].text, L"\x04システムを、保存された状態に戻します");
+  EXPECT_EQ(fe.questions[0].style, mb::kOkCancel | mb::kIconQuestion | mb::kDefault2);
+  EXPECT_EQ(fe.questions.back().text, kRestoredMessage);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\Setup.LOG"), "setup");
+  EXPECT_EQ(x.fs.Stat(L"C:\\windows\\Setup.LOG")->lastWrite, kOld);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\Old.DLL"));
+  EXPECT_EQ(x.fs.Find(L"C:\\windows\\system32\\Old.DLL")->name, L"Old.DLL");  // its own name, not the list's
+  EXPECT_FALSE(x.fs.Exists(L"C:\\New.TXT"));
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\Fonts\\Added.TTF"));
+  EXPECT_EQ(x.sys.removedFonts, std::vector<std::wstring>{L"C:\\windows\\Fonts\\Added.TTF"});
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\win386.swp"), "swap 2");
+  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
+  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"変更はありません"});
+
+  // Cancel changes nothing.
+  x.fs.AddFile(L"C:\\New.TXT", "new", kNew);
+  fe.answers = {mb::kResultCancel};
+  EXPECT_EQ(Restore().outcome, RestoreOutcome::Cancelled);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\New.TXT"));
+}
+
+TEST_F(SystemRestore, AFileThatCannotGoBackIsWorkForTheRestartNeverRestored) {
+  Start();
+  SaveNow();
+  x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);
+  x.fs.SetInUse(L"C:\\windows\\Setup.LOG");  // copying over it fails
+  x.fs.AddFile(L"C:\\windows\\Held.dll", "h", kNew);
+  x.fs.SetInUse(L"C:\\windows\\Held.dll");  // deleting it fails
+  RestoreResult r = Restore();
+  ASSERT_EQ(r.outcome, RestoreOutcome::RestartNeeded);
+  EXPECT_FALSE(fe.AskedAbout(kRestoredMessage));
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\Setup.LOG"), "changed");  // never deleted first
+  ASSERT_EQ(r.lists.restores.size(), 1u);
+  EXPECT_EQ(r.lists.deletions, std::vector<std::wstring>{L"C:\\windows\\Held.dll"});
+
+  // The NT family: staged beside the file, replaced as Windows next starts.
+  ASSERT_TRUE(r.work.nt);
+  ASSERT_EQ(r.work.staged.size(), 1u);
+  EXPECT_EQ(x.fs.Content(r.work.staged[0].staged), "setup");
+  std::vector<std::wstring> notRestored;
+  ASSERT_TRUE(ApplyRestartWork(x.machine, env, r.work, notRestored));
+  EXPECT_TRUE(notRestored.empty());
+  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
+  x.fs.RunRestartMoves();
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\Setup.LOG"), "setup");
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\Held.dll"));
+  EXPECT_FALSE(x.fs.Exists(r.work.staged[0].staged));
+  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"変更はありません"});
+}
+
+TEST_F(SystemRestore, CancellingTheRestartRemovesTheStagedCopies) {
+  Start();
+  SaveNow();
+  x.fs.AddFile(L"C:\\windows\\win.ini", "[windows]\r\nload=x\r\n", kNew);  // always at the restart
+  RestoreResult r = Restore();
+  ASSERT_EQ(r.outcome, RestoreOutcome::RestartNeeded);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\win.ini"), "[windows]\r\nload=x\r\n");
+  ASSERT_EQ(r.work.staged.size(), 1u);
+  DiscardRestartWork(x.machine, r.work);
+  EXPECT_FALSE(x.fs.Exists(r.work.staged[0].staged));
+}
+
+class SystemRestore98 : public SystemRestore {
+ protected:
+  void SetUp() override {
+    SystemRestore::SetUp();
+    x.MakeWin98();
+    for (const wchar_t* name : {L"SYSTEM.DAT", L"USER.DAT", L"SYSTEM.INI"}) {
+      x.fs.AddFile(std::wstring(L"C:\\windows\\") + name, "saved", kOld).attributes =
+          attr::kHidden | attr::kSystem | attr::kReadOnly;
+    }
+    x.fs.AddFile(L"C:\\windows\\a&b.txt", "amp", kOld);
+  }
+};
+
+TEST_F(SystemRestore98, AChangedHiveWritesTheRestartBatchInOrder) {
+  Start();
+  ASSERT_EQ(env.WinKind, WinKind::Win98);
+  SaveNow();
+  x.fs.AddFile(L"C:\\windows\\SYSTEM.DAT", "changed", kNew);
+  x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);
+  x.fs.SetInUse(L"C:\\windows\\Setup.LOG");
+  x.fs.AddFile(L"C:\\windows\\Held.dll", "h", kNew);
+  x.fs.SetInUse(L"C:\\windows\\Held.dll");
+  // A name with a batch metacharacter never reaches the batch (rule 7).
+  x.fs.AddFile(L"C:\\windows\\a&b.txt", "amp 2", kNew);
+  x.fs.SetInUse(L"C:\\windows\\a&b.txt");
+  x.fs.SetShortName(env.WorkDir, L"WIN98");
+
+  RestoreResult r = Restore();
+  ASSERT_EQ(r.outcome, RestoreOutcome::RestartNeeded);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\SYSTEM.DAT"), "changed");  // the hive waits for the restart
+  const std::wstring w = L"C:\\Zel32\\WIN98\\Recovery\\Windows";
+  EXPECT_EQ(r.work.batchLines, (std::vector<std::wstring>{
+                                   L"attrib -h -r -s C:\\windows\\SYSTEM.DAT",
+                                   L"attrib -h -r -s " + w + L"\\SYSTEM.DAT",
+                                   L"if exist " + w + L"\\SYSTEM.DAT del C:\\windows\\SYSTEM.DAT",
+                                   L"copy " + w + L"\\SYSTEM.DAT C:\\windows",
+                                   L"attrib -h -r -s C:\\windows\\USER.DAT",
+                                   L"attrib -h -r -s " + w + L"\\USER.DAT",
+                                   L"if exist " + w + L"\\USER.DAT del C:\\windows\\USER.DAT",
+                                   L"copy " + w + L"\\USER.DAT C:\\windows",
+                                   L"attrib -h -r -s C:\\windows\\SYSTEM.INI",
+                                   L"attrib -h -r -s " + w + L"\\SYSTEM.INI",
+                                   L"if exist " + w + L"\\SYSTEM.INI del C:\\windows\\SYSTEM.INI",
+                                   L"copy " + w + L"\\SYSTEM.INI C:\\windows",
+                                   L"attrib -h -r -s C:\\windows\\win.ini",
+                                   L"attrib -h -r -s " + w + L"\\win.ini",
+                                   L"if exist " + w + L"\\win.ini del C:\\windows\\win.ini",
+                                   L"copy " + w + L"\\win.ini C:\\windows",
+                                   L"COPY " + w + L"\\Setup.LOG C:\\windows/Y",
+                                   L"del C:\\windows\\Held.dll",
+                                   L"del C:\\autoexec.bat",
+                                   L"ren C:\\autoexec.Zel autoexec.bat",
+                               }));
+  ASSERT_EQ(r.notRestored.size(), 1u);
+  EXPECT_NE(r.notRestored[0].find(L"a&b.txt"), std::wstring::npos);
+
+  std::vector<std::wstring> notRestored;
+  ASSERT_TRUE(ApplyRestartWork(x.machine, env, r.work, notRestored));
+  EXPECT_EQ(x.fs.Content(L"C:\\Zel.BAT"), RestartBatchBytes(r.work.batchLines));
+  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), ToCp932(L"PATH C:\\\r\n" + std::wstring(kAutoexecMarker) +
+                                                          L"\r\nC:\\Zel.BAT\r\n"));
+  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.Zel"), "PATH C:\\\r\n");
+
+  // While the restart is pending, a second restore is refused and the
+  // program's own batch files are never taken for additions.
+  EXPECT_EQ(Restore().outcome, RestoreOutcome::Refused);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
+}
+
+TEST_F(SystemRestore, ADamagedOrForeignListIsNeverActedOn) {
+  Start();
+  SaveNow();
+  x.fs.AddFile(L"C:\\New.TXT", "new", kNew);
+  // A group that leads out of the Windows folder through "..".
+  std::string list = SetBytes(kWindowsList);
+  x.fs.AddFile(L"C:\\Data\\letter.doc", "mine", kOld);
+  std::string outside = "\x02" "c:\\windows\\..\\data\x08";
+  x.fs.AddFile(set + L"\\" + kWindowsList, list + outside);
+  EXPECT_EQ(Restore().outcome, RestoreOutcome::Refused);
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Data\\letter.doc"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\New.TXT"));
+  // The compare says so and compares the rest.
+  std::vector<std::wstring> lines = Compare();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], L"保存された一覧が壊れています（読み取れた所までを比較しました）");
+  EXPECT_EQ(lines.back(), L"　・C:\\New.txt\t");
+}
+
+TEST_F(SystemRestore, AFolderThatCannotBeReadHasNothingAddedOrDeleted) {
+  Start();
+  SaveNow();
+  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers");
+  RestoreResult r = Restore();
+  EXPECT_EQ(r.outcome, RestoreOutcome::Restored);
+  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers", false);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\drivers\\disk.sys"), "disk");
+  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers");
+  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"C:\\windows\\system32\\drivers　…フォルダーを読み取れません"});
+}
+
+TEST_F(SystemRestore, TheSetsOwnFilesAreNeverDeleted) {
+  Start();
+  set = L"C:\\windows\\ZelSet";
+  SaveNow();
+  x.fs.AddFile(set + L"\\notes.txt", "kept", kNew);
+  x.fs.AddFile(L"C:\\Zel.BAT", "old batch", kNew);
+  x.fs.AddFile(L"C:\\autoexec.Zel", "users", kNew);
+  EXPECT_EQ(Restore().outcome, RestoreOutcome::Restored);
+  EXPECT_TRUE(x.fs.Exists(set + L"\\notes.txt"));
+  EXPECT_TRUE(x.fs.Exists(set + L"\\" + kWindowsList));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\autoexec.Zel"));
+}
+
+}  // namespace
+}  // namespace zel

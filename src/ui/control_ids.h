@@ -75,6 +75,19 @@ constexpr int kIdFolderLine = 1603;         // DIRLIN
 constexpr int kIdFolderDrivesLabel = 1604;  // "ﾄﾞﾗｲﾌﾞ (D)"
 constexpr int kIdFolderTreeLabel = 1605;    // "ﾌｫﾙﾀﾞｰ (F)"
 
+// The system save window and the restart notice.
+constexpr int kIdSystemSetDisplay = 1801;    // SETDSP: 【保存場所】 and the folder
+constexpr int kIdSystemDateLabel = 1802;
+constexpr int kIdSystemDate = 1803;          // DATDSP
+constexpr int kIdSystemList = 1804;          // CONLST (DIRDSP is kIdFolderDisplay)
+constexpr int kIdSystemSaveButton = 1805;    // 保存BTN
+constexpr int kIdSystemCompareButton = 1806; // 確認BTN
+constexpr int kIdSystemRestoreButton = 1807; // 復元BTN
+constexpr int kIdSystemChangeButton = 1808;  // the set folder chosen again
+constexpr int kIdSystemCloseButton = 1809;
+constexpr int kIdRebootText = 1810;
+constexpr int kIdRebootNotes = 1811;
+
 struct NamedControl {
   const char* name;
   int id;
@@ -98,6 +111,9 @@ inline constexpr NamedControl kNamedControls[] = {
     {"COLVIW", kIdColourSample},
     {"VERDSP", kIdVersionLabel},
     {"INSLST", kIdInstallList},
+    {"SETDSP", kIdSystemSetDisplay},
+    {"DATDSP", kIdSystemDate},
+    {"CONLST", kIdSystemList},
     {"DRVBOX", kIdFolderDrives},
     {"DIRBOX", kIdFolderTree},
     {"DIRLIN", kIdFolderLine},
@@ -111,6 +127,8 @@ inline constexpr wchar_t kMessageBoxClass[] = L"ZelMsgBox";
 inline constexpr wchar_t kInputBoxClass[] = L"ZelInputBox";
 inline constexpr wchar_t kOptionFormClass[] = L"ZelOptionForm";
 inline constexpr wchar_t kDocFormClass[] = L"ZelDocForm";
+inline constexpr wchar_t kSystemFormClass[] = L"ZelSystemForm";
+inline constexpr wchar_t kRebootFormClass[] = L"ZelRebootForm";
 inline constexpr wchar_t kFolderFormClass[] = L"ZelFolderForm";
 
 }  // namespace zel::ui

@@ -8,6 +8,7 @@
 #include "ui/control_ids.h"
 #include "ui/message_box.h"
 #include "ui/modal.h"
+#include "ui/system_form.h"
 
 namespace zel::ui {
 namespace {
@@ -108,8 +109,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         if (f->ctx->testPending) {
           MsgBoxEx(kWashFirst, MB_OK | MB_ICONEXCLAMATION, L"", window);
         } else {
-          MsgBoxEx(L"システムの保存と復元の画面は、このバージョンにはまだありません", MB_OK | MB_ICONINFORMATION, L"",
-                   window);
+          ShowSystemForm(window, f->ctx->settings, f->ctx->env);
         }
         return 0;
       }

@@ -16,6 +16,8 @@
 //   zeldrv msgbox [MS]                      the message box of the moment: title, text, buttons
 //   zeldrv answer CAPTION [MS]              presses CAPTION on the message box of the moment
 //   zeldrv attrib PATH                      the file attributes of PATH, in hexadecimal
+//   zeldrv lock PATH READY MS               holds PATH open for reading only (no other writer,
+//                                           no deletion) for MS, after creating the file READY
 //   zeldrv activate TITLE CONTROL INDEX      opens a list-box item (as a double click)
 //   zeldrv rclick TITLE CAPTION             clicks a button with the right mouse button
 //   zeldrv chord TITLE CTRL+C|ALT+D         presses a key with Ctrl or Alt held, as the keyboard does
@@ -288,6 +290,15 @@ int Run(const std::vector<std::wstring>& a) {
     HWND button = FindButton(box, a[1]);
     if (!button) return 1;
     Press(button);
+    return 0;
+  }
+  if (cmd == L"lock" && a.size() >= 4) {
+    HANDLE file = ::CreateFileW(a[1].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    HANDLE ready = ::CreateFileW(a[2].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (ready != INVALID_HANDLE_VALUE) ::CloseHandle(ready);
+    ::Sleep(static_cast<DWORD>(_wtoi(a[3].c_str())));
+    ::CloseHandle(file);
     return 0;
   }
   if (cmd == L"attrib" && a.size() >= 2) {

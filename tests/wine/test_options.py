@@ -25,10 +25,13 @@ class OptionsTest(E2ETest):
         self.assertEqual(machine.drv("text", FORM, "VERDSP")[1].strip(), "Ver.1.0.0")
         machine.screenshot("options-dialog")
 
-        # Not washed yet? No test ran: the system save button says it is not there.
+        # No test ran: the system save button asks for the save folder; a
+        # cancelled chooser opens nothing.
         machine.drv("click", FORM, "システム保存 画面")
-        box = zel.answer("OK")
-        self.assertIn("システムの保存と復元", box["all_text"])
+        machine.drv("find", "ZelFolderForm:システム保存フォルダーの選択", 20000)
+        machine.drv("click", "ZelFolderForm:システム保存フォルダーの選択", "キャンセル")
+        machine.drv("gone", "ZelFolderForm:システム保存フォルダーの選択", 10000)
+        self.assertFalse(any("\tZelSystemForm\t" in line for line in machine.windows()))
 
         for caption in ("全フォルダーの下位レベルまで", "黒地にオレンジ", "報告書を記録する", "実行時、警告を表示する",
                         "システム･ファイルを総て保存・復元   （再起動が必要）"):

@@ -296,10 +296,13 @@ class Sandbox:
             raise SandboxError("%s failed (%d): %s" % (args, result.returncode, result.stderr.decode(errors="replace")))
         return result
 
-    def start(self, args):
-        """Starts a Windows program without waiting for it."""
+    def start(self, args, extra_env=None):
+        """Starts a Windows program without waiting for it; extra_env adds
+        variables (WINEDLLOVERRIDES...) to its environment."""
         self.verify_quick()
-        return subprocess.Popen(["wine"] + list(args), env=self.env(), stdout=subprocess.DEVNULL,
+        env = self.env()
+        env.update(extra_env or {})
+        return subprocess.Popen(["wine"] + list(args), env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL, start_new_session=True, cwd=self.drive_c)
 
     def verify_quick(self):
@@ -316,6 +319,27 @@ class Sandbox:
         if not _inside(base, self.build_root):
             raise SandboxError("drive %s: leads out of the build tree" % drive)
         return os.path.join(base, *[p for p in rest.split("\\") if p])
+
+    def manifest(self, letter="C"):
+        """Every file and folder of a drive: Windows path -> (size, last-write time in 100 ns);
+        a folder has size -1 and no time, a link ("link", its target)."""
+        root = self.unix_path(letter + ":\\")
+        found = {}
+        for folder, dirs, files in os.walk(root):
+            rel = os.path.relpath(folder, root)
+            base = letter + ":\\" + ("" if rel == "." else rel.replace("/", "\\") + "\\")
+            for name in dirs + files:
+                path = os.path.join(folder, name)
+                st = os.lstat(path)
+                if os.path.islink(path):
+                    found[base + name] = ("link", os.readlink(path))
+                elif os.path.isdir(path):
+                    found[base + name] = (-1, None)
+                else:
+                    # Windows keeps times in units of 100 ns; finer digits
+                    # of the Linux time are not the program's to keep.
+                    found[base + name] = (st.st_size, st.st_mtime_ns // 100)
+        return found
 
     def import_reg(self, text):
         """Imports registry text (REGEDIT4 form, UTF-8 here) into the prefix."""
@@ -382,6 +406,33 @@ FONT_AND_DEBUGGER_REG = r'''[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\Cu
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "winemenubuilder.exe"=""
 '''
+
+
+def manifest_diff(before, after, allowed=()):
+    """What differs between two manifests, by name case-blind as Windows sees
+    them: (added, removed, changed, allowed) lists of paths; a path below or
+    equal to one of allowed (case-blind prefixes) goes to the last list."""
+    b = {k.upper(): (k, v) for k, v in before.items()}
+    a = {k.upper(): (k, v) for k, v in after.items()}
+    prefixes = [p.upper().rstrip("\\") for p in allowed]
+
+    def is_allowed(key):
+        return any(key == p or key.startswith(p + "\\") for p in prefixes)
+
+    added, removed, changed, kept = [], [], [], []
+    for key in sorted(set(a) | set(b)):
+        if key in a and key in b and a[key][1] == b[key][1]:
+            continue
+        path = (a.get(key) or b.get(key))[0]
+        if is_allowed(key):
+            kept.append(path)
+        elif key not in b:
+            added.append(path)
+        elif key not in a:
+            removed.append(path)
+        else:
+            changed.append(path)
+    return added, removed, changed, kept
 
 
 def main(argv):

@@ -82,11 +82,6 @@ CheckResult RunCheck(const CheckRequest& r) {
   } else {
     result.prompt = L"洗浄ボタンか、ファイル名をクリックして下さい";
   }
-  if (r.driveRecordsExist) {
-    r.fe.AppendConsole(L"");
-    r.fe.AppendConsole(L" ※ ドライブへのファイル追加を確認したいときは");
-    r.fe.AppendConsole(L" 　 ドライブ･ボタンを右クリックして下さい");
-  }
   return result;
 }
 

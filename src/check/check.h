@@ -20,7 +20,6 @@ struct CheckRequest {
   // The INI, group and registry comparison, which comes first; it writes its
   // own lines and returns how many.
   std::function<int()> compareIniAndRegistry;
-  bool driveRecordsExist = false;  // drive protection has a record of some drive
 };
 
 struct CheckResult {
@@ -33,7 +32,8 @@ std::vector<std::wstring> CheckLines(const Finding& f);
 
 // Steps after the window's own preparation: the comparisons (only the
 // temporary folders when no program was tested since the last wash), the
-// report, the "nothing" line, the drive hint.
+// report and the "nothing" line. The window adds the drive hint after it has
+// taken the wash list.
 CheckResult RunCheck(const CheckRequest& request);
 
 extern const wchar_t kNothingChanged[];

@@ -188,6 +188,10 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
   record.testDone = true;
   record.program = path;
   record.installer = record.installer || r.run.installer;
+  {
+    const wchar_t letter = path.empty() ? L'C' : UpperChar(path[0]);
+    if (letter >= L'A' && letter <= L'Z' && ctx.env.DriveTypes[letter - L'A'] == DriveType::CdRom) record.fromCdRom = true;
+  }
   record.dateStamp = DateText(ctx.m.sys.Now());
   if (record.librarySaves.empty()) record.librarySaves = LibrarySaveFolder(ctx.env);
 

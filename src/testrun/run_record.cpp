@@ -54,6 +54,7 @@ std::string EncodeRunRecord(const RunRecord& r) {
   Put(out, "program", r.program);
   Put(out, "done", r.testDone ? L"1" : L"0");
   Put(out, "installer", r.installer ? L"1" : L"0");
+  Put(out, "cdrom", r.fromCdRom ? L"1" : L"0");
   Put(out, "attached", r.attached);
   Put(out, "saves", r.librarySaves);
   for (const std::wstring& t : r.temporaryFolders) Put(out, "temp", t);
@@ -94,6 +95,7 @@ bool DecodeRunRecord(std::string_view text, RunRecord& record) {
     if (key == "program") r.program = value;
     else if (key == "done") r.testDone = value == L"1";
     else if (key == "installer") r.installer = value == L"1";
+    else if (key == "cdrom") r.fromCdRom = value == L"1";
     else if (key == "attached") r.attached = value;
     else if (key == "saves") r.librarySaves = value;
     else if (key == "temp") r.temporaryFolders.push_back(value);

@@ -13,6 +13,7 @@ struct RunRecord {
   std::wstring program;        // the program under test
   bool testDone = false;       // a program was started since the last wash
   bool installer = false;
+  bool fromCdRom = false;      // the program under test lay on a CD-ROM (its browser, as a rule)
   std::wstring attached;       // "/" + NAME + "|" of every library the program brought
   std::wstring librarySaves;   // where the replaced system libraries were saved
   std::vector<std::wstring> temporaryFolders;  // made by the extraction

@@ -75,6 +75,10 @@ constexpr int kIdFolderLine = 1603;         // DIRLIN
 constexpr int kIdFolderDrivesLabel = 1604;  // "ﾄﾞﾗｲﾌﾞ (D)"
 constexpr int kIdFolderTreeLabel = 1605;    // "ﾌｫﾙﾀﾞｰ (F)"
 
+constexpr int kIdRegWashIgnore = 1701;      // the registry wash choice's buttons
+constexpr int kIdRegWashRepair = 1702;
+constexpr int kIdRegWashRestore = 1703;
+
 // The system save window and the restart notice.
 constexpr int kIdSystemSetDisplay = 1801;    // SETDSP: 【保存場所】 and the folder
 constexpr int kIdSystemDateLabel = 1802;
@@ -130,5 +134,6 @@ inline constexpr wchar_t kDocFormClass[] = L"ZelDocForm";
 inline constexpr wchar_t kSystemFormClass[] = L"ZelSystemForm";
 inline constexpr wchar_t kRebootFormClass[] = L"ZelRebootForm";
 inline constexpr wchar_t kFolderFormClass[] = L"ZelFolderForm";
+inline constexpr wchar_t kRegWashFormClass[] = L"ZelRegWashForm";
 
 }  // namespace zel::ui

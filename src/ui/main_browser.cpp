@@ -129,6 +129,8 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       break;
     case kIdExtractButton: Extract(false); break;
     case kIdTestButton: StartTest(); break;
+    case kIdCheckButton: RunCheckAction(); break;
+    case kIdWashButton: RunWashAction(); break;
     case kIdRecordsButton: ShowRecordsMenu(); break;
     default: break;
   }

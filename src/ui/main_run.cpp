@@ -7,6 +7,7 @@
 #include "ui/doc_form.h"
 #include "ui/main_controls.h"
 #include "ui/modal.h"
+#include "snapshot/store.h"
 #include "testrun/launch.h"
 #include "wash/delete_tree.h"
 
@@ -107,7 +108,7 @@ void MainWindow::WashTemporaryFolder() {
 
 void MainWindow::SaveRunRecord() {
   if (record_ == savedRecord_) return;
-  const std::wstring path = env_.WorkDir + L"\Zel32.dir";
+  const std::wstring path = SnapshotFilesIn(env_.WorkDir).run;
   if (record_ == RunRecord()) {
     KillFile(machine_.machine, path);
   } else if (WriteRunRecord(machine_.fs, path, record_) != FsError::None) {
@@ -124,6 +125,11 @@ void MainWindow::StartTest() {
   }
   const std::wstring path = SelectedPath();
   if (path.empty() || !BeginAction()) return;
+  if (!RenewSpentSnapshot()) {
+    EndAction();
+    return;
+  }
+  if (!record_.testDone) folderBeforeTest_ = folder_;
   ::SetFocus(c_->files);
   LaunchContext ctx{machine_.machine, *this, archives_, env_, settings_, options_, record_, warningsShown_};
   LaunchRequest request;

@@ -6,6 +6,8 @@
 
 #include "base/path.h"
 #include "report/system_report.h"
+#include "registry/registry_wash.h"
+#include "registry/restart_batch.h"
 #include "snapshot/prepare.h"
 #include "snapshot/store.h"
 #include "startup/file_helpers.h"
@@ -203,6 +205,8 @@ void MainWindow::Load() {
     if (env_.DriveTypes[i] == DriveType::Fixed) currentFree_[i] = snapshot_.freeSpace[i];
   }
   UpdateFreeSpace();
+  // A registry restore set up before still waits for the next start.
+  ShowRestartNotice(HoldsRestartBlock(m.fs, env_.AutoexecBat) || SystemRestoreDue(m.fs, env_));
   // The browser opens in the favourite folder, else in the program's folder.
   ChangeFolder(FolderExists(m.fs, env_.DownLoad) ? env_.DownLoad : env_.ProgramDir);
   SelectFilter(kFilterAll);
@@ -215,10 +219,10 @@ Outcome MainWindow::ResumeTest() {
   // program like a damaged snapshot, a missing one leaves a test without
   // its program's details.
   RunRecord record;
-  if (ReadRunRecord(machine_.fs, env_.WorkDir + L"\Zel32.dir", record) == RunRecordRead::Damaged) {
+  if (ReadRunRecord(machine_.fs, SnapshotFilesIn(env_.WorkDir).run, record) == RunRecordRead::Damaged) {
     Ask(kDamagedSnapshotMessage, mb::kOk | mb::kIconError, L"");
     DeleteSnapshotFiles(machine_.machine, env_);
-    KillFile(machine_.machine, env_.WorkDir + L"\Zel32.dir");
+    KillFile(machine_.machine, SnapshotFilesIn(env_.WorkDir).run);
     return Outcome::End;
   }
   record_ = record;
@@ -316,7 +320,7 @@ bool MainWindow::OnClose(bool windowsEnding) {
   if (!windowsEnding && washEnabled_) WashTemporaryFolder();
   if (!keepForResume) {
     DeleteSnapshotFiles(m, env_);
-    KillFile(m, env_.WorkDir + L"\\Zel32.dir");
+    KillFile(m, SnapshotFilesIn(env_.WorkDir).run);
     for (int i = 0; i < 26; ++i) {
       if (snapshot_.driveRoots[i].empty()) continue;
       wchar_t letter = static_cast<wchar_t>(L'A' + i);
@@ -325,6 +329,9 @@ bool MainWindow::OnClose(bool windowsEnding) {
     }
     DeleteIniCopies();
   }
+  // Windows Me puts the registry back through System Restore, once this
+  // program has let go of everything.
+  if (!windowsEnding) StartSystemRestoreAtEnd(m, env_);
   SaveWindowPlacement();
   --busy_;
   return true;

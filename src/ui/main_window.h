@@ -9,12 +9,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "browser/file_filter.h"
 #include "browser/mouse_help.h"
 #include "platform/frontend.h"
+#include "registry/registry_check.h"
 #include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
 #include "snapshot/main_folders.h"
@@ -125,6 +127,18 @@ class MainWindow : public FrontEnd {
   bool FreeSpaceDecreased() const;
   void EnableActions();
 
+  // The check and the wash, and what they leave for the next test.
+  void RunCheckAction();
+  void RunWashAction();
+  void WashRegistry(const std::optional<RegExportDiff>& diff);
+  void CompleteWash(bool tested);
+  void FinishCheckOrWash(const std::wstring& prompt, bool checking, bool store, const std::wstring& program);
+  // A completed wash spent the snapshot: the next test takes a new one first.
+  bool RenewSpentSnapshot();
+  void DisableActions();
+  void ShowRestartNotice(bool shown);
+  std::vector<std::wstring> ConsoleLines() const;
+
   // Ending the program.
   bool OnClose(bool windowsEnding);
   void SaveWindowPlacement();
@@ -164,6 +178,10 @@ class MainWindow : public FrontEnd {
   // temporary folders of the extraction; what a resumed check and wash need.
   RunRecord record_;
   RunRecord savedRecord_;
+  std::optional<RegistryCheck> lastRegistryCheck_;  // of the last check of this test
+  std::wstring lastWashList_;
+  std::wstring folderBeforeTest_;  // the browser goes back there after a complete wash
+  bool snapshotSpent_ = false;
   int warningsShown_ = 0;
   win32::Win32ArchiveLibraries archives_;
   MouseHelp mouseHelp_;

@@ -1,5 +1,7 @@
 #include "ui/modal.h"
 
+#include <algorithm>
+
 #include "platform/win32/handles.h"
 
 namespace zel::ui {
@@ -115,6 +117,38 @@ void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int to
     x += size.cx;
     ::SelectObject(dc, old);
   }
+}
+
+HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
+                      HWND owner) {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc = {};
+  if (!::GetClassInfoExW(instance, className, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    ::RegisterClassExW(&wc);
+  }
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  RECT r = {0, 0, clientWidth, clientHeight};
+  ::AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  RECT ownerRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  if (owner && !::IsIconic(owner)) ::GetWindowRect(owner, &ownerRect);
+  const int x = std::max(0L, ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2);
+  const int y = std::max(0L, ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2);
+  return ::CreateWindowExW(WS_EX_DLGMODALFRAME, className, title, style, x, y, w, h, owner, nullptr, instance, nullptr);
+}
+
+HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                int w, int h, DWORD exStyle) {
+  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
 }
 
 }  // namespace zel::ui

@@ -40,6 +40,15 @@ Twips ScreenTwips();
 void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int top, int lineHeight,
                 std::int64_t colours, HFONT normal, HFONT bold);
 
+// A captioned dialog-style window of the class (registered on first use,
+// button-face background) with the given client size, centred on the owner,
+// or on the screen when the owner is minimised or absent. Not yet shown.
+HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
+                      HWND owner);
+// A visible child control in the font.
+HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                int w, int h, DWORD exStyle = 0);
+
 // Width and height of a text in the font, pixels.
 SIZE MeasureText(HDC dc, HFONT font, const std::wstring& text);
 

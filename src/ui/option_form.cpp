@@ -45,14 +45,6 @@ struct Form {
   }
 };
 
-HWND Add(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w,
-         int h, DWORD exStyle = 0) {
-  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
-}
-
 bool Checked(HWND form, int id) { return ::IsDlgButtonChecked(form, id) == BST_CHECKED; }
 
 void ReadControls(HWND window, Form& f) {
@@ -125,71 +117,52 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
-  WNDCLASSEXW wc = {};
-  if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), kOptionFormClass, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = FormProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kOptionFormClass;
-    ::RegisterClassExW(&wc);
-  }
   auto f = std::make_unique<Form>();
   f->ctx = &ctx;
   f->picked = CurrentOptions(ctx.running, ctx.env);
   f->font = CreateUiFont(false);
   f->sample = ::CreateSolidBrush(static_cast<COLORREF>(f->picked.BackColor));
 
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT r = {0, 0, 600, 400};
-  ::AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT ownerRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  if (owner && !::IsIconic(owner)) ::GetWindowRect(owner, &ownerRect);
-  int x = std::max(0L, ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2);
-  int y = std::max(0L, ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2);
-  HWND window = ::CreateWindowExW(WS_EX_DLGMODALFRAME, kOptionFormClass, L"オプション設定", style, x, y, w, h, owner,
-                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateFormWindow(kOptionFormClass, FormProc, L"オプション設定", 600, 400, owner);
   if (!window) return;
   ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f.get()));
   HFONT font = f->font;
 
-  Add(window, font, L"BUTTON", L"Windowsフォルダーの監視", BS_GROUPBOX, kIdLevelFrame, 12, 8, 270, 100);
+  AddControl(window, font, L"BUTTON", L"Windowsフォルダーの監視", BS_GROUPBOX, kIdLevelFrame, 12, 8, 270, 100);
   for (int i = 0; i < 3; ++i) {
-    HWND o = Add(window, font, L"BUTTON", kLevelCaptions[i], BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0),
+    HWND o = AddControl(window, font, L"BUTTON", kLevelCaptions[i], BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0),
                  kIdLevelOption + i, 24, 30 + i * 24, 250, 20);
     if (i == f->picked.CheckLevel) ::SendMessageW(o, BM_SETCHECK, BST_CHECKED, 0);
   }
-  Add(window, font, L"BUTTON", L"コンソールの文字", BS_GROUPBOX, kIdSchemeFrame, 12, 116, 270, 100);
+  AddControl(window, font, L"BUTTON", L"コンソールの文字", BS_GROUPBOX, kIdSchemeFrame, 12, 116, 270, 100);
   for (int i = 0; i < 3; ++i) {
-    HWND o = Add(window, font, L"BUTTON", kSchemeCaptions[i], BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0),
+    HWND o = AddControl(window, font, L"BUTTON", kSchemeCaptions[i], BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0),
                  kIdSchemeOption + i, 24, 138 + i * 24, 250, 20);
     if (i == f->picked.ConsoleScheme) ::SendMessageW(o, BM_SETCHECK, BST_CHECKED, 0);
   }
-  Add(window, font, L"STATIC", L"背景色", SS_LEFT, kIdColourLabel, 14, 232, 60, 20);
-  Add(window, font, L"STATIC", L"", SS_NOTIFY | WS_BORDER, kIdColourSample, 80, 228, 80, 24);
+  AddControl(window, font, L"STATIC", L"背景色", SS_LEFT, kIdColourLabel, 14, 232, 60, 20);
+  AddControl(window, font, L"STATIC", L"", SS_NOTIFY | WS_BORDER, kIdColourSample, 80, 228, 80, 24);
 
   for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
     const CheckBox& c = kCheckBoxes[i];
-    HWND b = Add(window, font, L"BUTTON", c.caption, BS_AUTOCHECKBOX | WS_TABSTOP, c.id, 300, 14 + static_cast<int>(i) * 28,
+    HWND b = AddControl(window, font, L"BUTTON", c.caption, BS_AUTOCHECKBOX | WS_TABSTOP, c.id, 300, 14 + static_cast<int>(i) * 28,
                  290, 22);
     if (f->picked.*c.value) ::SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0);
   }
   // Windows 98, Me, 2000 and XP always handle FAT32: nothing to choose there.
   if (Fat32Forced(ctx.env.WinKind)) ::EnableWindow(::GetDlgItem(window, kIdFat32Check), FALSE);
 
-  Add(window, font, L"STATIC", L"このパソコンの Windows", SS_LEFT, kIdInstallLabel, 14, 268, 300, 18);
-  HWND installs = Add(window, font, L"LISTBOX", L"", LBS_NOSEL | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, kIdInstallList, 12,
+  AddControl(window, font, L"STATIC", L"このパソコンの Windows", SS_LEFT, kIdInstallLabel, 14, 268, 300, 18);
+  HWND installs = AddControl(window, font, L"LISTBOX", L"", LBS_NOSEL | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, kIdInstallList, 12,
                       288, 576, 62, WS_EX_CLIENTEDGE);
   std::vector<std::wstring> found = FindWindowsInstallations(ctx.fs, ctx.env.BootDrive);
   if (found.empty()) found.push_back(L"（Boot.ini、MSDOS.SYS に記載はありません）");
   for (const std::wstring& line : found) ::SendMessageW(installs, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 
-  Add(window, font, L"STATIC", L"Ver.1.0.0", SS_LEFT, kIdVersionLabel, 14, 368, 100, 20);
-  Add(window, font, L"BUTTON", L"システム保存 画面", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemButton, 250, 362, 140, 28);
-  Add(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 400, 362, 90, 28);
-  Add(window, font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 498, 362, 90, 28);
+  AddControl(window, font, L"STATIC", L"Ver.1.0.0", SS_LEFT, kIdVersionLabel, 14, 368, 100, 20);
+  AddControl(window, font, L"BUTTON", L"システム保存 画面", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemButton, 250, 362, 140, 28);
+  AddControl(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 400, 362, 90, 28);
+  AddControl(window, font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 498, 362, 90, 28);
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(::GetDlgItem(window, IDOK));
 

@@ -67,7 +67,9 @@ bool PollUntil(RemovalContext& c, unsigned limitMs, Found found) {
 }
 
 std::vector<std::wstring> ControlPanelTitles(const Environment& env) {
-  if (env.NtFamily()) return {L"アプリケーションの追加と削除"};
+  // Windows 2000 names the page "アプリケーションの追加と削除", XP and later
+  // "プログラムの追加と削除".
+  if (env.NtFamily()) return {L"アプリケーションの追加と削除", L"プログラムの追加と削除"};
   return {L"ｱﾌﾟﾘｹｰｼｮﾝの追加と削除のﾌﾟﾛﾊﾟﾃｨ", L"ｱﾌﾟﾘｹｰｼｮﾝの追加と削除 のﾌﾟﾛﾊﾟﾃｨ",
           L"ｱﾌﾟﾘｹｰｼｮﾝの追加と削除のプロパティ", L"アプリケーションの追加と削除のプロパティ",
           L"アプリケーションの追加と削除 のプロパティ"};
@@ -167,7 +169,16 @@ bool RunApplicationRemoval(RemovalContext& c, const std::wstring& displayName) {
   Desktop& desktop = c.m.desktop;
   const std::vector<std::wstring> titles = ControlPanelTitles(c.env);
   WindowHandle panel = 0;
-  if (desktop.StartProgram(L"CONTROL.EXE AppWiz.CPL", L"", ShowMode::Normal)) {
+  // The system's own control panel, by its full path: a CONTROL.EXE beside
+  // this program or in the current folder is not it.
+  std::wstring control = L"CONTROL.EXE";
+  for (const std::wstring& folder : {c.env.SysDir, c.env.WinDir}) {
+    if (!folder.empty() && c.m.fs.Stat(JoinPath(folder, L"control.exe"))) {
+      control = L"\"" + JoinPath(folder, L"control.exe") + L"\"";
+      break;
+    }
+  }
+  if (desktop.StartProgram(control + L" AppWiz.CPL", L"", ShowMode::Normal)) {
     c.fe.SetStatus(L"洗浄中 : アプリケーションの追加と削除");
     PollUntil(c, kControlPanelAppearMs, [&] { return (panel = FindControlPanel(desktop, titles)) != 0; });
   }

@@ -44,7 +44,7 @@ class Cycle : public ::testing::Test {
   }
   std::vector<std::wstring> Check() {
     fe.console.clear();
-    CheckRequest r{x.machine, fe, env, options, snap, record, {}, false};
+    CheckRequest r{x.machine, fe, env, options, snap, record, {}};
     prompt = RunCheck(r).prompt;
     return fe.console;
   }

@@ -78,9 +78,11 @@ TEST_F(Removal, AnUninstallerIsStartedAndTheUserSaysWhenItIsDone) {
 
 TEST_F(Removal, AControlPanelThatNeverOpensEndsTheWaitAndAsks) {
   RemovalContext c = Context();
+  // The system's control panel by its full path, never one found first on the search path.
+  x.fs.AddFile(env.SysDir + L"\\control.exe", "MZ");
   fe.answers = {mb::kResultYes};
   EXPECT_TRUE(RunApplicationRemoval(c, L"Fix"));
-  EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"CONTROL.EXE AppWiz.CPL"});
+  EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"\"" + env.SysDir + L"\\control.exe\" AppWiz.CPL"});
   EXPECT_GE(x.sys.TickMs(), kControlPanelAppearMs);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_NE(fe.questions[0].text.find(kGoOnWashing), std::wstring::npos);
@@ -107,7 +109,7 @@ TEST_F(Removal, WithoutANameANoClosesOnlyTheControlPanel) {
   RemovalContext c = Context();
   x.desktop.windows.push_back({5, L"メモ帳", L"Notepad", 0, true});
   x.desktop.onStart = [&](std::wstring_view) {
-    x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
+    x.desktop.windows.push_back({77, L"プログラムの追加と削除", L"#32770", 0, true});  // as XP names it
   };
   fe.answers = {mb::kResultNo, mb::kResultYes};
   EXPECT_TRUE(RunApplicationRemoval(c, L""));

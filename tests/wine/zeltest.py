@@ -116,8 +116,8 @@ class Machine:
         shutil.copy2(source, self.path(copy))
         return copy
 
-    def start_zel(self, exe=sandbox.PROGRAM_FOLDER + "\\Zel32.exe"):
-        proc = self.box.start([exe])
+    def start_zel(self, exe=sandbox.PROGRAM_FOLDER + "\\Zel32.exe", extra_env=None):
+        proc = self.box.start([exe], extra_env)
         self.procs.append(proc)
         return Zel(self, proc)
 

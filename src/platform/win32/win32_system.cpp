@@ -211,6 +211,11 @@ bool Win32Desktop::BringToTop(WindowHandle window) {
   return ::BringWindowToTop(reinterpret_cast<HWND>(window)) != FALSE;
 }
 
+bool Win32Desktop::PostClose(WindowHandle window) {
+  HWND w = reinterpret_cast<HWND>(window);
+  return ::IsWindow(w) && ::PostMessageW(w, WM_CLOSE, 0, 0) != FALSE;
+}
+
 std::intptr_t Win32Desktop::ShellOpen(std::wstring_view file, std::wstring_view workFolder) {
   std::wstring f = Str(file), w = Str(workFolder);
   HINSTANCE result = ::ShellExecuteW(nullptr, nullptr, f.c_str(), nullptr, w.empty() ? nullptr : w.c_str(),
@@ -225,11 +230,6 @@ bool Win32Desktop::PlaySoundFile(std::wstring_view path) {
 
 bool Win32Desktop::StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) {
   std::wstring line = Str(commandLine), w = Str(workFolder);
-bool Win32Desktop::PostClose(WindowHandle window) {
-  HWND w = reinterpret_cast<HWND>(window);
-  return ::IsWindow(w) && ::PostMessageW(w, WM_CLOSE, 0, 0) != FALSE;
-}
-
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;

@@ -55,6 +55,12 @@ void DocForm::Show(HWND owner, const std::wstring& path) {
   }
   const bool cut = bytes.size() > kMaxBytes;
   if (cut) bytes.resize(kMaxBytes);
+  std::wstring text = ViewerText(bytes);
+  if (cut) text += L"\r\n\r\n（4Ｍバイトを超える部分は表示していません）";
+  ShowText(owner, LastComponent(path), text);
+}
+
+void DocForm::ShowText(HWND owner, const std::wstring& name, const std::wstring& text) {
   if (!window_) {
     WNDCLASSEXW wc = {};
     if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), kDocFormClass, &wc)) {
@@ -84,10 +90,8 @@ void DocForm::Show(HWND owner, const std::wstring& path) {
     ::GetClientRect(window_, &client);
     ::MoveWindow(edit_, 0, 0, client.right, client.bottom, FALSE);
   }
-  std::wstring text = ViewerText(bytes);
-  if (cut) text += L"\r\n\r\n（4Ｍバイトを超える部分は表示していません）";
   ::SetWindowTextW(edit_, text.c_str());
-  const std::wstring title = LastComponent(path) + L" - テキスト表示";
+  const std::wstring title = name + L" - テキスト表示";
   ::SetWindowTextW(window_, title.c_str());
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::SetForegroundWindow(window_);

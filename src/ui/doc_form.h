@@ -19,6 +19,8 @@ class DocForm {
   // Shows the file (code page 932, or UTF-8 / UTF-16 with their byte-order
   // marks), opening the window when needed.
   void Show(HWND owner, const std::wstring& path);
+  // Shows a text (CR LF lines) under a name.
+  void ShowText(HWND owner, const std::wstring& name, const std::wstring& text);
   void Close();
   HWND Handle() const { return window_; }
 

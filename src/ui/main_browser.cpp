@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "base/path.h"
+#include "records/test_history.h"
 #include "base/text.h"
 #include "browser/drop.h"
 #include "browser/selection_lines.h"
@@ -103,7 +104,6 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     OpenTextViewer();
     return;
   }
-  if (id >= kIdMenuLatestShow && id <= kIdMenuDriveClose) return;  // the menus' actions come with the wash records
   if (code != BN_CLICKED && code != STN_CLICKED) return;
   if (id >= kIdDriveFirst && id < kIdDriveFirst + 26) {
     SelectDrive(static_cast<wchar_t>(L'A' + (id - kIdDriveFirst)));
@@ -240,8 +240,18 @@ void MainWindow::OnFileSelected() {
   file.hasLibrary = ext == L"ZIP" ? env_.HasUnzip : env_.HasUnlha;
   file.executableKind = ext == L"EXE" ? ExecutableKindOf(path) : -1;
   file.dosProgramsRun = sizeof(void*) == 4;  // 64-bit Windows runs no MS-DOS program
+  std::vector<std::wstring> lines = SelectionLines(file);
+  // A program tested before says so, before the line about the test button.
+  if (ext == L"EXE" || ext == L"COM" || ext == L"BAT" || ext == L"PIF" || ext == L"SCR") {
+    const std::wstring history = TestHistoryLine(machine_.machine, env_, path);
+    if (!history.empty()) {
+      auto at = lines.end();
+      if (!lines.empty() && lines.back().rfind(L"テスト・ボタンを押すと、", 0) == 0) --at;
+      lines.insert(at, history);
+    }
+  }
   ShowConsole();
-  for (const std::wstring& line : SelectionLines(file)) AppendConsole(line);
+  for (const std::wstring& line : lines) AppendConsole(line);
   if (ext == L"BMP" || ext == L"JPG" || ext == L"JPEG" || ext == L"JEPG" || ext == L"GIF") ShowPicture(path);
   EnableActions();
 }
@@ -388,43 +398,6 @@ void MainWindow::OpenOptions() {
 }
 
 // --- menus and drops --------------------------------------------------------------
-
-void MainWindow::ShowDriveMenu(wchar_t letter) {
-  (void)letter;
-  HMENU menu = ::CreatePopupMenu();
-  // Drive protection's actions come with the wash records; until then only
-  // closing the menu is offered.
-  const UINT off = MF_STRING | MF_GRAYED;
-  ::AppendMenuW(menu, off, kIdMenuDriveRecord, L"このドライブの現在のファイル名を記録");
-  ::AppendMenuW(menu, off, kIdMenuDriveClear, L"記録したファイル名情報をクリア");
-  ::AppendMenuW(menu, off, kIdMenuDriveCheck, L"このドライブへ追加されたファイルをチェック");
-  ::AppendMenuW(menu, off, kIdMenuDriveDelete, L"このドライブへ追加されたファイルを自動削除");
-  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuW(menu, MF_STRING, kIdMenuDriveClose, L"このメニューを消す");
-  POINT p;
-  ::GetCursorPos(&p);
-  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, window_, nullptr);
-  ::DestroyMenu(menu);
-}
-
-void MainWindow::ShowRecordsMenu() {
-  HMENU menu = ::CreatePopupMenu();
-  const UINT off = MF_STRING | MF_GRAYED;
-  ::AppendMenuW(menu, off, kIdMenuLatestShow, L"最新の洗浄リストを表示");
-  ::AppendMenuW(menu, off, kIdMenuLatestEditor, L"最新の洗浄リストを開く");
-  ::AppendMenuW(menu, off, kIdMenuCopy, L"最新の洗浄リストをコピー");
-  ::AppendMenuW(menu, off, kIdMenuAppend, L"最新の洗浄リストを記録に追加");
-  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuW(menu, off, kIdMenuPastShow, L"過去の洗浄リストを表示");
-  ::AppendMenuW(menu, off, kIdMenuPastEditor, L"過去の洗浄リストを開く");
-  ::AppendMenuW(menu, off, kIdMenuClear, L"洗浄記録をクリア");
-  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuW(menu, off, kIdMenuComment, L"テスト履歴にコメントを記入");
-  POINT p;
-  ::GetCursorPos(&p);
-  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, window_, nullptr);
-  ::DestroyMenu(menu);
-}
 
 void MainWindow::OnDrop(HDROP drop) {
   wchar_t path[MAX_PATH * 4] = {};

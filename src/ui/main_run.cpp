@@ -7,9 +7,9 @@
 #include "ui/doc_form.h"
 #include "ui/main_controls.h"
 #include "ui/modal.h"
+#include "records/test_history.h"
 #include "snapshot/store.h"
 #include "testrun/launch.h"
-#include "wash/delete_tree.h"
 
 namespace zel::ui {
 
@@ -96,16 +96,6 @@ void MainWindow::UpdateFreeSpace() {
   ::InvalidateRect(c_->freeLamp, nullptr, TRUE);
 }
 
-void MainWindow::WashTemporaryFolder() {
-  std::vector<std::wstring> kept;
-  for (const std::wstring& folder : record_.temporaryFolders) {
-    if (IsSameOrBelow(folder_, folder)) ChangeFolder(ParentFolder(folder));  // the browser leaves it first
-    if (!zel::WashTemporaryFolder(machine_.machine, *this, folder)) kept.push_back(folder);
-  }
-  record_.temporaryFolders = kept;
-  SaveRunRecord();
-}
-
 void MainWindow::SaveRunRecord() {
   if (record_ == savedRecord_) return;
   const std::wstring path = SnapshotFilesIn(env_.WorkDir).run;
@@ -146,6 +136,10 @@ void MainWindow::StartTest() {
       break;
     case LaunchOutcome::Started:
       testPending_ = true;
+      // The program as it is now goes into the test history at the end.
+      if (std::optional<TestedProgram> tested = DescribeProgram(machine_.machine, path, record_.dateStamp)) {
+        testedPrograms_.push_back(*tested);
+      }
       run_ = result.run;
       // Quick ticks while the program opens its window, its drive's after.
       timerMs_ = 1000;

@@ -71,6 +71,7 @@ void MainWindow::RunCheckAction() {
     return static_cast<int>(::SendMessageW(c_->console, LB_GETCOUNT, 0, 0) - before);
   };
   CheckResult result = RunCheck(request);
+  lastCheckOfTest_ = record_.testDone;
   Busy();
   EndAction();
   FinishCheckOrWash(result.prompt, true, record_.testDone, record_.program);
@@ -111,16 +112,18 @@ void MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
 
 void MainWindow::RunWashAction() {
   if (!BeginAction()) return;
+  Wash();
+  EndAction();
+  EnableActions();
+}
+
+void MainWindow::Wash() {
   DisableActions();
   Machine& m = machine_.machine;
   RemovalContext removal{m, *this, env_, snapshot_, record_};
 
   // Step 1: a CD-ROM's browser is closed first, or the wash waits.
-  if (record_.testDone && record_.fromCdRom && !CloseBrowserWindows(removal)) {
-    EndAction();
-    EnableActions();
-    return;
-  }
+  if (record_.testDone && record_.fromCdRom && !CloseBrowserWindows(removal)) return;
   Busy();
   // Step 2: the uninstallers the test added, when the registry changed.
   const RegExportDiff* lastDiff =
@@ -173,8 +176,12 @@ void MainWindow::RunWashAction() {
     washEnabled_ = true;
     SaveRunRecord();
   }
-  EndAction();
-  FinishCheckOrWash(L"ファイルを選択して下さい", false, tested || result.lines > 0, program);
+  // The check's list of this test is the latest list; a wash without a
+  // check stores its own lines. Either goes into the records.
+  const bool checked = lastCheckOfTest_;
+  lastCheckOfTest_ = false;
+  FinishCheckOrWash(L"ファイルを選択して下さい", false, !checked && (tested || result.lines > 0), program);
+  if (tested || result.lines > 0) AppendLatestQuietly(m, env_);
 }
 
 void MainWindow::CompleteWash(bool tested) {

@@ -6,6 +6,7 @@
 
 #include "base/path.h"
 #include "report/system_report.h"
+#include "drive/drive_protection.h"
 #include "registry/registry_wash.h"
 #include "registry/restart_batch.h"
 #include "snapshot/prepare.h"
@@ -317,18 +318,28 @@ bool MainWindow::OnClose(bool windowsEnding) {
   }
   Machine& m = machine_.machine;
   const bool keepForResume = windowsEnding && testPending_;
-  if (!windowsEnding && washEnabled_) WashTemporaryFolder();
+  if (!windowsEnding && washEnabled_) Wash();
   if (!keepForResume) {
     DeleteSnapshotFiles(m, env_);
     KillFile(m, SnapshotFilesIn(env_.WorkDir).run);
+  }
+  // What was added to the drives with a record is offered for deletion;
+  // while Windows ends nothing is asked and the records stay.
+  if (!windowsEnding) {
+    DriveContext dc{m, *this, env_, options_};
+    OfferDriveDeletionsAtEnd(dc);
+  }
+  if (!keepForResume) {
     for (int i = 0; i < 26; ++i) {
       if (snapshot_.driveRoots[i].empty()) continue;
       wchar_t letter = static_cast<wchar_t>(L'A' + i);
       KillFile(m, env_.BackupDir + L"\\config." + letter);
       KillFile(m, env_.BackupDir + L"\\autoexec." + letter);
     }
-    DeleteIniCopies();
   }
+  for (const TestedProgram& tested : testedPrograms_) RecordTestedProgram(m, env_, tested);
+  testedPrograms_.clear();
+  if (!keepForResume) DeleteIniCopies();
   // Windows Me puts the registry back through System Restore, once this
   // program has let go of everything.
   if (!windowsEnding) StartSystemRestoreAtEnd(m, env_);

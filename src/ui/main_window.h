@@ -16,6 +16,7 @@
 #include "browser/file_filter.h"
 #include "browser/mouse_help.h"
 #include "platform/frontend.h"
+#include "records/test_history.h"
 #include "registry/registry_check.h"
 #include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
@@ -130,6 +131,8 @@ class MainWindow : public FrontEnd {
   // The check and the wash, and what they leave for the next test.
   void RunCheckAction();
   void RunWashAction();
+  // The wash itself, inside an action already begun.
+  void Wash();
   void WashRegistry(const std::optional<RegExportDiff>& diff);
   void CompleteWash(bool tested);
   void FinishCheckOrWash(const std::wstring& prompt, bool checking, bool store, const std::wstring& program);
@@ -142,7 +145,6 @@ class MainWindow : public FrontEnd {
   // Ending the program.
   bool OnClose(bool windowsEnding);
   void SaveWindowPlacement();
-  void WashTemporaryFolder();
   void DeleteIniCopies();
 
   win32::Win32Machine& machine_;
@@ -180,8 +182,10 @@ class MainWindow : public FrontEnd {
   RunRecord savedRecord_;
   std::optional<RegistryCheck> lastRegistryCheck_;  // of the last check of this test
   std::wstring lastWashList_;
+  bool lastCheckOfTest_ = false;  // the latest list is the check's of this test
   std::wstring folderBeforeTest_;  // the browser goes back there after a complete wash
   bool snapshotSpent_ = false;
+  std::vector<TestedProgram> testedPrograms_;  // for the test history, written at the end
   int warningsShown_ = 0;
   win32::Win32ArchiveLibraries archives_;
   MouseHelp mouseHelp_;

@@ -67,6 +67,8 @@ class Machine:
         box = sandbox.Sandbox.fresh(BUILD, name, display())
         machine = cls(box)
         test.addCleanup(machine.shutdown)
+        # The extra drives' folders start empty too.
+        shutil.rmtree(os.path.dirname(machine.drive_folder("A")), ignore_errors=True)
         for letter, kind, serial in drives:
             box.add_drive(letter, machine.drive_folder(letter), kind, serial)
         if windows_98:

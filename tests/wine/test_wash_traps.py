@@ -1,0 +1,135 @@
+"""The wash never takes what the user had: traps planted during a test, as if
+the program under test had made them, then a restart in the middle of the
+test, the resumed snapshot, the check and the wash.
+
+- a symbolic link to a folder full of the user's files (removed as a link,
+  or reported; the files stay);
+- a folder named like the user's with a "." at the end (the user's keeps
+  its files);
+- a folder of the user's renamed (older than the snapshot: kept, reported);
+- a file renamed only in letter case (the same file: not listed);
+- drive D: pointing at another disk after the restart (not washed, told why).
+"""
+import os
+import time
+import unittest
+
+from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI
+
+WORK = "C:\\Zel32\\WinXP"
+
+
+class WashTrapsTest(E2ETest):
+    def test_traps_after_a_restart(self):
+        m = Machine.fresh(self, "traps", drives=[("D", "hd", 0x1111AAAA)])
+        m.install(ini=QUIET_INI + "UseMouseHelp=0\nUseWarning=0\n")
+        m.install_fixture("zelsetup.exe", "C:\\fixtures")
+        with open(m.path("C:\\zeltest\\zelsetup.args"), "w") as f:
+            f.write("/only=temp /delay=3000")
+        user_files = {
+            "C:\\Precious\\a.txt": "precious a", "C:\\Precious\\b.txt": "precious b",
+            "C:\\Docs\\letter.txt": "a letter",
+            "C:\\windows\\UserFolder\\mine.txt": "mine",
+            "C:\\windows\\Readme.TXT": "read me",
+            "D:\\Existing\\keep.txt": "on D",
+        }
+        for path, text in user_files.items():
+            os.makedirs(os.path.dirname(m.path(path)), exist_ok=True)
+            with open(m.path(path), "w") as f:
+                f.write(text)
+        old = time.time() - 3600  # made an hour before the snapshot
+        for folder in ("C:\\Precious", "C:\\Docs", "C:\\windows\\UserFolder"):
+            os.utime(m.path(folder), (old, old))
+
+        zel = m.start_zel()
+        zel.wait_ready()
+        m.drv("chord", MAIN_TITLE, "CTRL+C")
+        zel.machine.drv("activate", MAIN_TITLE, "DIRGRD", self.items(m, "DIRGRD").index("fixtures"))
+        self.wait_for(lambda: m.drv("text", MAIN_TITLE, "DIRDSP")[1].strip() == "C:\\fixtures")
+        m.drv("select", MAIN_TITLE, "FILLST", self.items(m, "FILLST").index("zelsetup.exe"))
+        m.drv("click", MAIN_TITLE, "テスト")
+        zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
+
+        # What the program under test did, planted from Linux.
+        os.symlink(m.path("C:\\Precious"), m.path("C:\\NewLink"))
+        os.makedirs(m.path("C:\\Docs.\\sub"))
+        with open(m.path("C:\\Docs.\\sub\\junk.txt"), "w") as f:
+            f.write("junk")
+        os.rename(m.path("C:\\windows\\UserFolder"), m.path("C:\\windows\\Renamed"))
+        os.rename(m.path("C:\\windows\\Readme.TXT"), m.path("C:\\windows\\README.txt"))
+        os.makedirs(m.path("D:\\Added"))
+
+        # Windows ends in the middle of the test; at the next start D: is another disk.
+        m.drv("post", MAIN_TITLE, 0x0011, 0)  # WM_QUERYENDSESSION
+        m.drv("post", MAIN_TITLE, 0x0016, 1)  # WM_ENDSESSION
+        time.sleep(2)
+        self.assertTrue(m.exists(WORK + "\\Zel32.dat"))
+        m.box.kill()  # and the machine goes down
+        m.box.add_drive("D", m.drive_folder("D") + "-other", "hd", 0x2222BBBB)
+        m.box.start_server()
+
+        zel = m.start_zel()
+        zel.answer("はい", about="前回、テスト実行している途中でコンピュータが再起動されています。")
+        zel.wait_ready()
+        m.drv("key", MAIN_TITLE, "F8")
+        zel.wait_status("洗浄ボタンか、ファイル名をクリックして下さい", timeout=120)
+        check = self.items(m, "CONSOL")
+        print("\ncheck:\n  " + "\n  ".join(check))
+        for line in ("●ﾌｧｲﾙ『C:\\windows\\Temp\\zelfix.tmp』が追加されています",
+                     "●ﾌｫﾙﾀﾞｰ『C:\\NewLink』が追加されています",
+                     "●ﾌｫﾙﾀﾞｰ『C:\\Docs.』が追加されています",
+                     "●ドライブ『D:\\』は、記録したときと別のディスクです（確認しません）"):
+            self.assertIn(line, check)
+        renamed = check.index("●ﾌｫﾙﾀﾞｰ『C:\\windows\\Renamed』が追加されています")
+        self.assertEqual(check[renamed + 1], "　　　（このﾌｧｲﾙは元に戻せません）")
+        self.assertFalse(any("README" in line.upper() for line in check), check)
+        self.assertFalse(any("D:\\Added" in line for line in check), check)
+
+        m.drv("key", MAIN_TITLE, "F9")
+        zel.wait_status("ファイルを選択して下さい", timeout=180)
+        wash = self.items(m, "CONSOL")
+        print("wash:\n  " + "\n  ".join(wash))
+        self.assertIn("●ﾌｧｲﾙ『C:\\windows\\Temp\\zelfix.tmp』を削除しました", wash)
+        self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\Docs.』を削除しました", wash)
+        self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\windows\\Renamed』は削除できません", wash)
+        self.assertIn("●ドライブ『D:\\』は、記録したときと別のディスクのため、洗浄しません", wash)
+        link_lines = [line for line in wash if "C:\\NewLink" in line]
+        self.assertEqual(len(link_lines), 1, wash)
+        if link_lines[0].endswith("を削除しました"):
+            self.assertFalse(os.path.lexists(m.path("C:\\NewLink")))
+        else:  # Wine refuses to remove a link to a folder that holds files
+            self.assertTrue(link_lines[0].endswith("は削除できません"), link_lines)
+        # The user's things are all there.
+        moved = {"C:\\windows\\UserFolder\\mine.txt": "C:\\windows\\Renamed\\mine.txt",
+                 "C:\\windows\\Readme.TXT": "C:\\windows\\README.txt",
+                 "D:\\Existing\\keep.txt": None}
+        for path, text in user_files.items():
+            where = moved.get(path, path)
+            if where is None:  # D: now shows the other disk; the first one is untouched on the host
+                where = None
+                with open(os.path.join(m.drive_folder("D"), "Existing", "keep.txt")) as f:
+                    self.assertEqual(f.read(), text)
+                continue
+            with open(m.path(where)) as f:
+                self.assertEqual(f.read(), text, where)
+        self.assertTrue(os.path.isdir(os.path.join(m.drive_folder("D"), "Added")))
+        self.assertFalse(os.path.exists(m.path("C:\\Docs.")))
+        # Something stayed: the snapshot is kept for another check and wash.
+        self.assertTrue(m.exists(WORK + "\\Zel32.dat"))
+        self.assertEqual(m.drv("enabled", MAIN_TITLE, "洗浄")[1].strip(), "1")
+
+    @staticmethod
+    def items(m, control):
+        return m.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
+
+    def wait_for(self, condition, seconds=30):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if condition():
+                return
+            time.sleep(0.3)
+        self.fail("the window did not get there")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -2,11 +2,13 @@
 """Runs the benchmarks in a sandboxed machine.
 
 usage: bench/run_bench.py [--entries N] [--big N] [--huge N] [--repeats N]
-                          [--only listing|store]
+                          [--only listing|store|system] [--build DIR]
 
 listing_bench times the folder listings against a bare walk; store_bench
 times saving and loading the snapshot of the tree against writing and reading
-as many bytes, and counts the heap both need.
+as many bytes, and counts the heap both need; system_bench times the system
+save and compare of a Windows folder of 50,000 files (its own tree, drive E:)
+against a bare walk.
 
 The tree is generated (once) in build/win64/bench-data and given to the
 machine as drive D: (a fixed disk). Build first with scripts/test.sh or
@@ -31,14 +33,22 @@ def main():
     ap.add_argument("--big", type=int, default=20_000)
     ap.add_argument("--huge", type=int, default=80_000)
     ap.add_argument("--repeats", type=int, default=5)
-    ap.add_argument("--only", choices=["listing", "store"])
+    ap.add_argument("--only", choices=["listing", "store", "system"])
+    ap.add_argument("--build", default=BUILD)
     args = ap.parse_args()
-    data = os.path.join(BUILD, "bench-data")
-    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), data, "--entries", str(args.entries),
-                    "--big", str(args.big), "--huge", str(args.huge)], check=True)
-    box = sandbox.Sandbox.fresh(BUILD, "bench")
+    build = args.build
+    data = os.path.join(build, "bench-data")
+    if args.only != "system":
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), data, "--entries", str(args.entries),
+                        "--big", str(args.big), "--huge", str(args.huge)], check=True)
+    system_data = os.path.join(build, "bench-data-system")
+    if args.only in (None, "system"):
+        subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), system_data, "--entries", "54000",
+                        "--big", "5000", "--huge", "0"], check=True)
+    box = sandbox.Sandbox.fresh(build, "bench")
     try:
         box.add_drive("D", data, "hd")
+        box.add_drive("E", system_data, "hd")
         box.kill()
         box.start_server()
         target = box.unix_path("C:\\zeltest")
@@ -46,12 +56,13 @@ def main():
         runs = {
             "listing": ["C:\\zeltest\\listing_bench.exe", "D:\\tree", "D:\\huge", "D:\\tree\\big"],
             "store": ["C:\\zeltest\\store_bench.exe", "D:\\tree", "D:\\tree\\big", "C:\\zeltest\\work"],
+            "system": ["C:\\zeltest\\system_bench.exe", "E:\\tree", "C:\\zeltest\\set"],
         }
         code = 0
         for name, command in runs.items():
             if args.only and name != args.only:
                 continue
-            shutil.copy2(os.path.join(BUILD, "benchbin", name + "_bench.exe"), target)
+            shutil.copy2(os.path.join(build, "benchbin", name + "_bench.exe"), target)
             print("== " + name + "_bench", flush=True)
             proc = box.run(command + [str(args.repeats)], timeout=3600, check=False)
             sys.stdout.write(proc.stdout.decode("utf-8", errors="replace"))

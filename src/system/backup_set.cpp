@@ -24,7 +24,14 @@ std::wstring TwoDigits(int n) { return ZeroPad(n, 2); }
 
 // --- records ------------------------------------------------------------------
 
-bool ListText(std::wstring_view text, std::string& out) { return AppendCp932(AsciiLower(text), out); }
+bool ListText(std::wstring_view text, std::string& out) {
+  thread_local std::wstring lowered;
+  lowered.assign(text);
+  for (wchar_t& c : lowered) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return AppendCp932(lowered, out);
+}
 
 bool AppendFolderRecord(std::string& out, std::wstring_view path) {
   out += listcode::kFolder;
@@ -63,18 +70,41 @@ std::vector<std::wstring> ParseProgramList(std::string_view bytes) {
   return names;
 }
 
-ListedFile* ListedFolder::Find(std::string_view name) {
-  if (index.empty() && !files.empty()) {
-    index.reserve(files.size());
-    for (size_t i = 0; i < files.size(); ++i) index.emplace(files[i].name, i);
+void ListedFolder::BuildIndex() {
+  if (!index_.empty() || files.empty()) return;
+  index_.reserve(files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    // A name listed twice: its first record stands, the other is never
+    // taken for a deleted file.
+    if (!index_.emplace(files[i].name, i).second) files[i].seen = true;
   }
-  auto it = index.find(name);
-  return it == index.end() ? nullptr : &files[it->second];
 }
 
-ParsedList ParseList(std::string_view bytes) {
-  bytes = CutAtNulBytes(bytes);
+std::vector<ListedFile*> ListedFolder::Unseen() {
+  std::vector<ListedFile*> unseen;
+  for (ListedFile& f : files) {
+    if (f.seen) continue;
+    BuildIndex();
+    if (!f.seen) unseen.push_back(&f);
+  }
+  return unseen;
+}
+
+ListedFile* ListedFolder::Find(std::string_view name) {
+  if (cursor_ < files.size() && files[cursor_].name == name) return &files[cursor_++];
+  BuildIndex();
+  auto it = index_.find(name);
+  if (it == index_.end()) return nullptr;
+  cursor_ = it->second + 1;
+  return &files[it->second];
+}
+
+ParsedList ParseList(std::string data) {
   ParsedList list;
+  const size_t nul = data.find('\0');
+  if (nul != std::string::npos) data.resize(nul);
+  list.bytes = std::make_shared<const std::string>(std::move(data));
+  const std::string_view bytes = *list.bytes;
   size_t pos = 0;
   // Control codes below 0x40 never occur as the second byte of a two-byte
   // character, so the records can be told apart byte by byte.
@@ -92,7 +122,6 @@ ParsedList ParseList(std::string_view bytes) {
     folder.path.assign(bytes.substr(pos + 1, pathEnd - pos - 1));
     pos = pathEnd + 1;
     bool broken = folder.path.empty() || folder.path.find_first_of("\x01\x02\x03\x04") != std::string::npos;
-    std::unordered_set<std::string_view> names;
     while (!broken && pos < bytes.size() && bytes[pos] != listcode::kFolder) {
       // 16 hex digits, code 4, a name, code 3.
       std::uint64_t time = 0;
@@ -111,7 +140,7 @@ ParsedList ParseList(std::string_view bytes) {
         broken = true;
         break;
       }
-      if (names.insert(name).second) folder.files.push_back({std::string(name), time, false});
+      folder.files.push_back({name, time, false});
       pos = nameEnd + 1;
     }
     if (broken) {

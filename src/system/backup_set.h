@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -65,7 +66,7 @@ std::string ProgramListBytes(const std::vector<std::wstring>& names);
 std::vector<std::wstring> ParseProgramList(std::string_view bytes);
 
 struct ListedFile {
-  std::string name;  // as listed: lower-cased code page 932
+  std::string_view name;  // as listed: lower-cased code page 932 (in the list's bytes)
   std::uint64_t lastWrite = 0;
   bool seen = false;
 };
@@ -73,12 +74,24 @@ struct ListedFile {
 struct ListedFolder {
   std::string path;  // as listed
   std::vector<ListedFile> files;
-  // name -> index into files, built on first use.
-  std::unordered_map<std::string_view, size_t> index;
+
+  // The record of a name. Names are looked for in the order the save found
+  // them first (an unchanged folder lists in the same order), then through
+  // an index built on the first miss.
   ListedFile* Find(std::string_view name);
+  // The records no file matched: the files deleted since the save. A name
+  // listed twice counts once.
+  std::vector<ListedFile*> Unseen();
+
+ private:
+  void BuildIndex();
+
+  size_t cursor_ = 0;
+  std::unordered_map<std::string_view, size_t> index_;
 };
 
 struct ParsedList {
+  std::shared_ptr<const std::string> bytes;  // what the file records' names point into
   std::vector<ListedFolder> folders;
   std::unordered_set<std::string> paths;  // every folder record's path
   // A record was cut short or malformed: the list was read up to the last
@@ -88,9 +101,9 @@ struct ParsedList {
 
 // Reads a "Windows.lst" or "Root.lst" (cut at its first NUL) as far as it is
 // well formed. A folder whose records are broken is dropped whole, and
-// nothing after it is read; a repeated folder keeps its first group, a
-// repeated name its first record.
-ParsedList ParseList(std::string_view bytes);
+// nothing after it is read; a repeated folder keeps its first group (a
+// repeated name keeps its first record, see ListedFolder::Find).
+ParsedList ParseList(std::string bytes);
 
 // --- the set's text files ---------------------------------------------------------
 

@@ -125,59 +125,69 @@ class Walker {
       return;
     }
 
-    std::vector<FileEntry> entries;
-    FsError error = m_.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) { entries.push_back(e); });
+    // Differences are acted on only after the folder was read whole: the
+    // restore changes the folder, and a listing that fails half-way says
+    // nothing about the folder.
+    pending_.clear();
+    std::string key;
+    FsError error = m_.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+      Tick();
+      if (e.IsFolder()) {
+        if (root || IsDotName(e.name)) return;
+        std::wstring sub = JoinPath(folder, e.name);
+        if (layout_.RuleOf(sub) == FolderRule::Skip || layout_.Excluded(sub, e.attributes)) return;
+        key = group.path;
+        key += '\\';
+        ListText(e.name, key);
+        if (!Known(key)) pending_.push_back({Pending::kAddedFolder, std::move(sub), nullptr, false});
+        else realPaths_.emplace(key, std::move(sub));
+        return;
+      }
+      key.clear();
+      const bool exact = ListText(e.name, key);
+      ListedFile* record = group.Find(key);
+      if (record) {
+        record->seen = true;
+        if (record->lastWrite == e.lastWrite) return;
+        if (InSlashList(kNoCopyNames, ToLower(e.name))) return;
+      }
+      pending_.push_back({record ? Pending::kChanged : Pending::kAdded, e.name, record, !exact});
+    });
     if (error != FsError::None && error != FsError::NotFound && error != FsError::PathNotFound) {
       // What is in it now is unknown: nothing in it is added or deleted.
       v_.Note(folder + L"　…フォルダーを読み取れません");
       return;
     }
 
-    std::string key;
-    for (const FileEntry& e : entries) {
-      Tick();
-      if (e.IsFolder()) {
-        if (root || IsDotName(e.name)) continue;
-        std::wstring sub = JoinPath(folder, e.name);
-        if (layout_.RuleOf(sub) == FolderRule::Skip || layout_.Excluded(sub, e.attributes)) continue;
-        key = group.path;
-        key += '\\';
-        ListText(e.name, key);
-        if (!Known(key)) v_.AddedFolder(sub);
-        else realPaths_.emplace(key, std::move(sub));
+    for (const Pending& p : pending_) {
+      if (p.kind == Pending::kAddedFolder) {
+        v_.AddedFolder(p.name);
         continue;
       }
-      key.clear();
-      const bool exact = ListText(e.name, key);
       SetFile f;
       f.folder = folder;
-      f.name = e.name;
-      f.path = JoinPath(folder, e.name);
-      f.copy = copying ? JoinPath(copyFolder, e.name) : std::wstring();
+      f.name = p.name;
+      f.path = JoinPath(folder, p.name);
+      f.copy = copying ? JoinPath(copyFolder, p.name) : std::wstring();
       f.rule = rule;
-      f.lossy = !exact;
-      ListedFile* record = group.Find(key);
-      if (!record) {
+      f.lossy = p.lossy;
+      if (p.kind == Pending::kAdded) {
         f.restorable = copying;
         v_.Added(f);
         continue;
       }
-      record->seen = true;
-      if (record->lastWrite == e.lastWrite) continue;
-      const std::wstring lower = ToLower(e.name);
-      if (InSlashList(kNoCopyNames, lower)) continue;
-      f.listed = record->lastWrite;
+      f.listed = p.record->lastWrite;
       // The CD player rewrites its own settings with the titles of each disc
       // played: a changed one is the user's, never put back.
-      if (copying && !f.lossy && lower != L"cdplayer.ini") {
+      if (copying && !f.lossy && ToLower(p.name) != L"cdplayer.ini") {
         std::optional<CopyInfo> copy = FindCopy(m_.fs, f.copy);
-        f.restorable = copy && copy->lastWrite == record->lastWrite;
+        f.restorable = copy && copy->lastWrite == p.record->lastWrite;
       }
       v_.Changed(f);
     }
 
-    for (ListedFile& record : group.files) {
-      if (record.seen) continue;
+    for (ListedFile* unseen : group.Unseen()) {
+      const ListedFile& record = *unseen;
       Tick();
       SetFile f;
       f.folder = folder;
@@ -215,7 +225,15 @@ class Walker {
   SetLists& lists_;
   SetVisitor& v_;
   int sinceEvents_ = 0;
+  struct Pending {
+    enum Kind { kAddedFolder, kAdded, kChanged } kind;
+    std::wstring name;  // the file's name, or the added folder's path
+    const ListedFile* record;
+    bool lossy;
+  };
+
   std::unordered_map<std::string, std::wstring> realPaths_;
+  std::vector<Pending> pending_;
 };
 
 class Collector : public SetVisitor {

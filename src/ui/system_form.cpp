@@ -81,12 +81,14 @@ class FormFrontEnd : public FrontEnd {
       Flush();
     }
   }
+  // The folder at work, shown at most ten times a second (a walk passes
+  // thousands of folders); an empty text at once.
   void SetStatus(std::wstring_view text) override {
-    if (text == status_) return;
     status_ = std::wstring(text);
-    ::SetDlgItemTextW(window_, kIdFolderDisplay, status_.c_str());
+    if (status_.empty() || ::GetTickCount() - lastStatus_ >= 100) ShowStatus();
   }
   void Busy() override {
+    if (status_ != shownStatus_ && ::GetTickCount() - lastStatus_ >= 100) ShowStatus();
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
@@ -111,11 +113,18 @@ class FormFrontEnd : public FrontEnd {
   void Beep() override { ::MessageBeep(MB_OK); }
 
  private:
+  void ShowStatus() {
+    lastStatus_ = ::GetTickCount();
+    if (status_ == shownStatus_) return;
+    shownStatus_ = status_;
+    ::SetDlgItemTextW(window_, kIdFolderDisplay, shownStatus_.c_str());
+  }
+
   HWND window_;
   std::wstring text_;
   size_t shown_ = 0;
-  std::wstring status_;
-  DWORD lastFlush_ = 0;
+  std::wstring status_, shownStatus_;
+  DWORD lastFlush_ = 0, lastStatus_ = 0;
 };
 
 struct Form {

@@ -71,6 +71,23 @@ TEST(SystemListRecords, ADamagedListIsReadAsFarAsItIsWellFormed) {
   ASSERT_EQ(twice.folders.size(), 1u);
   EXPECT_TRUE(twice.damaged);
   EXPECT_EQ(twice.folders[0].Find("z.txt"), nullptr);
+  // A name listed twice: the first record stands, the other is never deleted.
+  ParsedList names = ParseList(Folder("c:\\w") + Rec("0000000000000001", "a.txt") + Rec("0000000000000002", "a.txt"));
+  ListedFile* a = names.folders[0].Find("a.txt");
+  ASSERT_EQ(a->lastWrite, 1u);
+  a->seen = true;
+  EXPECT_TRUE(names.folders[0].Unseen().empty());
+  // Found out of the saved order, through the index; the one not found is
+  // the one deleted.
+  ParsedList order = ParseList(whole);
+  ListedFolder& w = order.folders[0];
+  EXPECT_EQ(w.Find("c.txt"), nullptr);
+  ListedFile* b = w.Find("b.txt");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->lastWrite, 0x01D0000000000200ULL);
+  b->seen = true;
+  ASSERT_EQ(w.Unseen().size(), 1u);
+  EXPECT_EQ(w.Unseen()[0]->name, "a.txt");
   // Arbitrary bytes never crash the reader.
   std::string noise = whole;
   for (size_t i = 0; i < noise.size(); i += 3) {

@@ -222,11 +222,9 @@ void Restore(Form& f) {
     Action action(f);
     f.fe->Clear();
     r = RestoreSystem(f.machine.machine, *f.fe, *f.env, f.set);
-    for (const std::wstring& line : r.notRestored) {
-      if (r.outcome == RestoreOutcome::RestartNeeded) f.fe->AppendConsole(line);
-    }
   }
   if (r.outcome != RestoreOutcome::RestartNeeded) return;
+  for (const std::wstring& line : r.notRestored) f.fe->AppendConsole(line);
 
   const std::vector<HWND> windows = OwnerChain(f.window);
   ShowAll(windows, SW_HIDE);

@@ -80,6 +80,11 @@ TEST_F(SystemRestore, TheRestorableNoteHeadsTheFilesWhenNothingCameBefore) {
                            L"　★ C:\\Windows\\Cdplayer.ini\t（復元できません）",
                            L"　★ C:\\Windows\\System32\\Kernel32.dll\t（復元できません）",
                        }));
+  // The restore uses only the copy saved with the listed time.
+  EXPECT_EQ(Restore().outcome, RestoreOutcome::Restored);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\Setup.LOG"), "changed");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\kernel32.dll"), "k3");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\cdplayer.ini"), "[disc 2]");
 }
 
 TEST_F(SystemRestore, OrdinaryFilesGoBackAtOnceWithoutARestart) {

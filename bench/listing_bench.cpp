@@ -9,74 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "platform/win32/win32_machine.h"
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
 
-namespace {
-
-class QuietFrontEnd : public zel::FrontEnd {
- public:
-  void AppendConsole(std::wstring_view) override {}
-  void SetStatus(std::wstring_view) override {}
-  void Busy() override {}
-  int Ask(std::wstring_view, int, std::wstring_view) override { return 1; }
-  int AskPlatform(std::wstring_view, int, std::wstring_view) override { return 1; }
-  std::wstring Input(std::wstring_view, std::wstring_view, std::wstring_view) override { return {}; }
-  void Beep() override {}
-};
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-// The bare walk: what any program must do to see the folder.
-unsigned long long BareFolder(const std::wstring& folder, std::vector<std::wstring>* subfolders) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = ::FindFirstFileW((folder + L"\\*.*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  unsigned long long sum = 0;
-  do {
-    if (data.cFileName[0] == L'.') continue;
-    sum += wcslen(data.cFileName) + data.ftLastWriteTime.dwLowDateTime;
-    if (subfolders && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      subfolders->push_back(folder + L"\\" + data.cFileName);
-    }
-  } while (::FindNextFileW(h, &data));
-  ::FindClose(h);
-  return sum;
-}
-
-unsigned long long BareTree(const std::wstring& folder, std::vector<std::wstring>* all) {
-  std::vector<std::wstring> subs;
-  unsigned long long sum = BareFolder(folder, &subs);
-  if (all) all->push_back(folder);
-  for (const std::wstring& s : subs) sum += BareTree(s, all);
-  return sum;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-struct Pair {
-  const char* name;
-  std::vector<double> bare, ours;
-  void Report() const {
-    double b = Median(bare), o = Median(ours);
-    std::printf("%-34s bare %8.3f s   ours %8.3f s   ratio %.3f\n", name, b, o, o / b);
-  }
-};
-
-}  // namespace
+using bench::BareFolder;
+using bench::BareTree;
+using bench::Median;
+using bench::Now;
+using bench::Pair;
+using bench::QuietFrontEnd;
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {

@@ -1,74 +1,87 @@
 #!/usr/bin/env python3
 """Starts Zel32.exe in a fresh sandboxed machine (build/win64/sandbox/run).
 
-With a display the program opens on it and this waits until it ends. Without
-one it runs on a virtual display: the first-start notice is answered, the
-window waits until the snapshot is prepared, a screenshot is saved and the
-program is closed again.
+With a display the program opens on it for a person to use, and this waits
+until it ends. Without one it runs the program's whole job on a virtual
+display with the installer-like fixture: start, snapshot, test, check, wash.
+It prints the wash list and the wash's lines, saves screenshots of the window
+after the check and after the wash, and compares the files of drive C: before
+the test and after the wash against a printed list of what may differ.
 """
 import os
-import subprocess
 import sys
-import time
+import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 BUILD = os.path.join(ROOT, "build", "win64")
+os.environ.setdefault("ZEL_BUILD", BUILD)
+os.environ.setdefault("ZEL_SOURCE", ROOT)
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
 import sandbox  # noqa: E402
+import zeltest  # noqa: E402
+from cycle import ALLOWED, Cycle  # noqa: E402
 
 
-def driver(box, *args, timeout=60):
-    proc = box.run(["C:\\zeltest\\zeldrv.exe"] + [str(a) for a in args], check=False, timeout=timeout)
-    return proc.returncode, proc.stdout.decode("utf-8", errors="replace")
+def show(title, lines):
+    print("\n== " + title)
+    for line in lines:
+        print("  " + line)
 
 
-def main():
-    own_display = None
-    display = os.environ.get("DISPLAY")
-    if not display:
-        own_display = sandbox.Display()
-        display = own_display.start()
+def interactive(display):
     box = sandbox.Sandbox.fresh(BUILD, "run", display)
     try:
         box.start_server()
         exe = box.install(os.path.join(BUILD, "bin"))
         print("ゼルカ: %s in the sandboxed machine %s" % (exe, box.prefix))
-        if not own_display:
-            proc = box.start([exe])
-            print("running on display %s; close its window to end" % display)
-            proc.wait()
-            return 0
-        os.makedirs(box.unix_path("C:\\zeltest"), exist_ok=True)
-        subprocess.run(["cp", os.path.join(BUILD, "testbin", "zeldrv.exe"), box.unix_path("C:\\zeltest\\")],
-                       check=True)
-        proc = box.start([exe])
-        # A first start on the NT family asks once about registry repairs.
-        code, out = driver(box, "msgbox", 5000)
-        if code == 0 and "アンインストーラー" in out:
-            driver(box, "answer", "はい")
-        if driver(box, "find", "ZelForm:ゼルカ", 30000)[0] != 0:
-            print("the main window did not appear")
-            return 1
-        deadline = time.time() + 120
-        status = ""
-        while time.time() < deadline:
-            status = driver(box, "text", "ZelForm:ゼルカ", "RUNDSP")[1].strip()
-            if status == "ファイルを選択して下さい":
-                break
-            time.sleep(0.5)
-        shot = os.path.join(BUILD, "run-screenshot.png")
-        subprocess.run(["import", "-display", display, "-window", "root", shot], check=True)
-        print("status line: %s" % status)
-        print("screenshot of the window: %s" % shot)
-        driver(box, "close", "ZelForm:ゼルカ")
-        proc.wait(30)
+        print("running on display %s; close its window to end" % display)
+        box.start([exe]).wait()
         return 0
     finally:
         box.kill()
         box.verify()
-        if own_display:
-            own_display.stop()
+
+
+def whole_cycle():
+    holder = unittest.TestCase()
+    try:
+        cycle = Cycle(zeltest.Machine.fresh(holder, "run"))
+        m = cycle.machine
+        print("ゼルカ: the whole cycle in the sandboxed machine %s" % m.box.prefix)
+        cycle.prepare()
+        print("files of C: before the test: %d" % len(cycle.before))
+        cycle.start()
+        print("snapshot prepared; testing C:\\fixtures\\zelsetup.exe (an installer-like program)")
+        cycle.run_fixture()
+        check = cycle.check()
+        shot_check = m.screenshot("run-after-check")
+        show("wash list (the check)", check)
+        wash, questions = cycle.wash()
+        shot_wash = m.screenshot("run-after-wash")
+        show("questions answered during the wash", [q.replace("\n", " ") for q in questions])
+        show("wash lines", wash)
+        print("\nscreenshots: %s\n             %s" % (shot_check, shot_wash))
+        cycle.zel.close()
+
+        added, removed, changed, kept = cycle.difference()
+        show("allowed to differ after the wash", ["%s  (%s)" % (p, why) for p, why in ALLOWED])
+        print("  %d entries differ there" % len(kept))
+        show("added since before the test", added or ["(none)"])
+        show("removed since before the test", removed or ["(none)"])
+        show("changed since before the test", changed or ["(none)"])
+        same = not (added or removed or changed)
+        print("\n%s" % ("drive C: after the wash equals drive C: before the test, but for the allowed entries"
+                        if same else "drive C: differs from before the test"))
+        return 0 if same else 1
+    finally:
+        holder.doCleanups()
+
+
+def main():
+    display = os.environ.get("DISPLAY")
+    return interactive(display) if display else whole_cycle()
 
 
 if __name__ == "__main__":

@@ -17,11 +17,37 @@ const wchar_t kSkippedSubfolders[] =
     L"/ime/history/internet logs/msdownld.tmp/temporary internet files/offline web pages/pchealth/spool/";
 const wchar_t kNeverReported[] = L"/WAVEMIX.INI/POWERPNT.INI/";
 
-// The lookup key of a name: upper-cased, in code page 932. exact is false
-// when the name loses characters on the way.
+// Appends the lookup key of a name: upper-cased, in code page 932. False
+// when the name loses characters on the way. Plain ASCII names, by far the
+// most, take the short way.
+bool AppendKey(std::wstring_view name, std::string& out) {
+  const size_t start = out.size();
+  for (wchar_t c : name) {
+    if (c >= 0x80 || c == 0) {
+      out.resize(start);
+      return AppendCp932(ToUpper(name), out);
+    }
+    out += static_cast<char>(c >= L'a' && c <= L'z' ? c - 32 : c);
+  }
+  return true;
+}
+
+// The same key from a name already in code page 932.
+void AppendKeyOfCp932(std::string_view name, std::string& out) {
+  const size_t start = out.size();
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      out.resize(start);
+      AppendKey(FromCp932(name), out);
+      return;
+    }
+    out += c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+  }
+}
+
 std::string KeyOf(std::wstring_view name, bool* exact = nullptr) {
   std::string key;
-  bool ok = AppendCp932(ToUpper(name), key);
+  const bool ok = AppendKey(name, key);
   if (exact) *exact = ok;
   return key;
 }
@@ -33,13 +59,15 @@ std::wstring BaseName(const std::wstring& upperName) {
   return dot == std::wstring::npos ? upperName : upperName.substr(0, dot);
 }
 
-std::vector<FileEntry> EntriesOf(FileSystem& fs, const std::wstring& folder, bool* readable) {
-  std::vector<FileEntry> entries;
-  FsError error = fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
-    if (!IsDot(e.name)) entries.push_back(e);
+// Enumerates a folder's entries (not "." names); false when the folder
+// could not be read. The entries are looked at while they are enumerated;
+// whatever acts on them waits until the enumeration is over.
+template <typename Visit>
+bool ForEachEntry(FileSystem& fs, const std::wstring& folder, Visit visit) {
+  const FsError error = fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+    if (!IsDot(e.name)) visit(e);
   });
-  if (readable) *readable = error == FsError::None || error == FsError::NotFound;
-  return entries;
+  return error == FsError::None || error == FsError::NotFound;
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) { return EqualsNoCase(a, b); }
@@ -51,6 +79,14 @@ bool LeftAlone(const ChangeWalk& w, const std::wstring& path) {
     if (IsSameOrBelow(path, t)) return true;
   }
   return false;
+}
+
+// Whether an entry of the folder can be left alone at all: only when one of
+// those folders lies in it (the walks never go into them).
+bool MayHoldLeftAlone(const ChangeWalk& w, const std::wstring& folder) {
+  auto inside = [&](const std::wstring& f) { return !f.empty() && IsSameOrBelow(f, folder); };
+  if (inside(w.env.ProgramDir) || inside(w.env.WorkDir)) return true;
+  return std::any_of(w.record.temporaryFolders.begin(), w.record.temporaryFolders.end(), inside);
 }
 
 bool Lossy(const ChangeWalk& w, const std::wstring& path) {
@@ -85,39 +121,55 @@ void ReportFolder(ChangeWalk& w, const std::wstring& folder, long count) {
   }
 }
 
+// Advances the busy indicator every so many entries.
+class BusyEvery {
+ public:
+  explicit BusyEvery(FrontEnd& fe) : fe_(fe) {}
+  void Tick() {
+    if (++count_ == kBusyEvery) {
+      count_ = 0;
+      fe_.Busy();
+    }
+  }
+
+ private:
+  FrontEnd& fe_;
+  int count_ = 0;
+};
+
+void Report(ChangeVisitor& v, const std::vector<Finding>& findings) {
+  for (const Finding& f : findings) v.OnFinding(f);
+}
+
 // The Windows folder or a system folder against its list.
 void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list,
                    const std::wstring& exclusions) {
   if (list.failed) return;  // unknown at the snapshot: nothing in it is known to be new
   FileListIndex index(list);
-  bool readable;
-  std::vector<FileEntry> entries = EntriesOf(w.m.fs, folder, &readable);
-  if (!readable) return;
-  int sinceBusy = 0;
-  for (const FileEntry& e : entries) {
-    if (++sinceBusy == kBusyEvery) {
-      sinceBusy = 0;
-      w.fe.Busy();
-    }
-    const std::wstring path = JoinPath(folder, e.name);
-    if (LeftAlone(w, path)) continue;
-    bool exact;
-    KeyOf(e.name, &exact);
-    const std::string* recorded = index.Find(e.name);
-    const std::wstring upper = ToUpper(e.name);
+  const bool mayLeave = MayHoldLeftAlone(w, folder);
+  BusyEvery busy(w.fe);
+  std::string key;
+  std::vector<Finding> findings;
+  const bool readable = ForEachEntry(w.m.fs, folder, [&](const FileEntry& e) {
+    busy.Tick();
+    if (mayLeave && LeftAlone(w, JoinPath(folder, e.name))) return;
+    key.clear();
+    const bool exact = AppendNameKey(e.name, key);
+    const std::uint64_t* recorded = index.FindKey(key);
     if (!recorded) {
-      if (e.IsFolder()) v.OnFinding(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
-      else if (UpperExtension(e.name) == L"GRP") v.OnFinding(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
-      else v.OnFinding(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
-      continue;
+      const std::wstring path = JoinPath(folder, e.name);
+      if (e.IsFolder()) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+      else if (UpperExtension(e.name) == L"GRP") findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
+      else findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+      return;
     }
-    std::string now;
-    AppendTime16(now, e.lastWrite);
-    if (now == *recorded) continue;
+    if (*recorded == e.lastWrite) return;
+    const std::wstring upper = ToUpper(e.name);
     if (InSlashList(exclusions, upper) || UpperExtension(e.name) == L"GRP" || BaseName(upper) == L"MSIME95" ||
         upper == L"ST5UNST.EXE" || InSlashList(kNeverReported, upper)) {
-      continue;
+      return;
     }
+    const std::wstring path = JoinPath(folder, e.name);
     Finding f;
     f.kind = Finding::Kind::Changed;
     f.label = e.IsFolder() ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";
@@ -140,8 +192,9 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
         f.copy = library;
       }
     }
-    v.OnFinding(f);
-  }
+    findings.push_back(std::move(f));
+  });
+  if (readable) Report(v, findings);
 }
 
 bool IsSystemFolder(const Environment& env, const std::wstring& folder) {
@@ -159,55 +212,74 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
              const std::string& rel, int depth) {
   if (depth > 0 && InSlashList(kSkippedSubfolders, ToLower(LastComponent(folder)))) return;
   w.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
-  const bool examineFiles = !IsSystemFolder(w.env, folder);
-  bool readable;
-  std::vector<FileEntry> entries = EntriesOf(w.m.fs, folder, &readable);
-  if (!readable) return;
+  // The Windows and system folders were compared already, new folders and all.
+  const bool examine = !IsSystemFolder(w.env, folder);
+  const bool mayLeave = MayHoldLeftAlone(w, folder);
   std::vector<std::pair<std::wstring, std::string>> walkInto;
+  std::vector<Finding> findings;
   long count = 0;
-  int sinceBusy = 0;
-  for (const FileEntry& e : entries) {
-    if (++sinceBusy == kBusyEvery) {
-      sinceBusy = 0;
-      w.fe.Busy();
-    }
-    const std::wstring path = JoinPath(folder, e.name);
-    if (LeftAlone(w, path)) continue;
-    bool exact;
-    std::string key = rel + KeyOf(e.name, &exact);
+  BusyEvery busy(w.fe);
+  std::string key;
+  const bool readable = ForEachEntry(w.m.fs, folder, [&](const FileEntry& e) {
+    busy.Tick();
+    if (!examine && !e.IsFolder()) return;
+    if (mayLeave && LeftAlone(w, JoinPath(folder, e.name))) return;
+    key.assign(rel);
+    const bool exact = AppendNameKey(e.name, key);
     if (!e.IsFolder()) {
-      if (!examineFiles) continue;
       ++count;
-      if (!index.Has(key)) v.OnFinding(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
-      continue;
+      if (!index.Has(key)) {
+        const std::wstring path = JoinPath(folder, e.name);
+        findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+      }
+      return;
     }
     key += '/';
     if (index.Has(key)) {
       // Recorded: walked only where the snapshot listed it, never through a link.
       const bool listed = !index.Unentered(key) && (w.snap.deeper.level >= 2 || depth == 0);
-      if (listed && !e.IsReparsePoint()) walkInto.emplace_back(path, key.substr(0, key.size() - 1) + "\\");
-      continue;
+      if (listed && !e.IsReparsePoint()) {
+        key.back() = '\\';
+        walkInto.emplace_back(JoinPath(folder, e.name), key);
+      }
+      return;
     }
-    // New folders of the Windows and system folders were found by their own
-    // comparison already.
-    if (examineFiles && !IsMonitored(w.snap, path)) v.OnFinding(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
-  }
+    const std::wstring path = JoinPath(folder, e.name);
+    if (examine && !IsMonitored(w.snap, path)) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+  });
+  if (!readable) return;
+  Report(v, findings);
   ReportFolder(w, folder, count);
   for (const auto& [path, childRel] : walkInto) WalkSub(w, v, index, path, childRel, depth + 1);
 }
 
 }  // namespace
 
+bool AppendNameKey(std::wstring_view name, std::string& out) { return AppendKey(name, out); }
+
 FileListIndex::FileListIndex(const FileList& list) : failed_(list.failed) {
+  times_.reserve(CountFileEntries(list.text));
   ForEachFileEntry(list.text, [this](std::string_view time16, std::string_view name) {
-    times_[KeyOf(FromCp932(name))] = std::string(time16);
+    std::string key;
+    AppendKeyOfCp932(name, key);
+    std::uint64_t time = 0;
+    bool ok = time16.size() == 16;
+    for (char c : time16) {
+      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (d < 0) ok = false;
+      time = time << 4 | static_cast<std::uint64_t>(d < 0 ? 0 : d);
+    }
+    // A malformed time never equals a live one: the entry counts as changed.
+    times_[std::move(key)] = ok ? time : ~std::uint64_t{0};
   });
 }
 
-const std::string* FileListIndex::Find(std::wstring_view name) const {
-  auto it = times_.find(KeyOf(name));
+const std::uint64_t* FileListIndex::FindKey(const std::string& key) const {
+  auto it = times_.find(key);
   return it == times_.end() ? nullptr : &it->second;
 }
+
+const std::uint64_t* FileListIndex::Find(std::wstring_view name) const { return FindKey(KeyOf(name)); }
 
 SubfolderIndex::SubfolderIndex(const SubfolderRecord& record) {
   ForEachRecordItem(record.text, [this](std::string_view item) { items_.emplace(item); });
@@ -235,33 +307,33 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
     w.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
     if (listing.list.failed) continue;  // unknown: never compared
     FileListIndex index(listing.list);
-    bool readable;
-    std::vector<FileEntry> entries = EntriesOf(w.m.fs, folder, &readable);
-    if (!readable) continue;
+    const bool mayLeave = MayHoldLeftAlone(w, folder);
     long count = 0;
-    int sinceBusy = 0;
-    for (const FileEntry& e : entries) {
-      if (++sinceBusy == kBusyEvery) {
-        sinceBusy = 0;
-        w.fe.Busy();
-      }
+    BusyEvery busy(w.fe);
+    std::string key;
+    std::vector<Finding> findings;
+    const bool readable = ForEachEntry(w.m.fs, folder, [&](const FileEntry& e) {
+      busy.Tick();
       ++count;
+      key.clear();
+      const bool exact = AppendNameKey(e.name, key);
+      if (index.FindKey(key)) return;
       const std::wstring path = JoinPath(folder, e.name);
-      if (index.Find(e.name) || LeftAlone(w, path)) continue;
-      bool exact;
-      KeyOf(e.name, &exact);
+      if (mayLeave && LeftAlone(w, path)) return;
       if (e.IsFolder()) {
-        if (kind == L'1') v.OnFinding(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
-        else v.OnFinding(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+        if (kind == L'1') findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
+        else findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
       } else if (kind == L'1' && UpperExtension(e.name) == L"LNK") {
         std::wstring stem = e.name.substr(0, e.name.size() - 4);
-        v.OnFinding(Added(w, path, e, L"ｼｮｰﾄｶｯﾄ", JoinPath(folder, stem), exact));
+        findings.push_back(Added(w, path, e, L"ｼｮｰﾄｶｯﾄ", JoinPath(folder, stem), exact));
       } else if (kind == L'2') {
-        v.OnFinding(Added(w, path, e, L"ﾌｫﾝﾄ", e.name, exact));
+        findings.push_back(Added(w, path, e, L"ﾌｫﾝﾄ", e.name, exact));
       } else {
-        v.OnFinding(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+        findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
       }
-    }
+    });
+    if (!readable) continue;
+    Report(v, findings);
     ReportFolder(w, folder, count);
   }
 }
@@ -304,17 +376,17 @@ void WalkDrives(ChangeWalk& w, ChangeVisitor& v) {
         v.OnFinding(f);
       }
     }
-    bool readable;
-    std::vector<FileEntry> entries = EntriesOf(w.m.fs, root, &readable);
-    if (!readable) continue;
-    for (const FileEntry& e : entries) {
-      if (!e.IsFolder()) continue;  // files in a root are not compared
+    std::vector<Finding> findings;
+    const bool readable = ForEachEntry(w.m.fs, root, [&](const FileEntry& e) {
+      if (!e.IsFolder()) return;  // files in a root are not compared
       const std::wstring path = root + e.name;
-      bool exact;
-      std::string key = "/" + KeyOf(e.name, &exact) + "/";
-      if (w.snap.driveRoots[i].find(key) != std::string::npos || LeftAlone(w, path)) continue;
-      v.OnFinding(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
-    }
+      std::string key = "/";
+      const bool exact = AppendNameKey(e.name, key);
+      key += '/';
+      if (w.snap.driveRoots[i].find(key) != std::string::npos || LeftAlone(w, path)) return;
+      findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+    });
+    if (readable) Report(v, findings);
   }
 }
 

@@ -31,27 +31,34 @@ namespace zel {
 class FileListIndex {
  public:
   explicit FileListIndex(const FileList& list);
-  // The recorded 16 hex digits of the name's last-write time, or null.
-  const std::string* Find(std::wstring_view name) const;
+  // The recorded last-write time of the name, or null.
+  const std::uint64_t* Find(std::wstring_view name) const;
+  // The same by a key made with AppendNameKey.
+  const std::uint64_t* FindKey(const std::string& key) const;
   bool failed() const { return failed_; }
   size_t size() const { return times_.size(); }
 
  private:
-  std::unordered_map<std::string, std::string> times_;
+  std::unordered_map<std::string, std::uint64_t> times_;
   bool failed_;
 };
 
 // The subfolder record's items, and the folders it names but never entered.
+// It points into the record, which must outlive it.
 class SubfolderIndex {
  public:
   explicit SubfolderIndex(const SubfolderRecord& record);
-  bool Has(const std::string& item) const { return items_.count(item) != 0; }
-  bool Unentered(const std::string& folderItem) const { return unentered_.count(folderItem) != 0; }
+  bool Has(std::string_view item) const { return items_.count(item) != 0; }
+  bool Unentered(std::string_view folderItem) const { return unentered_.count(folderItem) != 0; }
 
  private:
-  std::unordered_set<std::string> items_;
-  std::unordered_set<std::string> unentered_;
+  std::unordered_set<std::string_view> items_;
+  std::unordered_set<std::string_view> unentered_;
 };
+
+// Appends the lookup key of a name (upper-cased, code page 932); false when
+// the name loses characters on the way.
+bool AppendNameKey(std::wstring_view name, std::string& out);
 
 // One difference.
 struct Finding {

@@ -606,6 +606,15 @@ bool MemorySystem::RemoveFont(std::wstring_view path) {
   return true;
 }
 
+bool MemoryDesktop::PostClose(WindowHandle window) {
+  if (!WindowExists(window)) return false;
+  closeRequests.push_back(window);
+  if (!onPostClose || onPostClose(window)) {
+    std::erase_if(windows, [&](const TopWindow& w) { return w.handle == window; });
+  }
+  return true;
+}
+
 bool MemoryDesktop::WindowExists(WindowHandle window) {
   return std::any_of(windows.begin(), windows.end(), [window](const TopWindow& w) { return w.handle == window; });
 }
@@ -626,15 +635,6 @@ bool MemoryDesktop::StartProgram(std::wstring_view commandLine, std::wstring_vie
   started.emplace_back(commandLine);
   if (startResult && onStart) onStart(commandLine);
   return startResult;
-}
-
-bool MemoryDesktop::PostClose(WindowHandle window) {
-  if (!WindowExists(window)) return false;
-  closeRequests.push_back(window);
-  if (!onPostClose || onPostClose(window)) {
-    std::erase_if(windows, [&](const TopWindow& w) { return w.handle == window; });
-  }
-  return true;
 }
 
 }  // namespace zel

@@ -73,9 +73,9 @@ class Win32Desktop : public Desktop {
   bool WindowExists(WindowHandle window) override;
   WindowHandle FindTopLevel(std::wstring_view className, std::wstring_view title) override;
   bool BringToTop(WindowHandle window) override;
+  bool PostClose(WindowHandle window) override;
   std::intptr_t ShellOpen(std::wstring_view file, std::wstring_view workFolder) override;
   bool StartProgram(std::wstring_view commandLine, std::wstring_view workFolder, ShowMode show) override;
-  bool PostClose(WindowHandle window) override;
   bool PlaySoundFile(std::wstring_view path) override;
 };
 

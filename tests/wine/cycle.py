@@ -1,0 +1,114 @@
+"""The whole test cycle with the installer-like fixture, as a person does it
+through the driver: start, snapshot, test, check, wash. Used by the
+end-to-end test of the cycle and by the run command without a display."""
+import time
+
+from zeltest import MAIN_TITLE, QUIET_INI, DriverError, sandbox
+
+CHECKED = "洗浄ボタンか、ファイル名をクリックして下さい"
+READY = "ファイルを選択して下さい"
+INI = QUIET_INI + "UseMouseHelp=0\nUseWarning=0\nRegScanInst=-1\n"
+
+# What may differ on C: after the wash, and why.
+ALLOWED = (
+    (sandbox.PROGRAM_FOLDER, "the program's own folder: its work folder, snapshot copies and records"),
+    ("C:\\zeltest", "the driver of the run and the fixture's log"),
+    ("C:\\windows\\PIF", "the archivers' support files, made at the program's first start"),
+    ("C:\\windows\\zelshared.dat", "overwritten by the fixture; no copy was saved that could put it back"),
+)
+
+
+class Cycle:
+    def __init__(self, machine):
+        self.machine = machine
+        self.zel = None
+        self.before = None
+
+    # --- the parts -------------------------------------------------------------
+
+    def prepare(self):
+        """The program, the fixture and a file of the user's that it will overwrite."""
+        m = self.machine
+        m.install(ini=INI)
+        m.install_fixture("zelsetup.exe", "C:\\fixtures")
+        with open(m.path("C:\\windows\\zelshared.dat"), "w") as f:
+            f.write("the user's shared file\n")
+        self.fixture_args("/delay=3000")  # long enough for the monitor to see the window
+        self.before = m.box.manifest()
+
+    def fixture_args(self, args):
+        with open(self.machine.path("C:\\zeltest\\zelsetup.args"), "w") as f:
+            f.write(args)
+
+    def start(self, extra_env=None):
+        self.zel = self.machine.start_zel(extra_env=extra_env)
+        self.zel.wait_ready()
+
+    def items(self, control):
+        return self.machine.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
+
+    def text(self, control):
+        return self.machine.drv("text", MAIN_TITLE, control)[1].rstrip("\n")
+
+    def wait_for(self, condition, seconds=60):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if condition():
+                return
+            time.sleep(0.3)
+        raise DriverError("the window did not get there")
+
+    def run_fixture(self):
+        """Selects C:\\fixtures\\zelsetup.exe, presses テスト and answers the
+        installer's closing message."""
+        m = self.machine
+        m.drv("chord", MAIN_TITLE, "CTRL+C")
+        self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
+        m.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index("fixtures"))
+        self.wait_for(lambda: self.text("DIRDSP") == "C:\\fixtures")
+        m.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index("zelsetup.exe"))
+        m.drv("click", MAIN_TITLE, "テスト")
+        self.zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
+
+    def check(self):
+        """F8; the check's console."""
+        self.machine.drv("key", MAIN_TITLE, "F8")
+        self.zel.wait_status(CHECKED, timeout=120)
+        return self.items("CONSOL")
+
+    def wash(self, close_panel=True, again=False):
+        """F9 (twice when again: the second must start nothing) and the
+        answers a person gives until the wash ends. Returns the wash's console
+        and the texts of the questions."""
+        m, zel = self.machine, self.zel
+        m.drv("key", MAIN_TITLE, "F9")
+        if again:
+            m.drv("key", MAIN_TITLE, "F9", check=False)
+        seen = []
+        deadline = time.time() + 240
+        while time.time() < deadline and zel.status() != READY:
+            if m.drv("find", "ZelRegWashForm:レジストリの復元指定", 300, check=False)[0] == 0:
+                seen.append("レジストリの復元指定")
+                m.drv("click", "ZelRegWashForm:レジストリの復元指定", "洗浄する (&D)")
+                continue
+            box = m.message_box(1500)
+            if box is None or box["title"] != "ゼルカ":  # the control panel's page is a dialog too
+                continue
+            seen.append(box["all_text"])
+            if "削除できるリストの中から" in box["all_text"]:
+                m.drv("answer", "OK")
+                if close_panel:  # the person removes nothing there and closes it
+                    m.drv("close", "プログラムの追加と削除")
+            elif "画面が開きません" in box["all_text"] or "洗浄を続行" in box["all_text"]:
+                m.drv("answer", "はい")
+            else:
+                m.drv("answer", "OK")
+        return self.items("CONSOL"), seen
+
+    def difference(self):
+        """The drive against its state before the test: (added, removed,
+        changed, differing where allowed)."""
+        return sandbox.manifest_diff(self.before, self.machine.box.manifest(), [p for p, _ in ALLOWED])
+
+    def user(self):
+        return [p for p in self.machine.box.manifest() if p.upper().startswith("C:\\USERS\\")][0].split("\\")[2]

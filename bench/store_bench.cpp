@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "platform/win32/win32_machine.h"
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
@@ -48,34 +49,11 @@ void operator delete[](void* p) noexcept { Uncounted(p); }
 void operator delete(void* p, size_t) noexcept { Uncounted(p); }
 void operator delete[](void* p, size_t) noexcept { Uncounted(p); }
 
+using bench::Median;
+using bench::Now;
+using bench::QuietFrontEnd;
+
 namespace {
-
-class QuietFrontEnd : public zel::FrontEnd {
- public:
-  void AppendConsole(std::wstring_view) override {}
-  void SetStatus(std::wstring_view) override {}
-  void Busy() override {}
-  int Ask(std::wstring_view, int, std::wstring_view) override { return 1; }
-  int AskPlatform(std::wstring_view, int, std::wstring_view) override { return 1; }
-  std::wstring Input(std::wstring_view, std::wstring_view, std::wstring_view) override { return {}; }
-  void Beep() override {}
-};
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 size_t TextBytes(const zel::Snapshot& s) {
   size_t n = s.windows.text.size() + s.deeper.text.size() + s.deeper.unentered.size();

@@ -13,9 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "platform/win32/win32_machine.h"
 #include "system/system_compare.h"
 #include "system/system_save.h"
+
+using bench::Now;
 
 namespace {
 
@@ -37,17 +40,6 @@ class NoIni : public zel::IniStore {
   std::wstring ReadRaw(std::wstring_view, std::wstring_view, std::wstring_view, size_t) override { return {}; }
   bool WriteValue(std::wstring_view, std::wstring_view, std::wstring_view, std::wstring_view) override { return true; }
 };
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 struct Walked {
   unsigned long long sum = 0;

@@ -100,6 +100,20 @@ bool StartsWithNoCase(std::wstring_view s, std::wstring_view prefix) {
   return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
+std::vector<std::wstring> SplitTextLines(std::wstring_view text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L'\n', start);
+    if (end == std::wstring_view::npos) end = text.size();
+    std::wstring line(text.substr(start, end - start));
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
 std::wstring_view CutAtNul(std::wstring_view s) {
   size_t nul = s.find(L'\0');
   return nul == std::wstring_view::npos ? s : s.substr(0, nul);

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zel {
 
@@ -22,6 +23,10 @@ bool StartsWithNoCase(std::wstring_view s, std::wstring_view prefix);
 // buffers leave behind).
 std::wstring Trim(std::wstring_view s);
 // Cuts the text at its first NUL.
+// The lines of a text: split at each LF, a CR before it dropped; no line
+// after a final LF.
+std::vector<std::wstring> SplitTextLines(std::wstring_view text);
+
 std::wstring_view CutAtNul(std::wstring_view s);
 
 inline bool Contains(std::wstring_view hay, std::wstring_view needle) {

@@ -151,17 +151,7 @@ void RefuseCharacters(const Extractor& x, std::wstring_view path) {
 
 // The library's text as console lines (empty trailing lines dropped).
 void AppendOutput(const Extractor& x, const std::string& output) {
-  std::wstring text = FromCp932(output);
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
+  std::vector<std::wstring> lines = SplitTextLines(FromCp932(output));
   while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
   for (const std::wstring& line : lines) x.fe.AppendConsole(line);
 }

@@ -37,20 +37,6 @@ std::wstring FromUtf16Le(std::string_view bytes) {
   return out;
 }
 
-std::vector<std::wstring> SplitLines(const std::wstring& text) {
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
-
 bool IsKeyLine(std::wstring_view line) { return line.size() >= 2 && line.front() == L'[' && line.back() == L']'; }
 
 std::wstring KeyId(std::wstring_view path) { return ToUpper(path); }
@@ -77,7 +63,7 @@ std::optional<RegExport> ParseRegExport(std::string_view bytes) {
     return std::nullopt;
   }
   if (text.empty() || text.back() != L'\n') return std::nullopt;
-  std::vector<std::wstring> lines = SplitLines(text);
+  std::vector<std::wstring> lines = SplitTextLines(text);
   if (lines.empty()) return std::nullopt;
   const std::wstring header = TrimRight(lines[0]);
   if (out.unicode ? header != kUnicodeHeader : header != L"REGEDIT4") return std::nullopt;

@@ -65,16 +65,7 @@ std::vector<std::wstring> TextLines(FileSystem& fs, const std::wstring& path) {
   std::string bytes;
   std::vector<std::wstring> lines;
   if (fs.ReadBytes(path, bytes) != FsError::None) return lines;
-  std::wstring text = FromCp932(bytes);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
+  lines = SplitTextLines(FromCp932(bytes));
   return lines;
 }
 

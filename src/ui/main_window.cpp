@@ -262,17 +262,7 @@ void MainWindow::ClearConsole() {
 
 void MainWindow::SetStatus(std::wstring_view text) { ShowStatus(text, Look::Idle); }
 
-void MainWindow::Busy() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
+void MainWindow::Busy() { PumpMessages(); }
 
 int MainWindow::Ask(std::wstring_view text, int style, std::wstring_view title) {
   return MsgBoxEx(text, style, title, window_);

@@ -119,8 +119,20 @@ void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int to
   }
 }
 
+void PumpMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
 HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
-                      HWND owner) {
+                      HWND owner, DWORD exStyle) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW wc = {};
   if (!::GetClassInfoExW(instance, className, &wc)) {
@@ -134,13 +146,13 @@ HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* tit
   }
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   RECT r = {0, 0, clientWidth, clientHeight};
-  ::AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+  ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
   RECT ownerRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  if (owner && !::IsIconic(owner)) ::GetWindowRect(owner, &ownerRect);
+  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &ownerRect);
   const int x = std::max(0L, ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2);
   const int y = std::max(0L, ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2);
-  return ::CreateWindowExW(WS_EX_DLGMODALFRAME, className, title, style, x, y, w, h, owner, nullptr, instance, nullptr);
+  return ::CreateWindowExW(exStyle, className, title, style, x, y, w, h, owner, nullptr, instance, nullptr);
 }
 
 HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,

@@ -44,7 +44,11 @@ void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int to
 // button-face background) with the given client size, centred on the owner,
 // or on the screen when the owner is minimised or absent. Not yet shown.
 HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
-                      HWND owner);
+                      HWND owner, DWORD exStyle = WS_EX_DLGMODALFRAME);
+
+// Lets the window process what waits for it (the busy indicator's part);
+// a quit message is put back for the main loop.
+void PumpMessages();
 // A visible child control in the font.
 HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                 int w, int h, DWORD exStyle = 0);

@@ -21,38 +21,6 @@ constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 486;
 const wchar_t kChooserTitle[] = L"システム保存フォルダーの選択";
 
-HWND MakeWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int width, int height, HWND owner,
-                DWORD exStyle) {
-  WNDCLASSEXW wc = {};
-  if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), className, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    ::RegisterClassExW(&wc);
-  }
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT r = {0, 0, width, height};
-  ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT around = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &around);
-  const int x = std::max(0L, around.left + (around.right - around.left - w) / 2);
-  const int y = std::max(0L, around.top + (around.bottom - around.top - h) / 2);
-  return ::CreateWindowExW(exStyle, className, title, style, x, y, w, h, owner, nullptr, ::GetModuleHandleW(nullptr),
-                           nullptr);
-}
-
-HWND Add(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w,
-         int h, DWORD exStyle = 0) {
-  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
-}
-
 // The front end of the window: CONLST for the console (filled in batches, a
 // text box redraws slowly line by line), DIRDSP for the folder at work, the
 // program's message box owned by the window.
@@ -89,15 +57,7 @@ class FormFrontEnd : public FrontEnd {
   }
   void Busy() override {
     if (status_ != shownStatus_ && ::GetTickCount() - lastStatus_ >= 100) ShowStatus();
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-      }
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
+    PumpMessages();
   }
   int Ask(std::wstring_view text, int style, std::wstring_view title) override {
     Flush();
@@ -324,19 +284,19 @@ LRESULT CALLBACK RebootProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 bool ShowRebootForm(const std::vector<std::wstring>& notes) {
   Reboot r;
   const int height = notes.empty() ? 110 : 250;
-  HWND window = MakeWindow(kRebootFormClass, RebootProc, L"Windowsの再起動", 440, height, nullptr, WS_EX_TOPMOST);
+  HWND window = CreateFormWindow(kRebootFormClass, RebootProc, L"Windowsの再起動", 440, height, nullptr, WS_EX_TOPMOST);
   if (!window) return false;
   ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&r));
   r.font = CreateUiFont(false);
-  Add(window, r.font, L"STATIC", L"これから、Windowsを再起動します", SS_LEFT, kIdRebootText, 20, 20, 400, 20);
+  AddControl(window, r.font, L"STATIC", L"これから、Windowsを再起動します", SS_LEFT, kIdRebootText, 20, 20, 400, 20);
   if (!notes.empty()) {
     std::wstring text = L"次のファイルは復元されません：\r\n";
     for (const std::wstring& line : notes) text += line + L"\r\n";
-    Add(window, r.font, L"EDIT", text.c_str(), ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, kIdRebootNotes,
+    AddControl(window, r.font, L"EDIT", text.c_str(), ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, kIdRebootNotes,
         20, 50, 400, 140, WS_EX_CLIENTEDGE);
   }
-  Add(window, r.font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 224, height - 40, 90, 28);
-  Add(window, r.font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 330, height - 40, 90, 28);
+  AddControl(window, r.font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 224, height - 40, 90, 28);
+  AddControl(window, r.font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 330, height - 40, 90, 28);
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(::GetDlgItem(window, IDOK));
   int answer = RunModal(window, nullptr, &r.result, [](UINT vk) {
@@ -360,7 +320,7 @@ void ShowSystemForm(HWND owner, Settings& settings, const Environment& env) {
   }
   if (f->set.empty()) return;
 
-  HWND window = MakeWindow(kSystemFormClass, FormProc, L"システムの保存と復元", kClientWidth, kClientHeight, owner,
+  HWND window = CreateFormWindow(kSystemFormClass, FormProc, L"システムの保存と復元", kClientWidth, kClientHeight, owner,
                            WS_EX_DLGMODALFRAME);
   if (!window) return;
   f->window = window;
@@ -369,20 +329,20 @@ void ShowSystemForm(HWND owner, Settings& settings, const Environment& env) {
   ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f.get()));
   HFONT font = f->font;
 
-  Add(window, font, L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdSystemSetDisplay, 12, 14, 470, 20);
-  Add(window, font, L"BUTTON", L"保存場所の変更", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemChangeButton, 500, 8, 128, 28);
-  Add(window, font, L"STATIC", L"最後に保存した日付", SS_LEFT, kIdSystemDateLabel, 12, 48, 130, 20);
-  Add(window, font, L"STATIC", L"", SS_LEFT | SS_SUNKEN, kIdSystemDate, 150, 46, 200, 22);
-  Add(window, font, L"BUTTON", L"現在のシステムを保存する", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemSaveButton, 12, 80,
+  AddControl(window, font, L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdSystemSetDisplay, 12, 14, 470, 20);
+  AddControl(window, font, L"BUTTON", L"保存場所の変更", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemChangeButton, 500, 8, 128, 28);
+  AddControl(window, font, L"STATIC", L"最後に保存した日付", SS_LEFT, kIdSystemDateLabel, 12, 48, 130, 20);
+  AddControl(window, font, L"STATIC", L"", SS_LEFT | SS_SUNKEN, kIdSystemDate, 150, 46, 200, 22);
+  AddControl(window, font, L"BUTTON", L"現在のシステムを保存する", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemSaveButton, 12, 80,
       200, 30);
-  Add(window, font, L"BUTTON", L"変更部分を確認", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCompareButton, 222, 80, 180,
+  AddControl(window, font, L"BUTTON", L"変更部分を確認", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCompareButton, 222, 80, 180,
       30);
-  Add(window, font, L"BUTTON", L"保存された状態に戻す", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemRestoreButton, 412, 80,
+  AddControl(window, font, L"BUTTON", L"保存された状態に戻す", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemRestoreButton, 412, 80,
       216, 30);
-  Add(window, font, L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdFolderDisplay, 12, 120, 616, 20);
-  Add(window, font, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
+  AddControl(window, font, L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdFolderDisplay, 12, 120, 616, 20);
+  AddControl(window, font, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
       kIdSystemList, 12, 144, 616, 290, WS_EX_CLIENTEDGE);
-  Add(window, font, L"BUTTON", L"閉じる", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCloseButton, 528, 446, 100, 30);
+  AddControl(window, font, L"BUTTON", L"閉じる", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCloseButton, 528, 446, 100, 30);
   // Long lines of the compare: the text box keeps up to a few megabytes.
   ::SendMessageW(::GetDlgItem(window, kIdSystemList), EM_SETLIMITTEXT, 0, 0);
   ShowSet(*f);

@@ -7,12 +7,15 @@
 #include "registry/restart_batch.h"
 #include "snapshot/registry_snapshot.h"
 #include "startup/startup.h"
+#include "support/crashing_file_system.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
 
 namespace zel {
 namespace {
 
+using testing::Crash;
+using testing::CrashingFileSystem;
 using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
@@ -282,54 +285,6 @@ TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec);
 }
 
-struct Crash {};
-
-// Delegates to the memory file system and throws at the n-th change, as a
-// power cut would stop the program; the write it stops is left half done.
-class CrashingFs : public FileSystem {
- public:
-  CrashingFs(MemoryFileSystem& fs, int crashAt) : fs_(fs), left_(crashAt) {}
-  FsError Enumerate(std::wstring_view p, const EntrySink& s) override { return fs_.Enumerate(p, s); }
-  std::optional<FileEntry> Stat(std::wstring_view p) override { return fs_.Stat(p); }
-  FsError MakeFolder(std::wstring_view p) override { return Step() ? fs_.MakeFolder(p) : FsError::None; }
-  FsError RemoveFolder(std::wstring_view p) override { return Step() ? fs_.RemoveFolder(p) : FsError::None; }
-  FsError RemoveFile(std::wstring_view p) override { return Step() ? fs_.RemoveFile(p) : FsError::None; }
-  FsError CopyOne(std::wstring_view a, std::wstring_view b, bool o) override {
-    if (left_ == 0) fs_.WriteBytes(b, fs_.Content(a).substr(0, fs_.Content(a).size() / 2));
-    return Step() ? fs_.CopyOne(a, b, o) : FsError::None;
-  }
-  FsError MoveOne(std::wstring_view a, std::wstring_view b, bool r) override {
-    return Step() ? fs_.MoveOne(a, b, r) : FsError::None;
-  }
-  FsError SetAttributes(std::wstring_view p, std::uint32_t a) override {
-    return Step() ? fs_.SetAttributes(p, a) : FsError::None;
-  }
-  FsError ReadBytes(std::wstring_view p, std::string& b) override { return fs_.ReadBytes(p, b); }
-  FsError ReadHead(std::wstring_view p, size_t n, std::string& b) override { return fs_.ReadHead(p, n, b); }
-  FsError ExpandOne(std::wstring_view a, std::wstring_view b) override { return Step() ? fs_.ExpandOne(a, b) : FsError::None; }
-  FsError WriteBytes(std::wstring_view p, std::string_view b) override {
-    if (left_ == 0) fs_.WriteBytes(p, b.substr(0, b.size() / 2));
-    return Step() ? fs_.WriteBytes(p, b) : FsError::None;
-  }
-  FsError AppendBytes(std::wstring_view p, std::string_view b) override {
-    return Step() ? fs_.AppendBytes(p, b) : FsError::None;
-  }
-  DriveType DriveTypeOf(std::wstring_view r) override { return fs_.DriveTypeOf(r); }
-  std::optional<DiskSpace> SpaceOf(std::wstring_view r, bool e) override { return fs_.SpaceOf(r, e); }
-  std::optional<VolumeId> VolumeOf(std::wstring_view r) override { return fs_.VolumeOf(r); }
-  std::optional<std::wstring> ShortPathOf(std::wstring_view p) override { return fs_.ShortPathOf(p); }
-  bool SetCurrentFolder(std::wstring_view p) override { return fs_.SetCurrentFolder(p); }
-  int changes = 0;
-
- private:
-  bool Step() {
-    if (left_-- == 0) throw Crash();
-    ++changes;
-    return true;
-  }
-  MemoryFileSystem& fs_;
-  int left_;
-};
 
 TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
   RestartBatch batch = BuildRestartBatch(x.fs, env, HivePlan());
@@ -367,12 +322,12 @@ TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
   };
   for (const Start& s : starts) {
     prepare(s);
-    CrashingFs counting(x.fs, 1000);
+    CrashingFileSystem counting(x.fs, 1000);
     Machine countingMachine{counting, x.reg, x.ini, x.sys, x.desktop};
     ASSERT_TRUE(InstallRestartBatch(countingMachine, env, batch.lines)) << s.name;
     const int installSteps = counting.changes;
     ASSERT_GE(installSteps, 3) << s.name;
-    CrashingFs countingUndo(x.fs, 1000);
+    CrashingFileSystem countingUndo(x.fs, 1000);
     Machine undoMachine{countingUndo, x.reg, x.ini, x.sys, x.desktop};
     ASSERT_TRUE(CancelRestartBatch(undoMachine, env)) << s.name;
     userBack(s, -1, "cancel");
@@ -380,7 +335,7 @@ TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
 
     for (int at = 0; at <= installSteps; ++at) {
       prepare(s);
-      CrashingFs crashing(x.fs, at);
+      CrashingFileSystem crashing(x.fs, at);
       Machine m{crashing, x.reg, x.ini, x.sys, x.desktop};
       try {
         InstallRestartBatch(m, env, batch.lines);
@@ -401,7 +356,7 @@ TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
     for (int at = 0; at <= undoSteps; ++at) {
       prepare(s);
       ASSERT_TRUE(InstallRestartBatch(x.machine, env, batch.lines));
-      CrashingFs crashing(x.fs, at);
+      CrashingFileSystem crashing(x.fs, at);
       Machine m{crashing, x.reg, x.ini, x.sys, x.desktop};
       try {
         CancelRestartBatch(m, env);

@@ -477,20 +477,7 @@ struct IniLine {
   std::wstring text;
 };
 
-std::vector<std::wstring> IniLines(const std::string& bytes) {
-  std::wstring text = FromCp932(bytes);
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
+std::vector<std::wstring> IniLines(const std::string& bytes) { return SplitTextLines(FromCp932(bytes)); }
 
 bool IsSection(const std::wstring& line, std::wstring_view section) {
   std::wstring t = Trim(line);

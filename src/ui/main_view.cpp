@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "base/path.h"
 #include "browser/mouse_help.h"
 #include "dialog/message_layout.h"
@@ -157,7 +159,7 @@ void MainWindow::CreateControls(HINSTANCE instance) {
                 WS_EX_CLIENTEDGE);
   c.files = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
                  kIdFileList, font_, WS_EX_CLIENTEDGE);
-  c.console = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kIdConsole, font_,
+  c.console = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kIdConsole, font_,
                    WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
   c.picture = Make(window_, instance, L"STATIC", L"", SS_OWNERDRAW, kIdPicture, font_, WS_EX_CLIENTEDGE);
   ::ShowWindow(c.picture, SW_HIDE);
@@ -251,13 +253,19 @@ void MainWindow::Layout() {
   for (int i = 0; i < 4; ++i) place(actions[i], m + i * actionW, y, actionW - 6, 50);
   place(c.records, W - m - 104, y, 104, 50);
 
+  // The status line takes a third of the width so that its longest prompts fit; the free
+  // space reading gets what the registry notice leaves while that notice is hidden.
   y += 56;
-  place(c.status, m, y, 240, 28);
-  for (int i = 0; i < 3; ++i) place(c.lamps[i], m + 246 + i * 82, y, 80, 28);
-  const int freeX = m + 246 + 3 * 82 + 6;
+  const int statusW = (std::max)(240, (W - 2 * m) * 36 / 100);
+  place(c.status, m, y, statusW, 28);
+  const int lampX = m + statusW + 6;
+  for (int i = 0; i < 3; ++i) place(c.lamps[i], lampX + i * 76, y, 74, 28);
+  const int freeX = lampX + 3 * 76 + 4;
+  const int noticeW = ::IsWindowVisible(c.restartNotice) ? 150 + 4 : 0;
+  const int toggleX = W - m - noticeW - 64;
   place(c.freeLamp, freeX, y + 7, 14, 14);
-  place(c.freeSpace, freeX + 18, y, W - freeX - 18 - m - 70 - 4 - 150, 28);
-  place(c.freeToggle, W - m - 70 - 150 - 4, y, 70, 28);
+  place(c.freeSpace, freeX + 18, y, toggleX - freeX - 18 - 4, 28);
+  place(c.freeToggle, toggleX, y, 64, 28);
   place(c.restartNotice, W - m - 150, y, 150, 28);
 }
 

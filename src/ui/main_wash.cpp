@@ -214,6 +214,9 @@ bool MainWindow::RenewSpentSnapshot() {
   return true;
 }
 
-void MainWindow::ShowRestartNotice(bool shown) { ::ShowWindow(c_->restartNotice, shown ? SW_SHOW : SW_HIDE); }
+void MainWindow::ShowRestartNotice(bool shown) {
+  ::ShowWindow(c_->restartNotice, shown ? SW_SHOW : SW_HIDE);
+  Layout();
+}
 
 }  // namespace zel::ui

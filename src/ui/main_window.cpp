@@ -253,10 +253,23 @@ void MainWindow::AppendConsole(std::wstring_view line) {
   std::wstring text(line);
   LRESULT index = ::SendMessageW(c_->console, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index >= 0) ::SendMessageW(c_->console, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+  // Long paths run past the pane: widen the scrollable extent to the widest line.
+  if (HDC dc = ::GetDC(c_->console)) {
+    HGDIOBJ old = ::SelectObject(dc, font_);
+    SIZE size{};
+    if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) && size.cx + 8 > consoleExtent_) {
+      consoleExtent_ = size.cx + 8;
+      ::SendMessageW(c_->console, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(consoleExtent_), 0);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(c_->console, dc);
+  }
 }
 
 void MainWindow::ClearConsole() {
   ::SendMessageW(c_->console, LB_RESETCONTENT, 0, 0);
+  consoleExtent_ = 0;
+  ::SendMessageW(c_->console, LB_SETHORIZONTALEXTENT, 0, 0);
   mouseHelp_.Forget();
 }
 

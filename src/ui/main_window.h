@@ -198,6 +198,7 @@ class MainWindow : public FrontEnd {
   std::uint32_t statusText_ = 0, statusBack_ = 0;
   int consoleScheme_ = 1;
   std::wstring statusLine_;
+  int consoleExtent_ = 0;  // widest console line so far, for its horizontal scroll bar
 };
 
 }  // namespace zel::ui

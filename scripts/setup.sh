@@ -13,7 +13,7 @@ packages=(
   googletest libgtest-dev
   clang libclang-rt-14-dev
   fp-utils-3.2.2
-  python3
+  python3 python3-xlib
 )
 
 missing=()

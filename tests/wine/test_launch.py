@@ -4,7 +4,8 @@ import os
 import time
 import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI
+import xdnd
+from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, display
 
 APP = "ZelFixApp:フィクスチャ・アプリ"
 
@@ -157,6 +158,23 @@ class LaunchTest(E2ETest):
         time.sleep(2)  # a person looks at the window for a moment: the monitor takes it meanwhile
         m.drv("close", "ZelFixLibApp:ライブラリ・アプリ")
         self.wait_for(lambda: self.ended("libapp.exe"), 20, "no end: %r %r" % (self.since("libapp.exe"), m.windows()))
+
+    def test_6_a_file_dropped_on_the_console(self):
+        # Dragged from a file manager: the file becomes the selected one in its own folder
+        # and goes on to the test, which asks about an MS-DOS program.
+        m = self.machine
+        self.go_to("C:\\fixtures\\libapp")
+        left, top, right, bottom = map(int, m.drv("rect", MAIN_TITLE, "CONSOL")[1].split()[:4])
+        x, y = (left + right) // 2, (top + bottom) // 2
+        with open(m.path("C:\\fixtures\\readme.txt"), "w") as f:
+            f.write("read me\n")
+        xdnd.drop(display(), x, y, [m.path("C:\\fixtures\\readme.txt")])
+        time.sleep(1)
+        self.assertEqual(self.text("DIRDSP"), "C:\\fixtures\\libapp")  # not an archive or program: left alone
+        xdnd.drop(display(), x, y, [m.path("C:\\fixtures\\dos_program.exe")])
+        self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
+        self.assertEqual(self.text("DIRDSP"), "C:\\fixtures")
+        self.assertTrue(any(l.startswith("【dos_program.exe") for l in self.items("CONSOL")))
 
 
 if __name__ == "__main__":

@@ -25,7 +25,7 @@
 //   zeldrv visible TITLE CONTROL            1 when the control is visible, else 0
 //   zeldrv enabled TITLE CAPTION            1 when the button is enabled, else 0
 //   zeldrv post TITLE MESSAGE WPARAM        posts a message number to the window
-//   zeldrv rect TITLE                       the window's left, top, right and bottom, and the screen's size
+//   zeldrv rect TITLE [CONTROL]             the window's (or control's) left, top, right and bottom, and the screen's size
 //   zeldrv checked TITLE CAPTION            1 when the check box or option button is checked, else 0
 //
 // Line breaks inside a text are printed as U+2029, so that every item is one
@@ -66,7 +66,9 @@ std::wstring TitleOf(HWND window) {
 
 LRESULT Ask(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   DWORD_PTR result = 0;
-  if (!::SendMessageTimeoutW(window, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
+  // No early give-up on a "hung" window: with two machines at work on two cores a busy
+  // main thread can pass for hung while it is only slow.
+  if (!::SendMessageTimeoutW(window, msg, wp, lp, SMTO_NORMAL, 15000, &result)) return -1;
   return static_cast<LRESULT>(result);
 }
 
@@ -432,8 +434,11 @@ int Run(const std::vector<std::wstring>& a) {
     return 0;
   }
   if (cmd == L"rect") {
+    // The window's screen rectangle, or one control's when named.
+    HWND of = a.size() >= 3 ? Control(window, a[2]) : window;
+    if (!of) return 1;
     RECT r;
-    ::GetWindowRect(window, &r);
+    ::GetWindowRect(of, &r);
     wchar_t line[96];
     swprintf(line, 96, L"%ld %ld %ld %ld %d %d", r.left, r.top, r.right, r.bottom, ::GetSystemMetrics(SM_CXSCREEN),
              ::GetSystemMetrics(SM_CYSCREEN));

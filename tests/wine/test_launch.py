@@ -166,12 +166,13 @@ class LaunchTest(E2ETest):
         self.go_to("C:\\fixtures\\libapp")
         left, top, right, bottom = map(int, m.drv("rect", MAIN_TITLE, "CONSOL")[1].split()[:4])
         x, y = (left + right) // 2, (top + bottom) // 2
+        window = int(m.drv("xwindow", MAIN_TITLE)[1])  # ours, whatever else the display shows there
         with open(m.path("C:\\fixtures\\readme.txt"), "w") as f:
             f.write("read me\n")
-        xdnd.drop(display(), x, y, [m.path("C:\\fixtures\\readme.txt")])
+        xdnd.drop(display(), window, x, y, [m.path("C:\\fixtures\\readme.txt")])
         time.sleep(1)
         self.assertEqual(self.text("DIRDSP"), "C:\\fixtures\\libapp")  # not an archive or program: left alone
-        xdnd.drop(display(), x, y, [m.path("C:\\fixtures\\dos_program.exe")])
+        xdnd.drop(display(), window, x, y, [m.path("C:\\fixtures\\dos_program.exe")])
         self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
         self.assertEqual(self.text("DIRDSP"), "C:\\fixtures")
         self.assertTrue(any(l.startswith("【dos_program.exe") for l in self.items("CONSOL")))

@@ -22,43 +22,21 @@ class DropError(Exception):
     pass
 
 
-def _window_id(w):
-    return w if isinstance(w, int) else w.id
-
-
-def _aware_window_at(d, x, y):
-    """The deepest window under (x, y) that carries XdndAware, as Wine's top-level windows do."""
-    root = d.screen().root
-    aware = d.intern_atom("XdndAware")
-    found = None
-    window = root
-    while True:
-        child = window.translate_coords(root, x, y).child
-        if not child or _window_id(child) == 0:
-            return found
-        if isinstance(child, int):
-            child = d.create_resource_object("window", child)
-        if child.get_full_property(aware, X.AnyPropertyType) is not None:
-            found = child
-        window = child
-
-
-def drop(display_name, x, y, paths, timeout=15.0):
-    """Drags `paths` to root position (x, y) and drops them there. Returns when the
+def drop(display_name, window, x, y, paths, timeout=15.0):
+    """Drags `paths` onto the X window with the id `window` at root position (x, y)
+    and drops them there. Aimed at one window: on a display shared by several
+    machines another's window may lie on top at the same place. Returns when the
     target has said it is finished, or raises DropError."""
     d = xdisplay.Display(display_name)
     try:
-        return _drop(d, x, y, paths, timeout)
+        return _drop(d, d.create_resource_object("window", window), x, y, paths, timeout)
     finally:
         d.close()
 
 
-def _drop(d, x, y, paths, timeout):
+def _drop(d, target, x, y, paths, timeout):
     atom = d.intern_atom
     root = d.screen().root
-    target = _aware_window_at(d, x, y)
-    if target is None:
-        raise DropError("no drop-aware window at %d,%d" % (x, y))
     source = root.create_window(-10, -10, 1, 1, 0, X.CopyFromParent, X.InputOnly, X.CopyFromParent,
                                 event_mask=X.PropertyChangeMask)
     uri_list = atom("text/uri-list")

@@ -25,6 +25,7 @@
 //   zeldrv visible TITLE CONTROL            1 when the control is visible, else 0
 //   zeldrv enabled TITLE CAPTION            1 when the button is enabled, else 0
 //   zeldrv post TITLE MESSAGE WPARAM        posts a message number to the window
+//   zeldrv xwindow TITLE                    the X window that shows the window under Wine
 //   zeldrv rect TITLE [CONTROL]             the window's (or control's) left, top, right and bottom, and the screen's size
 //   zeldrv checked TITLE CAPTION            1 when the check box or option button is checked, else 0
 //
@@ -33,6 +34,7 @@
 // control name of the program (CONSOL, RUNDSP...) or a number.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -122,10 +124,10 @@ struct Target {
   std::wstring title;
 };
 
-Target ParseTarget(const std::wstring& spec) {
-  size_t colon = spec.find(L':');
-  if (colon != std::wstring::npos && colon > 0) return {spec.substr(0, colon), spec.substr(colon + 1)};
-  return {L"", spec};
+Target ParseTarget(const std::wstring& which) {
+  size_t colon = which.find(L':');
+  if (colon != std::wstring::npos && colon > 0) return {which.substr(0, colon), which.substr(colon + 1)};
+  return {L"", which};
 }
 
 struct Search {
@@ -143,16 +145,16 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   return FALSE;
 }
 
-HWND FindTop(const std::wstring& spec, bool visibleOnly = true) {
-  Search s{ParseTarget(spec), nullptr, visibleOnly};
+HWND FindTop(const std::wstring& which, bool visibleOnly = true) {
+  Search s{ParseTarget(which), nullptr, visibleOnly};
   ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 
-HWND WaitTop(const std::wstring& spec, int ms) {
+HWND WaitTop(const std::wstring& which, int ms) {
   DWORD start = ::GetTickCount();
   for (;;) {
-    if (HWND w = FindTop(spec)) return w;
+    if (HWND w = FindTop(which)) return w;
     if (static_cast<int>(::GetTickCount() - start) >= ms) return nullptr;
     ::Sleep(50);
   }
@@ -427,6 +429,14 @@ int Run(const std::vector<std::wstring>& a) {
     HWND button = FindButton(window, a[2]);
     if (!button) return 1;
     Print(::IsWindowEnabled(button) ? L"1" : L"0");
+    return 0;
+  }
+  if (cmd == L"xwindow") {
+    // The X window Wine shows this window in, for a drop aimed at it alone: other
+    // machines' windows may lie at the same place of the shared display.
+    HANDLE id = ::GetPropW(window, L"__wine_x11_whole_window");
+    if (!id) return 1;
+    Print(std::to_wstring(reinterpret_cast<std::uintptr_t>(id)));
     return 0;
   }
   if (cmd == L"post" && a.size() >= 4) {

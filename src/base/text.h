@@ -2,6 +2,7 @@
 // case mapping, trimming and searching.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +41,7 @@ bool InSlashList(std::wstring_view list, std::wstring_view item);
 // output) to and from the program's wide text.
 std::wstring FromUtf8(std::string_view s);
 std::string ToUtf8(std::wstring_view s);
+// One code point as UTF-8, appended.
+void AppendUtf8(std::string& out, std::uint32_t cp);
 
 }  // namespace zel

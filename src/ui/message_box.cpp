@@ -63,6 +63,14 @@ std::int64_t DisplayColours() {
   return (1LL << bits) * (planes > 0 ? planes : 1);
 }
 
+// The marked-up text of a box, painted where its layout put it.
+void PaintMarkup(HWND window, const MarkupText* text) {
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(window, &ps);
+  if (text) DrawMarkup(dc, text->lines, text->left, text->top, text->lineHeight, text->colours, text->normal, text->bold);
+  ::EndPaint(window, &ps);
+}
+
 // --- the message box ------------------------------------------------------------
 
 struct MessageForm {
@@ -73,16 +81,9 @@ struct MessageForm {
 LRESULT CALLBACK MessageProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   auto* form = reinterpret_cast<MessageForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(window, &ps);
-      if (form) {
-        DrawMarkup(dc, form->text.lines, form->text.left, form->text.top, form->text.lineHeight, form->text.colours,
-                   form->text.normal, form->text.bold);
-      }
-      ::EndPaint(window, &ps);
+    case WM_PAINT:
+      PaintMarkup(window, form ? &form->text : nullptr);
       return 0;
-    }
     case WM_COMMAND:
       if (form && HIWORD(wp) == BN_CLICKED) {
         switch (LOWORD(wp)) {
@@ -237,16 +238,9 @@ struct InputForm {
 LRESULT CALLBACK InputProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   auto* form = reinterpret_cast<InputForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(window, &ps);
-      if (form) {
-        DrawMarkup(dc, form->text.lines, form->text.left, form->text.top, form->text.lineHeight, form->text.colours,
-                   form->text.normal, form->text.bold);
-      }
-      ::EndPaint(window, &ps);
+    case WM_PAINT:
+      PaintMarkup(window, form ? &form->text : nullptr);
       return 0;
-    }
     case WM_COMMAND:
       if (form && HIWORD(wp) == BN_CLICKED) {
         if (LOWORD(wp) == IDOK) form->result = 1;

@@ -21,7 +21,7 @@ using testing::CrashingFileSystem;
 using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
-// The header field at a 1-based position of the specification's tables.
+// The header field at a 1-based position of the file's layout.
 std::string HeaderField(const std::string& data, size_t position, size_t width) {
   return data.substr(kDriveBlockSize + position - 1, width);
 }

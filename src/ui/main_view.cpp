@@ -159,8 +159,8 @@ void MainWindow::CreateControls(HINSTANCE instance) {
                 WS_EX_CLIENTEDGE);
   c.files = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
                  kIdFileList, font_, WS_EX_CLIENTEDGE);
-  c.console = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kIdConsole, font_,
-                   WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
+  c.console = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
+                   kIdConsole, font_, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
   c.picture = Make(window_, instance, L"STATIC", L"", SS_OWNERDRAW, kIdPicture, font_, WS_EX_CLIENTEDGE);
   ::ShowWindow(c.picture, SW_HIDE);
   for (int i = 0; i < kPanelButtons; ++i) {

@@ -257,7 +257,8 @@ void MainWindow::AppendConsole(std::wstring_view line) {
   if (HDC dc = ::GetDC(c_->console)) {
     HGDIOBJ old = ::SelectObject(dc, font_);
     SIZE size{};
-    if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) && size.cx + 8 > consoleExtent_) {
+    if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) &&
+        size.cx + 8 > consoleExtent_) {
       consoleExtent_ = size.cx + 8;
       ::SendMessageW(c_->console, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(consoleExtent_), 0);
     }

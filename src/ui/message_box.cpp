@@ -67,7 +67,8 @@ std::int64_t DisplayColours() {
 void PaintMarkup(HWND window, const MarkupText* text) {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(window, &ps);
-  if (text) DrawMarkup(dc, text->lines, text->left, text->top, text->lineHeight, text->colours, text->normal, text->bold);
+  if (text)
+    DrawMarkup(dc, text->lines, text->left, text->top, text->lineHeight, text->colours, text->normal, text->bold);
   ::EndPaint(window, &ps);
 }
 

@@ -207,7 +207,9 @@ class Sandbox:
             raise SandboxError("wineboot did not make a prefix in " + self.prefix)
 
     def _seal(self):
-        """Removes every way out of the build tree from the prefix."""
+        """Removes every way out of the build tree from the prefix: every drive but C:,
+        dosdevices/z: (the host's /) first among them; a link under drive_c that leads out of
+        the build tree becomes a real folder."""
         dosdevices = os.path.join(self.prefix, "dosdevices")
         for entry in os.listdir(dosdevices):
             if entry != "c:":

@@ -74,46 +74,42 @@ std::wstring FileDateText(const LocalTime& t) {
   return ZeroPad(t.year, 4) + L"/" + ZeroPad(t.month, 2) + L"/" + ZeroPad(t.day, 2);
 }
 
-void CopyLibraries(LibraryCopy& copy, std::wstring_view folder) {
-  const bool quiet = IsQuietFolder(copy.env, folder);
-  for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*.DLL"))) {
-    Attach(copy, e.name);
-    std::optional<FileEntry> existing = Existing(copy, e.name);
-    if (!existing) {
-      if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, e.name), false)) {
-        copy.fe.AppendConsole(L"● 添付のDLL『" + e.name + L"』を、");
-        copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
-      }
-      continue;
-    }
-    SaveExisting(copy, e.name);
-    if (quiet) continue;
-    copy.fe.AppendConsole(L"● 添付のDLL『" + e.name + L"』(" + DateOf(copy, e) + L")は、");
-    copy.fe.AppendConsole(L"    既に同名ライブラリ(" + DateOf(copy, *existing) + L")が存在する");
-    copy.fe.AppendConsole(L"    ため、コピーしません。");
-  }
-  CopyModules(copy, folder, L"OCX");
-  CopyModules(copy, folder, L"VBX");
-  CopyCompressed(copy, folder);
-}
-
+// One pass over the folder's files of one type: each is attached, copied into the
+// system folder when neither the Windows nor the system folder has its name, else
+// the system's own is saved for the wash and the clash is said (DLLs in three
+// lines, modules in two).
 void CopyModules(LibraryCopy& copy, std::wstring_view folder, std::wstring_view type) {
   const bool quiet = IsQuietFolder(copy.env, folder);
+  const bool dll = type == L"DLL";
+  const std::wstring label = dll ? L"● 添付のDLL『" : L"● ﾓｼﾞｭｰﾙ『";
   for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*." + std::wstring(type)))) {
     Attach(copy, e.name);
     std::optional<FileEntry> existing = Existing(copy, e.name);
     if (!existing) {
       if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, e.name), false)) {
-        copy.fe.AppendConsole(L"● ﾓｼﾞｭｰﾙ『" + e.name + L"』を、");
+        copy.fe.AppendConsole(label + e.name + L"』を、");
         copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
       }
       continue;
     }
     SaveExisting(copy, e.name);
     if (quiet) continue;
-    copy.fe.AppendConsole(L"● ﾓｼﾞｭｰﾙ『" + e.name + L"』(" + DateOf(copy, e) + L")は、既に");
-    copy.fe.AppendConsole(L"    存在する(" + DateOf(copy, *existing) + L")ため、コピーしません。");
+    if (dll) {
+      copy.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、");
+      copy.fe.AppendConsole(L"    既に同名ライブラリ(" + DateOf(copy, *existing) + L")が存在する");
+      copy.fe.AppendConsole(L"    ため、コピーしません。");
+    } else {
+      copy.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、既に");
+      copy.fe.AppendConsole(L"    存在する(" + DateOf(copy, *existing) + L")ため、コピーしません。");
+    }
   }
+}
+
+void CopyLibraries(LibraryCopy& copy, std::wstring_view folder) {
+  CopyModules(copy, folder, L"DLL");
+  CopyModules(copy, folder, L"OCX");
+  CopyModules(copy, folder, L"VBX");
+  CopyCompressed(copy, folder);
 }
 
 void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {

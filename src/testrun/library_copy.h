@@ -38,7 +38,8 @@ bool IsQuietFolder(const Environment& env, std::wstring_view folder);
 // The main pass ("DLL"), then the module passes for "OCX" and "VBX", then the
 // compressed names ("_" at the end).
 void CopyLibraries(LibraryCopy& copy, std::wstring_view folder);
-// One module pass; the launch also uses it with "SCR" for a screen saver.
+// One pass of a type: "DLL" (the main pass, with its own clash lines) or a module
+// type; the launch also uses it with "SCR" for a screen saver.
 void CopyModules(LibraryCopy& copy, std::wstring_view folder, std::wstring_view type);
 void CopyCompressed(LibraryCopy& copy, std::wstring_view folder);
 

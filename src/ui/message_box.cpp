@@ -74,13 +74,14 @@ void PaintMarkup(HWND window, const MarkupText* text) {
 
 // --- the message box ------------------------------------------------------------
 
-struct MessageForm {
+// A box of either kind: its text and the button that answered (0 while it waits).
+struct BoxForm {
   MarkupText text;
   int result = 0;
 };
 
 LRESULT CALLBACK MessageProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* form = reinterpret_cast<MessageForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* form = reinterpret_cast<BoxForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (msg) {
     case WM_PAINT:
       PaintMarkup(window, form ? &form->text : nullptr);
@@ -126,7 +127,7 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, in
 // The box itself; 0 when it could not be made (the caller falls back).
 int ShowMessageForm(std::wstring_view text, int style, std::wstring_view title, HWND owner) {
   if (!RegisterOnce(kMessageBoxClass, MessageProc)) return 0;
-  auto form = std::make_unique<MessageForm>();
+  auto form = std::make_unique<BoxForm>();
   const std::wstring caption = title.empty() ? std::wstring(kAppTitle) : std::wstring(title);
   const DWORD exStyle = WS_EX_DLGMODALFRAME;
   const DWORD winStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -231,13 +232,8 @@ int MsgBoxEx(std::wstring_view text, int style, std::wstring_view title) {
 
 namespace {
 
-struct InputForm {
-  MarkupText text;
-  int result = 0;
-};
-
 LRESULT CALLBACK InputProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* form = reinterpret_cast<InputForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* form = reinterpret_cast<BoxForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (msg) {
     case WM_PAINT:
       PaintMarkup(window, form ? &form->text : nullptr);
@@ -260,7 +256,7 @@ LRESULT CALLBACK InputProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::wstring_view initial, HWND owner) {
   if (!RegisterOnce(kInputBoxClass, InputProc)) return std::wstring();
-  auto form = std::make_unique<InputForm>();
+  auto form = std::make_unique<BoxForm>();
   const std::wstring caption = title.empty() ? std::wstring(kAppTitle) : std::wstring(title);
   const DWORD exStyle = WS_EX_DLGMODALFRAME;
   const DWORD winStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;

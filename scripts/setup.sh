@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   fp-utils-3.2.2
   python3 python3-xlib
+  zlib1g-dev libz-mingw-w64-dev lhasa
 )
 
 missing=()

@@ -29,28 +29,6 @@ bool IsDriveLetterPath(std::wstring_view path) {
          ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
 }
 
-std::wstring FindDosProgram(Machine& m, const Environment& env, std::wstring_view name) {
-  std::vector<std::wstring> folders = {env.ProgramDir, env.WinDir, env.WinDir + L"\\COMMAND", env.SysDir};
-  const std::wstring pathVar = m.sys.EnvVar(L"PATH");
-  size_t start = 0;
-  while (start <= pathVar.size()) {
-    size_t end = pathVar.find(L';', start);
-    if (end == std::wstring::npos) end = pathVar.size();
-    std::wstring folder = Trim(std::wstring_view(pathVar).substr(start, end - start));
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
-    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-    if (IsDriveLetterPath(folder) && folder.find_first_of(L"*?") == std::wstring::npos) folders.push_back(folder);
-    start = end + 1;
-  }
-  for (const std::wstring& folder : folders) {
-    if (!IsDriveLetterPath(folder)) continue;
-    std::wstring candidate = JoinPath(folder, name);
-    std::optional<FileEntry> e = m.fs.Stat(candidate);
-    if (e && !e->IsFolder()) return candidate;
-  }
-  return std::wstring();
-}
-
 std::wstring BatchArgument(std::wstring_view path) {
   if (path.find_first_of(L" ,;=\t") == std::wstring_view::npos) return std::wstring(path);
   return L"\"" + std::wstring(path) + L"\"";

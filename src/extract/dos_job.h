@@ -29,12 +29,6 @@ bool IsDriveLetterPath(std::wstring_view path);
 std::wstring DosPifPath(const Environment& env);
 std::wstring DosBatchPath(const Environment& env);
 
-// The full path of an MS-DOS program ("LHA.EXE", "PKUNZIP.EXE") in the first
-// of: the program folder, the Windows folder, its "COMMAND" folder, the
-// system folder, the folders of the PATH variable (absolute ones only).
-// Empty when none holds it.
-std::wstring FindDosProgram(Machine& m, const Environment& env, std::wstring_view name);
-
 // A path as one argument of a batch line: in quotes when it holds a blank or
 // one of , ; = (which separate arguments), else as it stands.
 std::wstring BatchArgument(std::wstring_view path);

@@ -4,6 +4,7 @@
 #include "base/format.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "extract/builtin.h"
 #include "extract/dos_job.h"
 #include "startup/file_helpers.h"
 
@@ -19,6 +20,10 @@ bool HasLibrary(const Environment& env, ArchiveType type) {
     case ArchiveType::None: break;
   }
   return false;
+}
+
+bool LibraryPresent(Machine& m, const Environment& env, ArchiveType type) {
+  return type != ArchiveType::None && FileExists(m.fs, JoinPath(env.SysDir, LibraryName(type)));
 }
 
 ArchiveType ArchiveTypeOf(std::wstring_view upperExt, std::optional<ExeKind> kind) {
@@ -94,7 +99,7 @@ namespace {
 
 constexpr int kNotice = mb::kOk | mb::kIconExclamation;
 
-enum class Route { None, Library, DosSelf, DosArchiver };
+enum class Route { None, Library, BuiltIn, DosSelf };
 
 struct Source {
   std::wstring path;
@@ -105,7 +110,6 @@ struct Source {
 
 struct Plan {
   Route route = Route::None;
-  std::wstring dosProgram;  // the MS-DOS archiver of DosArchiver
 };
 
 void Tell(const Extractor& x, const std::wstring& text) { x.fe.Ask(text, kNotice, L""); }
@@ -134,15 +138,9 @@ bool Identify(const Extractor& x, std::wstring_view archive, Source& s, ExtractR
 
 Plan Choose(const Extractor& x, const Source& s) {
   const bool dosSfx = s.kind == ExeKind::DosSfxLzh;
-  const bool pif = FileExists(x.m.fs, DosPifPath(x.env));
-  if (dosSfx && x.options.ExtractDos && pif) return {Route::DosSelf, {}};
-  if (HasLibrary(x.env, s.type)) return {Route::Library, {}};
-  if (pif) {
-    if (dosSfx) return {Route::DosSelf, {}};
-    std::wstring program = FindDosProgram(x.m, x.env, s.type == ArchiveType::Zip ? L"PKUNZIP.EXE" : L"LHA.EXE");
-    if (!program.empty()) return {Route::DosArchiver, program};
-  }
-  return {};
+  if (dosSfx && x.options.ExtractDos && FileExists(x.m.fs, DosPifPath(x.env))) return {Route::DosSelf};
+  if (!HasLibrary(x.env, s.type)) return {};
+  return {LibraryPresent(x.m, x.env, s.type) ? Route::Library : Route::BuiltIn};
 }
 
 void RefuseCharacters(const Extractor& x, std::wstring_view path) {
@@ -170,6 +168,16 @@ bool EncodeForLibrary(const Extractor& x, const std::wstring& command, std::init
   return ToCp932Exact(command, bytes);
 }
 
+ExtractOutcome RunBuiltIn(const Extractor& x, const Source& s, const std::wstring& dest) {
+  ExtractOutcome out;
+  out.result = ExtractResult::Failed;
+  if (BuiltInExtract(x, s.type, s.path, dest)) {
+    out.result = ExtractResult::Extracted;
+    out.folder = dest;
+  }
+  return out;
+}
+
 ExtractOutcome RunLibrary(const Extractor& x, const Source& s, const std::wstring& dest) {
   ExtractOutcome out;
   std::string command;
@@ -182,11 +190,9 @@ ExtractOutcome RunLibrary(const Extractor& x, const Source& s, const std::wstrin
   std::string text;
   std::optional<int> code =
       x.libraries.Run(JoinPath(x.env.SysDir, LibraryName(s.type)), LibraryEntry(s.type), command, &text);
-  if (!code) {
-    Tell(x, std::wstring(L"解凍プログラム 「 ") + LibraryName(s.type) + L" 」 を読み込めません。");
-    out.result = ExtractResult::Failed;
-    return out;
-  }
+  // A library that cannot be loaded (a 32-bit one under the 64-bit build,
+  // a damaged file) leaves the work to the program's own reader.
+  if (!code) return RunBuiltIn(x, s, dest);
   out.code = *code;
   if (*code != 0) {
     AppendOutput(x, text);
@@ -201,7 +207,7 @@ ExtractOutcome RunLibrary(const Extractor& x, const Source& s, const std::wstrin
   return out;
 }
 
-ExtractOutcome RunDos(const Extractor& x, const Source& s, const Plan& plan, const std::wstring& dest) {
+ExtractOutcome RunDos(const Extractor& x, const Source& s, const std::wstring& dest) {
   ExtractOutcome out;
   out.result = ExtractResult::Refused;
   // Nothing read from the disk goes into the batch unless it is safe there.
@@ -209,16 +215,11 @@ ExtractOutcome RunDos(const Extractor& x, const Source& s, const Plan& plan, con
     RefuseCharacters(x, dest);
     return out;
   }
-  for (const std::wstring& path : {s.path, plan.dosProgram}) {
-    if (!path.empty() && !IsBatchSafe(path)) {
-      RefuseCharacters(x, path);
-      return out;
-    }
+  if (!IsBatchSafe(s.path)) {
+    RefuseCharacters(x, s.path);
+    return out;
   }
-  std::wstring command;
-  if (plan.route == Route::DosSelf) command = BatchArgument(s.path);
-  else if (s.type == ArchiveType::Zip) command = BatchArgument(plan.dosProgram) + L" -d " + BatchArgument(s.path);
-  else command = BatchArgument(plan.dosProgram) + L" x " + BatchArgument(s.path);
+  const std::wstring command = BatchArgument(s.path);
 
   out.result = ExtractResult::Failed;
   if (x.m.fs.WriteBytes(DosBatchPath(x.env), DosJobBytes(DosJobLines(dest, command))) != FsError::None) {
@@ -236,7 +237,11 @@ ExtractOutcome RunDos(const Extractor& x, const Source& s, const Plan& plan, con
 }
 
 ExtractOutcome Run(const Extractor& x, const Source& s, const Plan& plan, const std::wstring& dest) {
-  return plan.route == Route::Library ? RunLibrary(x, s, dest) : RunDos(x, s, plan, dest);
+  switch (plan.route) {
+    case Route::Library: return RunLibrary(x, s, dest);
+    case Route::BuiltIn: return RunBuiltIn(x, s, dest);
+    default: return RunDos(x, s, dest);
+  }
 }
 
 }  // namespace
@@ -298,17 +303,17 @@ bool ListArchive(const Extractor& x, std::wstring_view archive) {
     x.fe.AppendConsole(L"　　ください");
     return false;
   }
-  std::string command;
-  if (!EncodeForLibrary(x, LibraryListCommand(s.path), {s.path}, command)) return false;
+  std::optional<int> code;
   std::string text;
-  std::optional<int> code =
-      x.libraries.Run(JoinPath(x.env.SysDir, LibraryName(s.type)), LibraryEntry(s.type), command, &text);
-  if (!code) {
-    Tell(x, std::wstring(L"解凍プログラム 「 ") + LibraryName(s.type) + L" 」 を読み込めません。");
-    return false;
+  if (LibraryPresent(x.m, x.env, s.type)) {
+    std::string command;
+    if (!EncodeForLibrary(x, LibraryListCommand(s.path), {s.path}, command)) return false;
+    code = x.libraries.Run(JoinPath(x.env.SysDir, LibraryName(s.type)), LibraryEntry(s.type), command, &text);
   }
   x.fe.AppendConsole(L"");
   x.fe.AppendConsole(L"【" + s.name + L"】 の内容");
+  // Without a library that loads, the program's own reader lists.
+  if (!code) return BuiltInList(x, s.type, s.path);
   AppendOutput(x, text);
   if (*code != 0) {
     x.fe.AppendConsole(L"　★一覧を取得できませんでした (エラー " + std::to_wstring(*code) + L")");

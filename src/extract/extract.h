@@ -6,9 +6,9 @@
 //   1. an MS-DOS self-extracting LZH (4) with the setting ExtractDos runs
 //      itself in an MS-DOS window (the job batch, see dos_job.h);
 //   2. else UNLHA32.DLL ("Unlha") or UNZIP32.DLL ("UnZip") of the system
-//      folder when start-up found it there;
-//   3. else an MS-DOS self-extracting LZH runs itself in an MS-DOS window,
-//      and the other archives go to "LHA.EXE" or "PKUNZIP.EXE" there;
+//      folder when it is there and loads;
+//   3. else the program's own reader (builtin.h), when the environment says
+//      the kind can be read;
 //   4. else the user is told that no extraction program was found.
 // Every failure is told to the user; nothing that failed reports success.
 #pragma once
@@ -39,7 +39,7 @@ struct Extractor {
 };
 
 enum class ExtractResult {
-  Extracted,     // the library extracted the archive
+  Extracted,     // the library or the program's own reader extracted the archive
   DosStarted,    // the MS-DOS job was started; it runs on its own and is not awaited
   Failed,        // the library or the start reported an error
   NotAnArchive,  // neither LZH nor ZIP, nor a self-extracting program
@@ -63,8 +63,10 @@ struct ExtractOutcome {
 // "UNLHA32.DLL" / "UNZIP32.DLL" and their entry points "Unlha" / "UnZip".
 const wchar_t* LibraryName(ArchiveType type);
 const char* LibraryEntry(ArchiveType type);
-// Start-up found the archive's library in the system folder.
+// The environment says archives of the type can be read (HasUnlha, HasUnzip).
 bool HasLibrary(const Environment& env, ArchiveType type);
+// The archive library of the type is in the system folder.
+bool LibraryPresent(Machine& m, const Environment& env, ArchiveType type);
 
 // By the upper-case extension ("LZH", "ZIP"), and for "EXE" by the header kind.
 ArchiveType ArchiveTypeOf(std::wstring_view upperExt, std::optional<ExeKind> kind);
@@ -77,7 +79,7 @@ ArchiveType ArchiveTypeOf(std::wstring_view upperExt, std::optional<ExeKind> kin
 std::wstring LibraryExtractCommand(ArchiveType type, std::wstring_view archive, std::wstring_view dest);
 std::wstring LibraryListCommand(std::wstring_view archive);
 
-// The message when neither the library nor the MS-DOS program is there.
+// The message when the kind cannot be read.
 std::wstring NotFoundMessage(ArchiveType type);
 
 // A new, empty folder for one extraction: "<base>\ZEL" + four digits, the
@@ -92,8 +94,9 @@ ExtractOutcome ExtractToTemporary(const Extractor& x, std::wstring_view archive)
 // The right button: into dest, an existing folder the user named (never one
 // of the program's own folders).
 ExtractOutcome ExtractToFolder(const Extractor& x, std::wstring_view archive, std::wstring_view dest);
-// The archive-contents button: the library's listing as console lines. Without
-// the library the console says that it is missing. True when it listed.
+// The archive-contents button: the library's listing (or the program's own)
+// as console lines. When the kind cannot be read the console says that the
+// library is missing. True when it listed.
 bool ListArchive(const Extractor& x, std::wstring_view archive);
 
 }  // namespace zel

@@ -102,6 +102,19 @@ class FileSystem {
   // Creates or truncates the file and writes bytes.
   virtual FsError WriteBytes(std::wstring_view path, std::string_view bytes) = 0;
   virtual FsError AppendBytes(std::wstring_view path, std::string_view bytes) = 0;
+  // Writes a whole file in one go, for files unpacked in bulk: fails with
+  // AlreadyExists when the file is there and replace is not set; gives the
+  // file the last-write time (a file time; 0 leaves the time of writing).
+  // A write that fails part-way leaves no file behind.
+  // This fallback keeps the time of writing.
+  virtual FsError WriteWholeFile(std::wstring_view path, std::string_view bytes, std::uint64_t lastWrite,
+                                 bool replace) {
+    (void)lastWrite;
+    if (!replace && Stat(path)) return FsError::AlreadyExists;
+    FsError error = WriteBytes(path, bytes);
+    if (error != FsError::None) RemoveFile(path);
+    return error;
+  }
 
   // root is "X:\".
   virtual DriveType DriveTypeOf(std::wstring_view root) = 0;

@@ -63,8 +63,10 @@ Outcome RunProcessStart(Machine& m, FrontEnd& fe, Environment& env, Settings& se
     env.CanUseFAT32 = settings.GetOptionNum(L"CanUseFAT32", 0) != 0;
   }
 
-  env.HasUnlha = FileExists(m.fs, env.SysDir + L"\\UNLHA32.DLL");
-  env.HasUnzip = FileExists(m.fs, env.SysDir + L"\\UNZIP32.DLL");
+  // Both kinds can be read: through the archive library when it is in the
+  // system folder and loads, else through the program's own reader.
+  env.HasUnlha = true;
+  env.HasUnzip = true;
 
   std::optional<DiskSpace> space = DriveSpace(m.fs, env.ProgramDir, env.CanUseFAT32);
   std::uint64_t freeBytes = space ? space->freeBytes : 0;

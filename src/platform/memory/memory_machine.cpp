@@ -351,6 +351,15 @@ FsError MemoryFileSystem::WriteBytes(std::wstring_view path, std::string_view by
   return FsError::None;
 }
 
+FsError MemoryFileSystem::WriteWholeFile(std::wstring_view path, std::string_view bytes, std::uint64_t lastWrite,
+                                         bool replace) {
+  if (!replace && Resolve(path, true)) return FsError::AlreadyExists;
+  FsError error = WriteBytes(path, bytes);
+  if (error != FsError::None) return error;
+  if (lastWrite != 0) Resolve(path, true)->lastWrite = lastWrite;
+  return FsError::None;
+}
+
 FsError MemoryFileSystem::AppendBytes(std::wstring_view path, std::string_view bytes) {
   Node* node = Resolve(path, true);
   if (!node) return WriteBytes(path, bytes);

@@ -75,6 +75,8 @@ class MemoryFileSystem : public FileSystem {
   FsError ExpandOne(std::wstring_view from, std::wstring_view to) override;
   FsError WriteBytes(std::wstring_view path, std::string_view bytes) override;
   FsError AppendBytes(std::wstring_view path, std::string_view bytes) override;
+  FsError WriteWholeFile(std::wstring_view path, std::string_view bytes, std::uint64_t lastWrite,
+                         bool replace) override;
   DriveType DriveTypeOf(std::wstring_view root) override;
   std::optional<DiskSpace> SpaceOf(std::wstring_view root, bool extended) override;
   std::optional<VolumeId> VolumeOf(std::wstring_view root) override;

@@ -186,6 +186,25 @@ FsError Win32FileSystem::WriteBytes(std::wstring_view path, std::string_view byt
   return error;
 }
 
+FsError Win32FileSystem::WriteWholeFile(std::wstring_view path, std::string_view bytes, std::uint64_t lastWrite,
+                                        bool replace) {
+  const std::wstring full = ExtendedPath(path);
+  FsError error = FsError::None;
+  {
+    FileHandle file(::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, replace ? CREATE_ALWAYS : CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return MapError(::GetLastError());
+    error = WriteAll(file.Get(), bytes);
+    if (error == FsError::None && lastWrite != 0) {
+      FILETIME time{static_cast<DWORD>(lastWrite), static_cast<DWORD>(lastWrite >> 32)};
+      if (!::SetFileTime(file.Get(), nullptr, nullptr, &time)) error = MapError(::GetLastError());
+    }
+  }
+  // A part-written file is not left behind.
+  if (error != FsError::None) ::DeleteFileW(full.c_str());
+  return error;
+}
+
 FsError Win32FileSystem::AppendBytes(std::wstring_view path, std::string_view bytes) {
   FileHandle file(::CreateFileW(ExtendedPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

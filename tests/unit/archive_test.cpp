@@ -1,0 +1,362 @@
+// The program's own ZIP and LZH reading: the samples of
+// tests/fixtures/make_archive_samples.py (zipfile's ZIP, our writer's LZH,
+// every method and header level), damage, hostile names, and the
+// extraction on the in-memory machine with no archive library.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "archive/archive.h"
+#include "base/text.h"
+#include "extract/builtin.h"
+#include "extract/extract.h"
+#include "platform/memory/memory_archiver.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+
+namespace zel {
+namespace {
+
+using archive::Error;
+using archive::Listing;
+
+std::string ReadHostFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Sample(const std::string& name) { return ReadHostFile(std::filesystem::path(ZEL_ARCHIVE_SAMPLES) / name); }
+
+struct Expected {
+  std::wstring name;
+  std::uint64_t size;
+  std::uint32_t crc;
+};
+
+std::vector<Expected> Manifest(const std::string& name) {
+  std::vector<Expected> out;
+  std::istringstream lines(Sample(name + ".txt"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t a = line.find('|'), b = line.rfind('|');
+    out.push_back({FromUtf8(line.substr(0, a)), std::stoull(line.substr(a + 1, b - a - 1)),
+                   static_cast<std::uint32_t>(std::stoul(line.substr(b + 1), nullptr, 16))});
+  }
+  return out;
+}
+
+const std::uint64_t kSampleTime = archive::CalendarToFileTime(2025, 12, 6, 12, 0, 0);
+
+TEST(ArchiveReader, EverySampleGivesItsFilesNamesAndTimes) {
+  const char* const kSamples[] = {"stored.zip",       "deflated.zip",     "cp932.zip",      "zip64.zip",
+                                  "descriptor.zip",   "sfx_absolute.exe", "sfx_relative.exe", "lh0_level0.lzh",
+                                  "lh0_level1.lzh",   "lh0_level2.lzh",   "lh5_level0.lzh", "lh5_level1.lzh",
+                                  "lh5_level2.lzh",   "lh6_level0.lzh",   "lh6_level1.lzh", "lh6_level2.lzh",
+                                  "lh7_level0.lzh",   "lh7_level1.lzh",   "lh7_level2.lzh", "sfx.lzh.exe"};
+  for (const char* name : kSamples) {
+    SCOPED_TRACE(name);
+    const std::string bytes = Sample(name);
+    ASSERT_FALSE(bytes.empty());
+    Listing listing;
+    ASSERT_EQ(archive::ListArchive(bytes, listing), Error::None);
+    const std::vector<Expected> expected = Manifest(name);
+    size_t files = 0;
+    bool folder = false;
+    for (const archive::Entry& e : listing.entries) {
+      std::string data;
+      ASSERT_EQ(archive::ReadEntry(bytes, listing.format, e, data), Error::None) << ToUtf8(e.name);
+      if (e.IsFolder()) {
+        folder |= e.name == L"docs";
+        continue;
+      }
+      ASSERT_LT(files, expected.size());
+      EXPECT_EQ(e.name, expected[files].name);
+      EXPECT_EQ(data.size(), expected[files].size);
+      EXPECT_EQ(archive::Crc32(data), expected[files].crc) << ToUtf8(e.name);
+      const std::uint64_t time = e.lastWrite ? e.lastWrite : archive::DosTimeToFileTime(e.dosTime);
+      EXPECT_EQ(time, kSampleTime) << ToUtf8(e.name);
+      ++files;
+    }
+    EXPECT_EQ(files, expected.size());
+    // Level-0 LZH headers have no folder entries; every other sample has one.
+    EXPECT_EQ(folder, std::string(name).find("level0") == std::string::npos);
+  }
+}
+
+TEST(ArchiveReader, DamageAndLiesAreFoundNotTrusted) {
+  struct Case {
+    const char* sample;
+    const char* what;
+    std::function<void(std::string&, const archive::Entry&)> harm;
+    Error listError;  // None: the harm shows when the entry is read
+    std::vector<Error> readErrors;
+  };
+  auto flip = [](std::string& b, const archive::Entry& e) { b[e.dataOffset + e.packedSize / 2] ^= 0x21; };
+  auto cut = [](std::string& b, const archive::Entry& e) { b.resize(e.dataOffset + e.packedSize / 2); };
+  const std::vector<Error> damaged = {Error::Damaged, Error::CrcMismatch, Error::SizeMismatch};
+  const Case cases[] = {
+      {"lh5_level2.lzh", "a flipped data byte", flip, Error::None, damaged},
+      {"lh7_level1.lzh", "a flipped data byte", flip, Error::None, damaged},
+      {"deflated.zip", "a flipped data byte", flip, Error::None, damaged},
+      {"stored.zip", "a flipped data byte", flip, Error::None, {Error::CrcMismatch}},
+      {"lh6_level0.lzh", "the archive cut in the data", cut, Error::Damaged, {}},
+      {"deflated.zip", "the archive cut in the data", cut, Error::NotAnArchive, {}},
+      {"lh5_level0.lzh", "a larger declared size",
+       [](std::string& b, const archive::Entry& e) {
+         // The size field of a level-0 header: 11 bytes in; the header sum is fixed up.
+         const size_t at = e.dataOffset - (22 + e.rawName.size() + 2);
+         b[at + 11] = static_cast<char>(b[at + 11] + 1);
+         b[at + 1] = static_cast<char>(b[at + 1] + 1);
+       },
+       Error::None, {Error::Damaged, Error::SizeMismatch}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.sample) + ": " + c.what);
+    std::string bytes = Sample(c.sample);
+    Listing listing;
+    ASSERT_EQ(archive::ListArchive(bytes, listing), Error::None);
+    const archive::Entry big = listing.entries.back();  // table.bin, the largest
+    ASSERT_EQ(big.name, L"データ\\table.bin");
+    c.harm(bytes, big);
+    Listing after;
+    const Error listed = archive::ListArchive(bytes, after);
+    if (c.listError != Error::None) {
+      EXPECT_EQ(listed, c.listError);
+      continue;
+    }
+    ASSERT_EQ(listed, Error::None);
+    std::string data;
+    const Error read = archive::ReadEntry(bytes, after.format, after.entries.back(), data);
+    EXPECT_NE(std::find(c.readErrors.begin(), c.readErrors.end(), read), c.readErrors.end()) << static_cast<int>(read);
+    EXPECT_TRUE(data.empty());
+  }
+}
+
+TEST(ArchiveReader, ChecksumsAndTimesAreTheStandardOnes) {
+  EXPECT_EQ(archive::Crc16("123456789"), 0xBB3D);  // CRC-16/ARC, the LZH checksum
+  EXPECT_EQ(archive::Crc32("123456789"), 0xCBF43926u);
+  EXPECT_EQ(archive::UnixTimeToFileTime(0), 0u);
+  EXPECT_EQ(archive::UnixTimeToFileTime(1), 116444736000000000ULL + 10000000ULL);
+  EXPECT_EQ(archive::DosTimeToFileTime(0x5B866000), kSampleTime);
+  EXPECT_EQ(archive::UnixTimeToFileTime(1765022400), kSampleTime);
+  EXPECT_EQ(archive::DosTimeToFileTime(0x5B800000), 0u);  // day 0: not a date
+}
+
+TEST(ArchiveNames, OnlyPlainRelativeNamesPass) {
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* why;  // a part of the reason; null when the name is safe
+    std::vector<std::wstring> parts;
+  };
+  const Case cases[] = {
+      {L"readme.txt", nullptr, {L"readme.txt"}},
+      {L"ソフト\\説明.txt", nullptr, {L"ソフト", L"説明.txt"}},
+      {L"a\\.\\b//c", nullptr, {L"a", L"b", L"c"}},
+      {L"..\\evil.txt", L"外を指す", {}},
+      {L"docs\\..\\..\\evil.txt", L"外を指す", {}},
+      {L"\\evil.txt", L"外を指す", {}},
+      {L"/evil.txt", L"外を指す", {}},
+      {L"C:evil.txt", L"外を指す", {}},
+      {L"C:\\evil.txt", L"外を指す", {}},
+      {L"good.txt:hidden", L"使えない", {}},
+      {L"docs\\aux.txt", L"使えない", {}},
+      {L"CON", L"使えない", {}},
+      {L"com1 .log", L"使えない", {}},
+      {L"LPT9", L"使えない", {}},
+      {L"a\\b.", L"使えない", {}},
+      {L"a \\b", L"使えない", {}},
+      {L"a?b", L"使えない", {}},
+      {L"a\tb", L"使えない", {}},
+      {L"", L"使えない", {}},
+      {L"com10", nullptr, {L"com10"}},
+      {L"console.txt", nullptr, {L"console.txt"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::wstring> parts;
+    const std::wstring why = UnsafeNameReason(c.name, &parts);
+    if (!c.why) {
+      EXPECT_EQ(why, L"") << ToUtf8(c.name);
+      EXPECT_EQ(parts, c.parts) << ToUtf8(c.name);
+    } else {
+      EXPECT_NE(why.find(c.why), std::wstring::npos) << ToUtf8(c.name) << " -> " << ToUtf8(why);
+    }
+  }
+}
+
+// Extraction through the program's own reader: no archive library is in the
+// system folder.
+class BuiltInExtraction : public ::testing::Test {
+ protected:
+  static constexpr wchar_t kTemp[] = L"C:\\users\\root\\Temp";
+  static constexpr wchar_t kFirst[] = L"C:\\users\\root\\Temp\\ZEL0001";
+  BuiltInExtraction() {
+    env.ProgramDir = L"C:\\Zel32";
+    env.WorkDir = L"C:\\Zel32\\WinXP";
+    env.WinDir = L"C:\\windows";
+    env.SysDir = L"C:\\windows\\system32";
+    env.HasUnlha = env.HasUnzip = true;
+    x.sys.env[L"TEMP"] = kTemp;
+    x.fs.AddFolder(kTemp);
+  }
+  Extractor X() { return Extractor{x.machine, libs, fe, env, options}; }
+  std::wstring Put(const std::string& sample, const std::wstring& as) {
+    const std::wstring path = L"C:\\dl\\" + as;
+    x.fs.AddFile(path, Sample(sample));
+    return path;
+  }
+  // Every path below the folder, "\" after folders.
+  std::vector<std::wstring> Tree(const std::wstring& folder) {
+    std::vector<std::wstring> out;
+    x.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+      if (e.name == L"." || e.name == L"..") return;
+      out.push_back(e.name + (e.IsFolder() ? L"\\" : L""));
+      if (e.IsFolder()) {
+        for (const std::wstring& below : Tree(folder + L"\\" + e.name)) out.push_back(e.name + L"\\" + below);
+      }
+    });
+    return out;
+  }
+
+  testing::XpMachine x;
+  MemoryArchiveLibraries libs;
+  testing::RecordingFrontEnd fe;
+  Environment env;
+  RunningOptions options;
+};
+
+TEST_F(BuiltInExtraction, ZipAndLzhUnpackWithTheirContentsAndTimes) {
+  for (const char* sample : {"deflated.zip", "lh6_level1.lzh", "lh7_level2.lzh", "sfx.lzh.exe"}) {
+    SCOPED_TRACE(sample);
+    const std::string name = sample;
+    const std::wstring path = Put(sample, FromUtf8(name.ends_with(".exe") ? name : "a." + name.substr(name.size() - 3)));
+    if (name.ends_with(".exe")) {
+      // A self-extracting LZH marked as the launch's installer kind.
+      std::string bytes = x.fs.Content(path);
+      bytes.replace(24, 1, "\x40");
+      bytes.replace(60, 1, "\x80");
+      bytes.replace(36, 3, "LHA");
+      x.fs.AddFile(path, bytes);
+    }
+    ExtractOutcome out = ExtractToTemporary(X(), path);
+    ASSERT_EQ(out.result, ExtractResult::Extracted) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back().text));
+    EXPECT_TRUE(fe.questions.empty());
+    std::vector<std::wstring> tree = Tree(out.folder);
+    std::sort(tree.begin(), tree.end());
+    EXPECT_EQ(tree, (std::vector<std::wstring>{L"docs\\", L"empty.txt", L"readme.txt", L"ソフト\\", L"ソフト\\説明.txt",
+                                               L"データ\\", L"データ\\table.bin"}));
+    EXPECT_EQ(x.fs.Content(out.folder + L"\\readme.txt"), "Zel32 sample: readme\r\n");
+    EXPECT_EQ(archive::Crc32(x.fs.Content(out.folder + L"\\データ\\table.bin")), Manifest(sample).back().crc);
+    EXPECT_EQ(x.fs.Stat(out.folder + L"\\readme.txt")->lastWrite, kSampleTime);
+    EXPECT_EQ(libs.calls.size(), 0u);
+  }
+}
+
+TEST_F(BuiltInExtraction, ContentsListComesFromTheOwnReader) {
+  EXPECT_TRUE(ListArchive(X(), Put("cp932.zip", L"a.zip")));
+  EXPECT_EQ(fe.console, (std::vector<std::wstring>{L"", L"【a.zip】 の内容", L"         0  docs\\",
+                                                   L"        22  readme.txt", L"         0  empty.txt",
+                                                   L"       480  ソフト\\説明.txt", L"     70000  データ\\table.bin"}));
+  fe.console.clear();
+  x.fs.AddFile(L"C:\\dl\\bad.lzh", "not an archive at all");
+  EXPECT_FALSE(ListArchive(X(), L"C:\\dl\\bad.lzh"));
+  EXPECT_EQ(fe.console.back(), L"　★一覧を取得できませんでした (圧縮ファイルの形式ではありません)");
+}
+
+TEST_F(BuiltInExtraction, HostileArchivesWriteNothingAndSayWhy) {
+  struct Case {
+    const char* sample;
+    const wchar_t* why;
+  };
+  const Case cases[] = {
+      {"evil_dotdot.zip", L"『..\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
+      {"evil_nested.zip", L"『docs\\..\\..\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
+      {"evil_absolute.zip", L"『\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
+      {"evil_drive.lzh", L"『C:\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
+      {"evil_dotdot.lzh", L"『..\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
+      {"evil_stream.zip", L"『good.txt:hidden』は、ファイル名に使えない名前です"},
+      {"evil_device.lzh", L"『docs\\aux.txt』は、ファイル名に使えない名前です"},
+      {"evil_link.zip", L"『link』はリンクのため解凍できません"},
+      {"evil_bomb.zip", L"展開後のサイズ (4,294,967,286 バイト) が圧縮ファイルの 1000 倍を超えます"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    fe.console.clear();
+    const std::string name = c.sample;
+    const std::wstring path = Put(c.sample, FromUtf8(name));
+    const std::wstring dest = L"C:\\users\\root\\Desktop\\out";
+    x.fs.AddFolder(dest);
+    ExtractOutcome out = ExtractToFolder(X(), path, dest);
+    EXPECT_EQ(out.result, ExtractResult::Failed);
+    EXPECT_TRUE(Tree(dest).empty());
+    EXPECT_FALSE(x.fs.Exists(L"C:\\users\\root\\Desktop\\evil.txt"));
+    EXPECT_FALSE(x.fs.Exists(L"C:\\evil.txt"));
+    ASSERT_FALSE(fe.questions.empty());
+    EXPECT_EQ(fe.questions.back().text, L"『" + FromUtf8(name) + L"』を解凍できませんでした||" + c.why);
+    EXPECT_EQ(fe.console, std::vector<std::wstring>{std::wstring(L"　★解凍できませんでした (") + c.why + L")"});
+    // Into a temporary folder: nothing written, so no folder is left to wash.
+    out = ExtractToTemporary(X(), path);
+    EXPECT_EQ(out.result, ExtractResult::Failed);
+    EXPECT_TRUE(out.folder.empty());
+    EXPECT_FALSE(x.fs.Exists(kFirst));
+  }
+}
+
+TEST_F(BuiltInExtraction, NoRoomOrDamageStopsWithoutAPartWrittenFile) {
+  const std::wstring lzh = Put("lh5_level2.lzh", L"a.lzh");
+  x.fs.SetFreeSpace(L'C', 50000);  // the archive needs 70,502 bytes
+  EXPECT_EQ(ExtractToTemporary(X(), lzh).result, ExtractResult::Failed);
+  EXPECT_EQ(fe.questions.back().text,
+            L"『a.lzh』を解凍できませんでした||解凍には 70,502 バイトが必要ですが、空きは 50,000 バイトです");
+  EXPECT_FALSE(x.fs.Exists(kFirst));
+  x.fs.SetFreeSpace(L'C', 1ULL << 32);
+
+  // The last entry's data damaged: the files before it are whole, it is not
+  // there at all, and the folder stays to be washed.
+  std::string bytes = x.fs.Content(lzh);
+  Listing listing;
+  ASSERT_EQ(archive::ListArchive(bytes, listing), Error::None);
+  bytes[listing.entries.back().dataOffset + 100] ^= 0x40;
+  x.fs.AddFile(lzh, bytes);
+  ExtractOutcome out = ExtractToTemporary(X(), lzh);
+  EXPECT_EQ(out.result, ExtractResult::Failed);
+  EXPECT_EQ(out.folder, kFirst);
+  EXPECT_EQ(x.fs.Content(std::wstring(kFirst) + L"\\readme.txt"), "Zel32 sample: readme\r\n");
+  EXPECT_TRUE(x.fs.Exists(std::wstring(kFirst) + L"\\データ"));
+  EXPECT_FALSE(x.fs.Exists(std::wstring(kFirst) + L"\\データ\\table.bin"));
+  EXPECT_EQ(fe.questions.back().text.rfind(L"『a.lzh』を解凍できませんでした||『データ\\table.bin』", 0), 0u);
+}
+
+TEST_F(BuiltInExtraction, AnExistingFileIsReplacedOnlyAfterYes) {
+  const std::wstring zip = Put("stored.zip", L"a.zip");
+  const std::wstring dest = L"C:\\users\\root\\Desktop";
+  x.fs.AddFile(dest + L"\\readme.txt", "mine");
+  fe.answers = {mb::kResultNo};
+  EXPECT_EQ(ExtractToFolder(X(), zip, dest).result, ExtractResult::Extracted);
+  ASSERT_EQ(fe.questions.size(), 1u);
+  EXPECT_EQ(fe.questions[0].text, L"『C:\\users\\root\\Desktop\\readme.txt』は既に存在します||上書きしていいですか？");
+  EXPECT_EQ(x.fs.Content(dest + L"\\readme.txt"), "mine");
+  EXPECT_EQ(x.fs.Content(dest + L"\\empty.txt"), "");
+  fe.answers = {mb::kResultYes};
+  EXPECT_EQ(ExtractToFolder(X(), zip, dest).result, ExtractResult::Extracted);
+  EXPECT_EQ(x.fs.Content(dest + L"\\readme.txt"), "Zel32 sample: readme\r\n");
+}
+
+TEST_F(BuiltInExtraction, ALibraryThatIsThereAndLoadsIsStillUsedAndOneThatDoesNotIsNot) {
+  const std::wstring zip = Put("deflated.zip", L"a.zip");
+  x.fs.AddFile(L"C:\\windows\\system32\\UNZIP32.DLL", "MZ");
+  EXPECT_EQ(ExtractToTemporary(X(), zip).result, ExtractResult::Extracted);
+  ASSERT_EQ(libs.calls.size(), 1u);
+  EXPECT_TRUE(Tree(kFirst).empty());  // the library (a stand-in here) did the work
+
+  libs.unloadable.push_back(L"C:\\windows\\system32\\UNZIP32.DLL");
+  ExtractOutcome out = ExtractToTemporary(X(), zip);
+  EXPECT_EQ(out.result, ExtractResult::Extracted);
+  EXPECT_EQ(x.fs.Content(out.folder + L"\\readme.txt"), "Zel32 sample: readme\r\n");
+  EXPECT_TRUE(fe.questions.empty());
+}
+
+}  // namespace
+}  // namespace zel

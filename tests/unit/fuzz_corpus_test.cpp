@@ -8,14 +8,15 @@
 #include <iterator>
 #include <random>
 
+#include "archive_fuzz_check.h"
 #include "snapshot_fuzz_check.h"
 
 namespace zel {
 namespace {
 
-std::vector<std::string> Seeds() {
+std::vector<std::string> Seeds(const std::filesystem::path& folder = ZEL_FUZZ_CORPUS) {
   std::vector<std::string> seeds;
-  for (const auto& entry : std::filesystem::directory_iterator(ZEL_FUZZ_CORPUS)) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     std::ifstream in(entry.path(), std::ios::binary);
     seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
@@ -63,6 +64,24 @@ TEST(FuzzCorpus, SeedsAndTheirMutationsKeepEveryProperty) {
       std::string input = Mutate(seeds[s], rng);
       if (i % 2) input = Mutate(input, rng);
       ASSERT_EQ(fuzz::CheckSnapshotInput(input), "") << "seed " << s << ", mutation " << i;
+    }
+  }
+}
+
+TEST(FuzzCorpus, ArchiveSeedsAndTheirMutationsKeepEveryProperty) {
+  for (const bool zip : {true, false}) {
+    const std::vector<std::string> seeds = Seeds(std::filesystem::path(ZEL_ARCHIVE_CORPUS) / (zip ? "zip" : "lzh"));
+    ASSERT_GE(seeds.size(), 3u);
+    for (size_t s = 0; s < seeds.size(); ++s) {
+      archive::Listing listing;
+      ASSERT_EQ(zip ? archive::ListZip(seeds[s], listing) : archive::ListLzh(seeds[s], listing), archive::Error::None);
+      ASSERT_EQ(fuzz::CheckArchiveInput(seeds[s], zip), "");
+      std::mt19937 rng(static_cast<unsigned>(s + 1));
+      for (int i = 0; i < 300; ++i) {
+        std::string input = Mutate(seeds[s], rng);
+        if (i % 2) input = Mutate(input, rng);
+        ASSERT_EQ(fuzz::CheckArchiveInput(input, zip), "") << (zip ? "zip" : "lzh") << " seed " << s << ", mutation " << i;
+      }
     }
   }
 }

@@ -210,11 +210,30 @@ TEST_F(Win32Archiver, ArchivesTheLibraryCannotTakeAreFailuresNotSuccesses) {
   EXPECT_EQ(out.result, ExtractResult::Failed);
   EXPECT_NE(out.code, 0);
 
-  // A library built for another architecture, or no library at all, does not load.
+}
+
+TEST_F(Win32Archiver, WithoutALibraryThatLoadsTheOwnReaderExtracts) {
+  // A library built for another architecture does not load; then none at all.
   ASSERT_EQ(w.fs.CopyOne(Fix(L"dos_program.exe"), root + L"\\sys\\UNLHA32.DLL", true), FsError::None);
-  out = ExtractToTemporary(X(), Fix(L"sample.lzh"));
+  ASSERT_EQ(w.fs.RemoveFile(root + L"\\sys\\UNZIP32.DLL"), FsError::None);
+  for (const wchar_t* name : {L"sample.lzh", L"deflated.zip"}) {
+    ExtractOutcome out = ExtractToTemporary(X(), Fix(name));
+    ASSERT_EQ(out.result, ExtractResult::Extracted) << ToUtf8(name) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back()));
+    if (std::wstring(name) == L"sample.lzh") {
+      EXPECT_EQ(Read(out.folder + L"\\docs\\guide.txt"), std::string("guide text\r\n") + "guide text\r\n" + "guide text\r\n");
+      EXPECT_EQ(Read(out.folder + L"\\ソフト\\説明.txt"), ToCp932(L"説明です\r\n"));
+    } else {
+      EXPECT_EQ(Read(out.folder + L"\\packed.txt").size(), 360u);
+    }
+  }
+  // A damaged archive names itself and leaves the damaged entry unwritten.
+  std::string damaged = Read(Fix(L"deflated.zip"));
+  damaged[40] ^= 0x55;
+  ASSERT_EQ(w.fs.WriteBytes(Fix(L"damaged.zip"), damaged), FsError::None);
+  ExtractOutcome out = ExtractToTemporary(X(), Fix(L"damaged.zip"));
   EXPECT_EQ(out.result, ExtractResult::Failed);
-  EXPECT_EQ(fe.questions.back(), L"解凍プログラム 「 UNLHA32.DLL 」 を読み込めません。");
+  EXPECT_TRUE(out.folder.empty());  // nothing was written: no folder to wash
+  EXPECT_EQ(fe.questions.back().rfind(L"『damaged.zip』を解凍できませんでした||『packed.txt』", 0), 0u) << ToUtf8(fe.questions.back());
 }
 
 }  // namespace

@@ -1,0 +1,132 @@
+"""Archives with no archive library in the machine: the extract button on a
+ZIP and an LZH, the contents list, a hostile archive, and a self-extracting
+installer unpacked by the test button, run, and its temporary folder removed
+by the wash. One machine for all of it."""
+import re
+import time
+import unittest
+
+from cycle import INI, Cycle
+from zeltest import E2ETest, MAIN_TITLE, Machine
+
+DONE = re.compile(r"^●『(.+)』を『(.+)』に解凍しました$")
+
+
+class ArchivesTest(E2ETest):
+    @classmethod
+    def setUpClass(cls):
+        cls.holder = unittest.TestCase()
+        m = cls.machine = Machine.fresh(cls.holder, "archives")
+        m.install(ini=INI)
+        for sample, name in (("cp932.zip", "names.zip"), ("lh7_level2.lzh", "names.lzh"),
+                             ("evil_dotdot.zip", "evil.zip"), ("evil_device.lzh", "evil.lzh"),
+                             ("installer.exe", "installer.exe")):
+            m.install_fixture("samples/" + sample, "C:\\dl", rename=name)
+        cls.cycle = Cycle(m)
+        cls.cycle.start()
+        cls.zel = cls.cycle.zel
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.holder.doCleanups()
+
+    def items(self, control):
+        return self.cycle.items(control)
+
+    def wait_for(self, condition, seconds=60):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if condition():
+                return
+            time.sleep(0.3)
+        self.fail("the window did not get there")
+
+    def go_to_downloads(self):
+        m = self.machine
+        m.drv("chord", MAIN_TITLE, "CTRL+C")
+        self.wait_for(lambda: self.cycle.text("DIRDSP") == "C:\\")
+        m.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index("dl"))
+        self.wait_for(lambda: self.cycle.text("DIRDSP") == "C:\\dl")
+        m.drv("key", MAIN_TITLE, "F4")  # every file shown
+        self.wait_for(lambda: "names.zip" in self.items("FILLST"))
+
+    def select(self, name):
+        self.go_to_downloads()
+        self.machine.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index(name))
+        self.wait_for(lambda: any(l.startswith("【" + name) for l in self.items("CONSOL")))
+
+    def extracted_into(self, name):
+        """Presses F6 and returns the folder of the console's success line."""
+        self.select(name)
+        self.machine.drv("key", MAIN_TITLE, "F6")
+        found = []
+
+        def done():
+            for line in self.items("CONSOL"):
+                hit = DONE.match(line)
+                if hit and hit.group(1) == name:
+                    found.append(hit.group(2))
+                    return True
+            return False
+        self.wait_for(done)
+        return found[0]
+
+    def test_1_extract_button_unpacks_zip_and_lzh_with_japanese_names(self):
+        m = self.machine
+        for name in ("names.zip", "names.lzh"):
+            folder = self.extracted_into(name)
+            self.assertRegex(folder, r"\\ZEL\d{4}$")
+            self.assertEqual(m.read_bytes(folder + "\\readme.txt"), b"Zel32 sample: readme\r\n")
+            self.assertEqual(m.read_bytes(folder + "\\ソフト\\説明.txt"), "説明です。ソフトの表示\r\n".encode("cp932") * 20)
+            self.assertEqual(len(m.read_bytes(folder + "\\データ\\table.bin")), 70000)
+            self.assertTrue(m.exists(folder + "\\docs"))
+            self.cycle.wait_for(lambda: self.cycle.text("DIRDSP") == folder)  # the window shows the folder
+        m.screenshot("archives-extracted")
+
+    def test_2_contents_list(self):
+        self.select("names.lzh")
+        self.machine.drv("click", MAIN_TITLE, "内容")
+        self.wait_for(lambda: "【names.lzh】 の内容" in self.items("CONSOL"))
+        lines = self.items("CONSOL")
+        at = lines.index("【names.lzh】 の内容")
+        self.assertEqual(lines[at + 1:at + 6], ["         0  docs\\", "        22  readme.txt", "         0  empty.txt",
+                                                "       480  ソフト\\説明.txt", "     70000  データ\\table.bin"])
+
+    def test_3_hostile_archives_write_nothing_and_say_why(self):
+        m = self.machine
+        temp = self.extracted_into("names.zip").rsplit("\\", 1)[0]
+        before = sorted(p for p in m.box.manifest() if p.upper().startswith(temp.upper()))
+        for name, why in (("evil.zip", "『..\\evil.txt』は、解凍先のフォルダーの外を指す名前です"),
+                          ("evil.lzh", "『docs\\aux.txt』は、ファイル名に使えない名前です")):
+            self.select(name)
+            m.drv("key", MAIN_TITLE, "F6")
+            box = self.zel.answer("OK", about="『%s』を解凍できませんでした" % name)
+            self.assertIn(why, box["all_text"])
+            self.wait_for(lambda: "　★解凍できませんでした (%s)" % why in self.items("CONSOL"))
+        after = sorted(p for p in m.box.manifest() if p.upper().startswith(temp.upper()))
+        self.assertEqual(after, before)
+        self.assertFalse(m.exists(temp + "\\evil.txt"))
+
+    def zel_folders(self):
+        return [p for p in self.machine.box.manifest() if re.search(r"\\ZEL\d{4}$", p)]
+
+    def test_4_self_extracting_installer_is_unpacked_run_and_washed(self):
+        m, c = self.machine, self.cycle
+        before = self.zel_folders()
+        self.select("installer.exe")
+        m.drv("click", MAIN_TITLE, "テスト")
+        self.wait_for(lambda: "　　■解凍終了■" in self.items("CONSOL"), 120)
+        new = [f for f in self.zel_folders() if f not in before]
+        self.assertEqual(len(new), 1)
+        self.assertEqual(len(m.read_bytes(new[0] + "\\データ\\table.bin")), 70000)
+        # The stub ends at once without a window: the person presses abort.
+        self.wait_for(lambda: m.drv("text", MAIN_TITLE, "1021")[1].strip() == "中止", 30)
+        m.drv("click", MAIN_TITLE, "中止")
+        self.wait_for(lambda: m.drv("enabled", MAIN_TITLE, "確認")[1].strip() == "1", 60)
+        c.check()
+        c.wash()
+        m.screenshot("archives-washed")
+        self.assertEqual(self.zel_folders(), [])
+
+if __name__ == "__main__":
+    unittest.main()

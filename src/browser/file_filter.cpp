@@ -4,6 +4,7 @@
 
 #include "base/path.h"
 #include "base/text.h"
+#include "platform/frontend.h"
 
 namespace zel {
 
@@ -14,6 +15,11 @@ std::wstring FilterExtensions(int filter, std::wstring_view dosSetting) {
     case kFilterPictures: return L".BMP.ICO.GIF.JPG.JPEG.JEPG";
     default: return L".*";
   }
+}
+
+std::wstring FavouriteFolderQuestion(const std::wstring& folder) {
+  return std::wstring(1, markup::kBlue) + folder + markup::kBlack + L"圧縮ファイル用フォルダーを、|『" + folder +
+         L"』に設定します";
 }
 
 const wchar_t* FilterCaption(int filter) {

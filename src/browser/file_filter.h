@@ -20,6 +20,10 @@ constexpr int kFilterAll = 3;       // F4
 std::wstring FilterExtensions(int filter, std::wstring_view dosSetting);
 const wchar_t* FilterCaption(int filter);
 
+// The favourite-folder button's right click: the question whether the
+// current folder becomes the favourite folder (the folder emphasised first).
+std::wstring FavouriteFolderQuestion(const std::wstring& folder);
+
 // True when the name's extension is in the set (".*" takes every file).
 bool MatchesExtensionSet(std::wstring_view set, std::wstring_view name);
 

@@ -75,7 +75,7 @@ std::vector<std::wstring> SelectionLines(const SelectedFile& file) {
   const wchar_t* action = nullptr;
   if (OneOf(ext, {L"WAV", L"AVI", L"MPG", L"MP3", L"MID"})) action = L"データを再生します";
   else if (OneOf(ext, {L"FON", L"TTF", L"TTC"})) action = L"フォントを表示します";
-  else if (ext == L"EXE") action = L"実行を開始します";
+  else if (ext == L"EXE" || ext == L"SCR") action = L"実行を開始します";  // the test button runs both
   else if (OneOf(ext, {L"BMP", L"JPG", L"TIF", L"PCX"})) action = L"実サイズで表示します";
   if (ext == L"EXE" || ext == L"SCR") {
     ProgramLines(file, upperName, out);

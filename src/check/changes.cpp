@@ -1,6 +1,7 @@
 #include "check/changes.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "base/cp932.h"
 #include "base/format.h"
@@ -43,6 +44,25 @@ void AppendKeyOfCp932(std::string_view name, std::string& out) {
     }
     out += c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
   }
+}
+
+// The recorded root folders of a drive as keys: the record keeps the names
+// as they are on disk, the comparison is case-blind. "/" is never the second
+// byte of a two-byte character, so it splits the record safely.
+std::unordered_set<std::string> RootFolderKeys(std::string_view text) {
+  std::unordered_set<std::string> keys;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('/', at);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > at) {
+      std::string key;
+      AppendKeyOfCp932(text.substr(at, end - at), key);
+      keys.insert(std::move(key));
+    }
+    at = end + 1;
+  }
+  return keys;
 }
 
 std::string KeyOf(std::wstring_view name, bool* exact = nullptr) {
@@ -377,13 +397,13 @@ void WalkDrives(ChangeWalk& w, ChangeVisitor& v) {
       }
     }
     std::vector<Finding> findings;
+    const std::unordered_set<std::string> known = RootFolderKeys(w.snap.driveRoots[i]);
     const bool readable = ForEachEntry(w.m.fs, root, [&](const FileEntry& e) {
       if (!e.IsFolder()) return;  // files in a root are not compared
       const std::wstring path = root + e.name;
-      std::string key = "/";
+      std::string key;
       const bool exact = AppendNameKey(e.name, key);
-      key += '/';
-      if (w.snap.driveRoots[i].find(key) != std::string::npos || LeftAlone(w, path)) return;
+      if (known.count(key) != 0 || LeftAlone(w, path)) return;
       findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
     });
     if (readable) Report(v, findings);

@@ -233,7 +233,7 @@ DriveOutcome RecordDriveNames(DriveContext& ctx, wchar_t letter) {
     const std::wstring relative = std::move(pending.back());
     pending.pop_back();
     const std::wstring folder = FullPath(root, relative);
-    ctx.fe.SetStatus(L"保存中： " + folder);
+    ctx.fe.SetStatus(L"保存中：  " + folder);
     ticker.Step();
     if (!relative.empty() && !ListFolder(fs, folder, entries)) {
       unreadable.push_back(folder);  // no FOLDER field: nothing inside is known

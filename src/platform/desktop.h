@@ -17,6 +17,7 @@ struct TopWindow {
   std::wstring className;
   std::uint32_t style = 0;
   bool visible = false;
+  std::uint32_t processId = 0;  // the process that made the window
 };
 
 enum class ShowMode { Normal, Minimized };

@@ -129,6 +129,10 @@ class FileSystem {
 
   virtual bool SetCurrentFolder(std::wstring_view path) = 0;
 
+  // The platform's own text for an error, as its messages show it (the
+  // text of the last failure of that kind where the platform knows more).
+  virtual std::wstring ErrorMessage(FsError error) = 0;
+
   // Has the platform move from over to when Windows next starts, before any
   // program can hold to open (to is replaced); an empty to deletes from then.
   // A machine that cannot do this answers Other.

@@ -63,4 +63,25 @@ class FrontEnd {
   virtual void Beep() = 0;
 };
 
+// Hands everything on to another front end but the status texts, which stay
+// as they are (an operation run beside a running test).
+class KeepStatusFrontEnd : public FrontEnd {
+ public:
+  explicit KeepStatusFrontEnd(FrontEnd& to) : to_(to) {}
+  void AppendConsole(std::wstring_view line) override { to_.AppendConsole(line); }
+  void SetStatus(std::wstring_view) override {}
+  void Busy() override { to_.Busy(); }
+  int Ask(std::wstring_view text, int style, std::wstring_view title) override { return to_.Ask(text, style, title); }
+  int AskPlatform(std::wstring_view text, int style, std::wstring_view title) override {
+    return to_.AskPlatform(text, style, title);
+  }
+  std::wstring Input(std::wstring_view prompt, std::wstring_view title, std::wstring_view initial) override {
+    return to_.Input(prompt, title, initial);
+  }
+  void Beep() override { to_.Beep(); }
+
+ private:
+  FrontEnd& to_;
+};
+
 }  // namespace zel

@@ -137,6 +137,47 @@ bool RegistryChanged(FileSystem& fs, const Snapshot& snap, const HivePaths& hive
   return HivesChanged(fs, snap, hives) || (lastDiff && !lastDiff->Empty());
 }
 
+bool RegistryChangedForWash(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
+                            RunningOptions& options, const Snapshot& snap, const HivePaths& hives,
+                            const RegistryCheck* lastCheck) {
+  if (HivesChanged(m.fs, snap, hives)) return true;
+  if (lastCheck) return lastCheck->exportDiff && !lastCheck->exportDiff->Empty();
+  std::optional<RegExportDiff> diff = CompareUninstallExports(m, fe, env, settings, options, snap);
+  return diff && !diff->Empty();
+}
+
+const wchar_t kRunExportName[] = L"RunCheck.reg";
+
+bool WatchRegistry(Machine& m, const Environment& env, const Snapshot& snap, const HivePaths& hives,
+                   RegistryWatch& watch) {
+  constexpr int kMostSteps = 10;
+  if (watch.changed) return true;
+  if (HivesChanged(m.fs, snap, hives)) return watch.changed = true;
+  const std::wstring before = JoinPath(env.WorkDir, kUninstallExportName);
+  const std::wstring during = JoinPath(env.WorkDir, kRunExportName);
+  if (!snap.uninstallExported || !FileAt(m.fs, before) || !FileAt(m.fs, JoinPath(env.WinDir, L"RegEdit.exe"))) {
+    return false;
+  }
+  if (!watch.exporting) {
+    if (FileAt(m.fs, during)) m.fs.RemoveFile(during);
+    watch.exporting = m.desktop.StartProgram(RegistryExportCommand(env, during, kUninstallKey), env.WorkDir,
+                                             ShowMode::Minimized);
+    watch.lastSize.reset();
+    watch.steps = 0;
+    return false;
+  }
+  std::optional<FileEntry> now = FileAt(m.fs, during);
+  if (now && now->size > 0 && watch.lastSize == now->size) {
+    watch.exporting = false;  // the next step starts the next export
+    std::optional<RegExportDiff> diff = CompareExportFiles(m.fs, before, during);
+    if (diff) m.fs.RemoveFile(during);
+    return watch.changed = diff && !diff->Empty();
+  }
+  watch.lastSize = now ? std::optional<std::uint64_t>(now->size) : std::nullopt;
+  if (++watch.steps >= kMostSteps) watch.exporting = false;
+  return false;
+}
+
 int RestoreIniFiles(Machine& m, FrontEnd& fe, const Environment& env, const Snapshot& snap) {
   fe.SetStatus(L"洗浄中 : INIファイル");
   int restored = 0;

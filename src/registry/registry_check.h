@@ -72,6 +72,30 @@ RegistryCheck CheckIniAndRegistry(Machine& m, FrontEnd& fe, const Environment& e
 // for this test).
 bool RegistryChanged(FileSystem& fs, const Snapshot& snap, const HivePaths& hives, const RegExportDiff* lastDiff);
 
+// The registry watched while the program under test runs, without ever
+// waiting: the hive times, and the uninstall key exported again by the
+// registry editor in the background ("RunCheck.reg" in the work folder) and
+// compared with the snapshot's export once the file has stopped growing.
+struct RegistryWatch {
+  bool changed = false;  // once seen, it stays for the run
+  bool exporting = false;
+  std::optional<std::uint64_t> lastSize;  // the export's size at the step before
+  int steps = 0;                          // steps since the export was started
+};
+extern const wchar_t kRunExportName[];
+
+// One step of the watch, from a tick of the run monitor; returns
+// watch.changed. An export that never settles is started again.
+bool WatchRegistry(Machine& m, const Environment& env, const Snapshot& snap, const HivePaths& hives,
+                   RegistryWatch& watch);
+
+// The wash's step 2: whether the registry changed during the test. The hive
+// times, and the comparison of the check when one ran since the test
+// (lastCheck); without one the exports are compared afresh.
+bool RegistryChangedForWash(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
+                            RunningOptions& options, const Snapshot& snap, const HivePaths& hives,
+                            const RegistryCheck* lastCheck);
+
 // The INI restore of the wash: status "洗浄中 : INIファイル"; each changed INI
 // file and group is copied back from the backup folder, then
 // "●『" + name + "』を元に戻しました", or "●『" + name + "』は元に戻せません"

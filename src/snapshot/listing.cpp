@@ -63,7 +63,7 @@ bool ListFiles(FileSystem& fs, FrontEnd& fe, std::wstring_view folder, FileList&
     }
   });
   if (tooLong) {
-    if (stop) *stop = {L"Listup Files", L"Files: " + ErrorText(FsError::NameTooLong)};
+    if (stop) *stop = {L"Listup Files", L"Files: " + fs.ErrorMessage(FsError::NameTooLong)};
     return false;
   }
   // Nothing matched (an empty drive root) or the folder is not there: known
@@ -143,7 +143,7 @@ struct SubWalker {
       }
     });
     if (tooLong) {
-      if (stop) *stop = {L"Listup Sub", L"SubFile: " + ErrorText(FsError::NameTooLong)};
+      if (stop) *stop = {L"Listup Sub", L"SubFile: " + ctx.fs.ErrorMessage(FsError::NameTooLong)};
       return false;
     }
     if (error != FsError::None && error != FsError::NotFound) {
@@ -153,7 +153,7 @@ struct SubWalker {
       return true;
     }
     if (ctx.report) {
-      ctx.report->Line(L"準備中 [" + ClockText(ctx.sys.Now()) + L"] " + folder + L"（" + NumText(entries) + L"個）");
+      ctx.report->Line(L"準備中 [" + ClockText(ctx.sys.Now()) + L"] " + folder + L"（" + std::to_wstring(entries) + L"個）");
     }
     const bool descend = ctx.checkLevel >= 2 || outermost;
     for (const Sub& sub : subs) {

@@ -75,7 +75,8 @@ Outcome PrepareDrives(const Preparation& p, Snapshot& snap) {
     std::vector<std::wstring> lossy;
     FsError error = m.fs.Enumerate(root + L"*.*", [&](const FileEntry& e) {
       if (!e.IsFolder() || e.name.empty() || e.name[0] == L'.') return;
-      if (!AppendCp932(ToUpper(e.name), names)) lossy.push_back(root + e.name);
+      // The names as they are on disk, in the order the drive lists them.
+      if (!AppendCp932(e.name, names)) lossy.push_back(root + e.name);
       names += '/';
     });
     if (error != FsError::None && error != FsError::NotFound) {
@@ -147,7 +148,7 @@ Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
     long count = static_cast<long>(CountFileEntries(listing.list.text));
     files += count;
     ++folders;
-    if (report) report->Line(L"準備中 [" + ClockText(m.sys.Now()) + L"] " + path + L"（" + NumText(count) + L"個）");
+    if (report) report->Line(L"準備中 [" + ClockText(m.sys.Now()) + L"] " + path + L"（" + std::to_wstring(count) + L"個）");
     snap.main.push_back(std::move(listing));
   }
   SaveSnapshot(m, p.fe, p.env, snap);

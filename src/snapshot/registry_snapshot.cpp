@@ -135,15 +135,17 @@ std::wstring SlowExportQuestion() {
          L"　 「いいえ」を押して中断しても、洗浄機能には全く影響ありません";
 }
 
-bool ExportRegistryKey(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                       RunningOptions& options, const std::wstring& file, const std::wstring& key) {
-  if (FileAt(m.fs, file)) KillFile(m, file);
+std::wstring RegistryExportCommand(const Environment& env, const std::wstring& file, const std::wstring& key) {
   // The full path of the editor whose presence was checked, so that no other
   // "RegEdit.exe" (beside this program, in the current folder) is started;
   // every part quoted, so that folders with blanks stay one argument.
-  const std::wstring command =
-      L"\"" + JoinPath(env.WinDir, L"RegEdit.exe") + L"\" /e \"" + file + L"\" \"" + key + L"\"";
-  if (!m.desktop.StartProgram(command, env.WorkDir, ShowMode::Minimized)) {
+  return L"\"" + JoinPath(env.WinDir, L"RegEdit.exe") + L"\" /e \"" + file + L"\" \"" + key + L"\"";
+}
+
+bool ExportRegistryKey(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
+                       RunningOptions& options, const std::wstring& file, const std::wstring& key) {
+  if (FileAt(m.fs, file)) KillFile(m, file);
+  if (!m.desktop.StartProgram(RegistryExportCommand(env, file, key), env.WorkDir, ShowMode::Minimized)) {
     fe.Ask(L"レジストリ･エディタを起動できません", mb::kOk | mb::kIconExclamation, L"");
     return false;
   }

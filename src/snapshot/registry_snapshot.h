@@ -47,6 +47,9 @@ bool RegistryRestorePending(FileSystem& fs, const Environment& env);
 // recorded.
 void SaveHives(Machine& m, FrontEnd& fe, const Environment& env, const HivePaths& hives, Snapshot& snap);
 
+// The registry editor's command line that exports key into file.
+std::wstring RegistryExportCommand(const Environment& env, const std::wstring& file, const std::wstring& key);
+
 // The registry editor's text export of key into file, started minimised. The
 // wait polls once a second, letting the window process events; after 10
 // seconds without the file, and after every further 30 seconds without it or

@@ -2,6 +2,7 @@
 
 #include "base/path.h"
 #include "snapshot/listing.h"
+#include "snapshot/registry_snapshot.h"
 #include "snapshot/snapshot_codec.h"
 
 namespace zel {
@@ -57,7 +58,7 @@ bool SaveSnapshot(Machine& m, FrontEnd& fe, const Environment& env, const Snapsh
   fe.SetStatus(L"準備中： ドライブ情報");
   FsError error = WriteSnapshotFiles(m.fs, env.WorkDir, snap);
   if (error == FsError::None) return true;
-  fe.Ask(ErrorText(error) + L"||場所＝Save For Down", mb::kOk | mb::kIconError, L"");
+  fe.Ask(m.fs.ErrorMessage(error) + L"||場所＝Save For Down", mb::kOk | mb::kIconError, L"");
   return false;
 }
 
@@ -107,6 +108,9 @@ ResumeChoice AskResume(Machine& m, FrontEnd& fe, const Environment& env, Snapsho
   };
   std::optional<FileEntry> data = m.fs.Stat(f.data);
   if (!data) return fresh();
+  // A registry restore set up before the restart belongs to this snapshot:
+  // its test goes on without the question.
+  if (ask && RegistryRestorePending(m.fs, env)) ask = false;
   if (ask && fe.Ask(ResumeQuestion(), mb::kYesNo | mb::kIconQuestion, L"") != mb::kResultYes) return fresh();
   switch (LoadSnapshot(m.fs, env, snap)) {
     case LoadResult::Loaded:

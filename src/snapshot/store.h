@@ -57,8 +57,8 @@ enum class ResumeChoice {
 };
 
 // At start-up, once the main folder list is built. With a Zel32.dat present
-// asks whether to resume (unless ask is false: a pending registry restore
-// takes the resume path directly); Yes loads it into snap. No, or no
+// asks whether to resume (unless ask is false or a registry restore is
+// pending: then the resume path is taken directly); Yes loads it into snap. No, or no
 // Zel32.dat, deletes Zel32.dir and the snapshot files.
 ResumeChoice AskResume(Machine& m, FrontEnd& fe, const Environment& env, Snapshot& snap, bool ask = true);
 

@@ -25,7 +25,7 @@ bool FindBootDrive(Machine& m, FrontEnd& fe, Environment& env, Settings& setting
   };
   if (root != L"A:\\" && root != L"C:\\" && !hasBootFiles(root)) {
     if (!hasBootFiles(L"C:\\")) {
-      fe.AskPlatform(std::wstring(L"Boot Drive||") + kCannotUseHere,
+      fe.AskPlatform(std::wstring(L"Boot Drive") + kCannotUseHere,
                      static_cast<int>(env.MsgBoxStyle) | mb::kIconExclamation, L"");
       return false;
     }

@@ -15,7 +15,9 @@ namespace zel {
 const wchar_t kBadExecutableMessage[] = L"実行形式ファイルが正しくありません。|　実行を中止します";
 
 std::wstring LaunchExtension(std::wstring_view name) {
-  const size_t start = name.size() > 5 ? name.size() - 5 : 0;
+  // The dot is looked for from the fifth character from the end on, the
+  // dot itself counted: "page.shtml" has the extension "SHTML".
+  const size_t start = name.size() > 6 ? name.size() - 6 : 0;
   size_t dot = name.rfind(L'.');
   if (dot == std::wstring_view::npos || dot < start) return std::wstring();
   return ToUpper(name.substr(dot + 1));

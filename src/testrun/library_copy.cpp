@@ -119,12 +119,15 @@ void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {
     if (dot == std::wstring::npos) continue;
     const std::wstring ext = ToUpper(std::wstring_view(e.name).substr(dot + 1));
     if (ext.empty() || std::wstring(kCompressedTypes).find(L"." + ext + L".") == std::wstring::npos) continue;
-    if (ext.back() != L'_') continue;  // whole names were taken by the passes above
+    // Whole DLL, OCX and VBX names were taken by the passes above; a
+    // control's type cache (".OCA") goes beside its control under its own name.
+    const bool whole = ext.back() != L'_';
+    if (whole && ext != L"OCA") continue;
     // "X.DL_" stands for "X.DLL", "X.OC_" for "X.OCX", "X.VB_" for "X.VBX".
     std::wstring expanded = e.name;
     const bool library = ext == L"DL_";
     const bool lower = expanded.size() > 1 && expanded[expanded.size() - 2] >= L'a' && expanded[expanded.size() - 2] <= L'z';
-    expanded.back() = library ? (lower ? L'l' : L'L') : (lower ? L'x' : L'X');
+    if (!whole) expanded.back() = library ? (lower ? L'l' : L'L') : (lower ? L'x' : L'X');
     Attach(copy, expanded);
     if (Existing(copy, expanded)) {
       SaveExisting(copy, expanded);

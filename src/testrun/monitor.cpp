@@ -49,6 +49,7 @@ void FindProgramWindow(RunState& run, const TickInput& in, TickResult& out) {
   for (const TopWindow& w : in.desktop.TopLevelWindows()) {
     if (!w.visible) continue;
     if (std::find(in.ownWindows.begin(), in.ownWindows.end(), w.handle) != in.ownWindows.end()) continue;
+    if (in.ownProcess != 0 && w.processId == in.ownProcess) continue;
     std::wstring title = ShortTitle(w.title);
     if (std::find(run.windowsBefore.begin(), run.windowsBefore.end(), title) != run.windowsBefore.end()) continue;
     // The first new window is the candidate; a dialog-style one waits for
@@ -78,6 +79,8 @@ TickResult MonitorTick(RunState& run, const TickInput& in) {
   run.iniTick = !run.iniTick;
 
   if (run.endCountdown != 0) {
+    // The end waits for the action or the box of the moment to finish.
+    if (run.endCountdown == 1 && !in.endAllowed) return out;
     if (--run.endCountdown == 0) out.endRun = true;
     return out;
   }

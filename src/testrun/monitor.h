@@ -54,6 +54,10 @@ struct TickInput {
   bool registryChanged = false;
   bool questionAllowed = true;  // no message box is waiting
   int tickMs = 3000;            // the interval this tick came after
+  bool endAllowed = true;       // no other action runs and no box waits: the run may end now
+  // This program's process: no window it made (options, chooser, boxes) is
+  // ever the program under test's.
+  std::uint32_t ownProcess = 0;
 };
 
 struct TickResult {

@@ -97,6 +97,9 @@ struct NamedControl {
   int id;
 };
 
+// The property a lit lamp carries.
+inline constexpr wchar_t kLitProperty[] = L"ZelLit";
+
 inline constexpr NamedControl kNamedControls[] = {
     {"CONSOL", kIdConsole},
     {"RUNDSP", kIdRunDisplay},

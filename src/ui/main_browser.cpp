@@ -314,9 +314,7 @@ void MainWindow::FavouriteFolder() {
 
 void MainWindow::SetFavouriteFolder() {
   if (folder_.empty()) return;
-  int answer = Ask(std::wstring(1, markup::kBlue) + folder_ + markup::kBlack + L"||圧縮ファイル用フォルダーを、|『" +
-                       folder_ + L"』に設定します",
-                   mb::kOkCancel | mb::kIconQuestion, L"");
+  int answer = Ask(FavouriteFolderQuestion(folder_), mb::kOkCancel | mb::kIconQuestion, L"");
   if (answer != mb::kResultOk) return;
   env_.DownLoad = folder_;
   settings_.SetOption(L"DownLoad", folder_);

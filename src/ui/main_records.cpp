@@ -94,9 +94,13 @@ void MainWindow::ShowDriveMenu(wchar_t letter) {
   ::AppendMenuW(menu, MF_STRING, kIdMenuDriveClose, L"このメニューを消す");
   const int chosen = TrackMenu(window_, menu);
   if (chosen == 0 || chosen == kIdMenuDriveClose || !BeginAction()) return;
-  DriveContext dc{machine_.machine, *this, env_, options_};
+  // During a run the console holds the run's lines and the status says it
+  // runs: the drive's lines come after them, and the status stays.
+  const bool running = run_.running;
+  KeepStatusFrontEnd keepStatus(*this);
+  DriveContext dc{machine_.machine, running ? static_cast<FrontEnd&>(keepStatus) : *this, env_, options_};
   ShowConsole();
-  ClearConsole();
+  if (!running) ClearConsole();
   DisableActions();
   switch (chosen) {
     case kIdMenuDriveRecord: RecordDriveNames(dc, letter); break;
@@ -107,7 +111,7 @@ void MainWindow::ShowDriveMenu(wchar_t letter) {
   }
   EndAction();
   EnableActions();
-  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
+  if (!running) ShowStatus(L"ファイルを選択して下さい", Look::Idle);
 }
 
 }  // namespace zel::ui

@@ -8,6 +8,8 @@
 #include "ui/main_controls.h"
 #include "ui/modal.h"
 #include "records/test_history.h"
+#include "registry/registry_check.h"
+#include "snapshot/registry_snapshot.h"
 #include "snapshot/store.h"
 #include "testrun/launch.h"
 
@@ -18,7 +20,16 @@ void MainWindow::OnTimer() {
     ::KillTimer(window_, kRunTimer);
     return;
   }
-  TickInput in{machine_.desktop, machine_.fs, {}, {}, false, !MessageBoxWaiting(), timerMs_};
+  // While another action runs or a box waits, the tick asks nothing and the
+  // run does not end: the end comes on the first tick after.
+  const bool free = busy_ == 0 && !MessageBoxWaiting();
+  TickInput in{machine_.desktop, machine_.fs, {}, {}, false, free, timerMs_};
+  in.endAllowed = free;
+  in.ownProcess = ::GetCurrentProcessId();
+  if (run_.running) {
+    in.registryChanged =
+        WatchRegistry(machine_.machine, env_, snapshot_, FixHivePaths(machine_.fs, env_), registryWatch_);
+  }
   in.ownWindows.push_back(reinterpret_cast<WindowHandle>(window_));
   if (docForm_ && docForm_->Handle()) in.ownWindows.push_back(reinterpret_cast<WindowHandle>(docForm_->Handle()));
   if (::SendMessageW(c_->console, LB_GETCOUNT, 0, 0) > 4) {
@@ -34,6 +45,7 @@ void MainWindow::OnTimer() {
   if (result.iniChecked) {
     SetLamp(0, result.winIniChanged);
     SetLamp(1, result.systemIniChanged);
+    if (in.registryChanged) SetLamp(2, true);
   }
   if (result.freeSpaceChanged) {
     for (int i = 0; i < 26; ++i) {
@@ -141,6 +153,10 @@ void MainWindow::StartTest() {
         testedPrograms_.push_back(*tested);
       }
       run_ = result.run;
+      registryWatch_ = RegistryWatch();
+      // A check before this test no longer tells what the test changed.
+      lastCheckOfTest_ = false;
+      lastRegistryCheck_.reset();
       // Quick ticks while the program opens its window, its drive's after.
       timerMs_ = 1000;
       ::SetTimer(window_, kRunTimer, static_cast<UINT>(timerMs_), nullptr);

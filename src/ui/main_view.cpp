@@ -392,6 +392,10 @@ void MainWindow::FlashStatus() {
 void MainWindow::SetLamp(int lamp, bool lit) {
   if (lamps_[lamp] == lit) return;
   lamps_[lamp] = lit;
+  // The lamp's state also stands on the control, for tools that read
+  // windows instead of looking at them.
+  if (lit) ::SetPropW(c_->lamps[lamp], kLitProperty, reinterpret_cast<HANDLE>(1));
+  else ::RemovePropW(c_->lamps[lamp], kLitProperty);
   ::InvalidateRect(c_->lamps[lamp], nullptr, TRUE);
 }
 

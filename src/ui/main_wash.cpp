@@ -1,6 +1,7 @@
 // The main window's check (確認) and wash (洗浄): the window's own steps
 // around the walks, the registry and the programs that remove themselves.
 #include "base/path.h"
+#include "base/text.h"
 #include "check/check.h"
 #include "drive/drive_protection.h"
 #include "records/wash_records.h"
@@ -79,35 +80,36 @@ void MainWindow::RunCheckAction() {
 
 // The registry step: a notice when a restore already waits, else the
 // choice of RegWashForm, and what the choice does.
-void MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
+bool MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
   Machine& m = machine_.machine;
   const HivePaths hives = FixHivePaths(m.fs, env_);
   const bool changed = RegistryChanged(m.fs, snapshot_, hives, diff ? &*diff : nullptr);
   RegistryStepPlan plan = PlanRegistryStep(m.fs, env_, options_, hives, changed, diff ? &*diff : nullptr);
   switch (plan.kind) {
     case RegistryStepKind::Nothing:
-      return;
+      return false;
     case RegistryStepKind::Notice:
       Ask(plan.notice, plan.noticeStyle, L"");
-      return;
+      return false;
     case RegistryStepKind::Choose:
       break;
   }
   switch (ShowRegWashForm(window_, plan.offer)) {
     case RegWashChoice::Ignore:
-      return;
+      return false;
     case RegWashChoice::Repair:
-      if (diff) DeleteAddedKeys(m, *this, *diff);
-      return;
+      // Put back when every added key went.
+      return diff && DeleteAddedKeys(m, *this, *diff) == static_cast<int>(DeletableKeys(*diff).size());
     case RegWashChoice::Restore: {
       RestoreSetUpResult r = SetUpRegistryRestore(m, *this, env_, options_, hives);
       if (r.outcome == RestoreSetUp::Done) {
         ShowRestartNotice(true);
         Ask(r.message, mb::kOk | mb::kIconInformation, L"");
       }
-      return;
+      return false;  // back only at the next start of Windows
     }
   }
+  return false;
 }
 
 void MainWindow::RunWashAction() {
@@ -125,10 +127,11 @@ void MainWindow::Wash() {
   // Step 1: a CD-ROM's browser is closed first, or the wash waits.
   if (record_.testDone && record_.fromCdRom && !CloseBrowserWindows(removal)) return;
   Busy();
-  // Step 2: the uninstallers the test added, when the registry changed.
-  const RegExportDiff* lastDiff =
-      lastRegistryCheck_ && lastRegistryCheck_->exportDiff ? &*lastRegistryCheck_->exportDiff : nullptr;
-  if (record_.testDone && RegistryChanged(m.fs, snapshot_, FixHivePaths(m.fs, env_), lastDiff)) {
+  // Step 2: the uninstallers the test added, when the registry changed; the
+  // check's comparison counts only when the check came after the test.
+  const RegistryCheck* lastCheck = lastCheckOfTest_ && lastRegistryCheck_ ? &*lastRegistryCheck_ : nullptr;
+  if (record_.testDone && RegistryChangedForWash(m, *this, env_, settings_, options_, snapshot_,
+                                                 FixHivePaths(m.fs, env_), lastCheck)) {
     for (const std::wstring& uninstaller : FindUninstallers(removal)) LaunchUninstaller(removal, uninstaller);
   }
   ClearConsole();
@@ -138,7 +141,7 @@ void MainWindow::Wash() {
     std::optional<RegExportDiff> diff = CompareUninstallExports(m, *this, env_, settings_, options_, snapshot_);
     bool goOn = true;
     if (diff && !diff->added.empty()) goOn = RunApplicationRemoval(removal, diff->displayName);
-    if (goOn) WashRegistry(diff);
+    if (goOn && WashRegistry(diff)) SetLamp(2, false);
     Busy();
   }
 
@@ -158,6 +161,15 @@ void MainWindow::Wash() {
   const std::wstring program = record_.program;
   WashResult result = RunWash(request);
   Busy();
+  if (tested) {  // what was put back no longer lights its lamp
+    bool winIni = false, systemIni = false;
+    for (const SavedFile& f : ChangedIniFiles(m.fs, env_, snapshot_)) {
+      winIni = winIni || EqualsNoCase(f.name, L"WIN.INI");
+      systemIni = systemIni || EqualsNoCase(f.name, L"SYSTEM.INI");
+    }
+    if (!winIni) SetLamp(0, false);
+    if (!systemIni) SetLamp(1, false);
+  }
 
   // Step 10: the free space is measured again for the display. A wash in
   // which everything was deleted and put back completes: its snapshot is

@@ -133,7 +133,8 @@ class MainWindow : public FrontEnd {
   void RunWashAction();
   // The wash itself, inside an action already begun.
   void Wash();
-  void WashRegistry(const std::optional<RegExportDiff>& diff);
+  // The wash's registry step; true when it put the registry back.
+  bool WashRegistry(const std::optional<RegExportDiff>& diff);
   void CompleteWash(bool tested);
   void FinishCheckOrWash(const std::wstring& prompt, bool checking, bool store, const std::wstring& program);
   // A completed wash spent the snapshot: the next test takes a new one first.
@@ -191,6 +192,7 @@ class MainWindow : public FrontEnd {
   MouseHelp mouseHelp_;
   int hoverIndex_ = -1;
   RunState run_;
+  RegistryWatch registryWatch_;  // the registry during the run, for the lamp and the question
   int timerMs_ = 0;
   std::array<std::uint64_t, 26> currentFree_{};
   bool showStartFree_ = false;

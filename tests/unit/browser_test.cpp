@@ -6,6 +6,7 @@
 #include "browser/mouse_help.h"
 #include "browser/selection_lines.h"
 #include "browser/text_view.h"
+#include "platform/frontend.h"
 #include "support/xp_machine.h"
 #include "testrun/console_text.h"
 
@@ -26,6 +27,9 @@ TEST(Filters, ExtensionSetsAndTheDosSetting) {
   EXPECT_FALSE(MatchesExtensionSet(L".EXE.SCR", L"a.ex"));  // a part of an extension is not one
   EXPECT_TRUE(MatchesExtensionSet(L".BMP.ICO.GIF.JPG.JPEG.JEPG", L"photo.jepg"));
   EXPECT_TRUE(MatchesExtensionSet(L".*", L"README"));
+  // The favourite-folder question: the folder emphasised, the question right after it.
+  EXPECT_EQ(FavouriteFolderQuestion(L"C:\\dl"),
+            std::wstring(1, markup::kBlue) + L"C:\\dl" + markup::kBlack + L"圧縮ファイル用フォルダーを、|『C:\\dl』に設定します");
 }
 
 TEST(Filters, ListingSortsCaseBlindAndSplitsFoldersFromFiles) {
@@ -99,6 +103,7 @@ TEST(SelectionLines, NameDateSizeAndWhatTheButtonsWillDo) {
   EXPECT_EQ(SelectionLines(File(L"sfx.exe", 8)).back(), L"解凍ボタンか (F･6)キーを押して下さい");
   EXPECT_EQ(SelectionLines(File(L"song.wav")).back(), L"テスト・ボタンを押すと、データを再生します");
   EXPECT_EQ(SelectionLines(File(L"font.TTF")).back(), L"テスト・ボタンを押すと、フォントを表示します");
+  EXPECT_EQ(SelectionLines(File(L"stars.scr", 0)).back(), L"テスト・ボタンを押すと、実行を開始します");
   EXPECT_EQ(SelectionLines(File(L"readme")).size(), 3u);
   SelectedFile menu = File(L"MENU.EXE", 0);
   menu.onCdRom = true;

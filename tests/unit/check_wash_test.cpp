@@ -151,6 +151,7 @@ TEST_F(Cycle, ExcludedFilesAndCaseOnlyRenamesAreNotChanges) {
   x.fs.AddFile(L"C:\\windows\\system32\\WaveMix.Ini", "x", 0x100);  // never reported
   snap.system[3].text += "0000000000000001/WaveMix.Ini|";
   x.fs.MoveOne(L"C:\\windows\\notepad.exe", L"C:\\windows\\NOTEPAD.EXE", false);  // the same file
+  x.fs.MoveOne(L"C:\\users", L"C:\\Users", false);  // a root folder, recorded as it was on disk
   std::vector<std::wstring> c = Check();
   EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
 }

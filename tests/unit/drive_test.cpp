@@ -353,7 +353,7 @@ TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
   fe.busyCalls = 0;
   ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
   EXPECT_GE(fe.busyCalls, 5);
-  EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"保存中： D:\\big"), fe.statuses.end());
+  EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"保存中：  D:\\big"), fe.statuses.end());
   fe.busyCalls = 0;
   EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
   EXPECT_GE(fe.busyCalls, 5);

@@ -56,6 +56,13 @@ TEST_F(Launch, ExtensionComesFromTheLastFiveCharacters) {
   EXPECT_EQ(LaunchExtension(L"a.b.exe"), L"EXE");
   EXPECT_EQ(LaunchExtension(L"archive.tar.gz"), L"GZ");
   EXPECT_EQ(LaunchExtension(L"name.longer"), L"");  // the dot lies before the last five
+  EXPECT_EQ(LaunchExtension(L"page.shtml"), L"SHTML");
+  EXPECT_EQ(LaunchExtension(L"a.html"), L"HTML");
+  x.fs.AddFile(L"C:\\dl\\page.shtml", "<html>");
+  EXPECT_EQ(Run(L"C:\\dl\\page.shtml").outcome, LaunchOutcome::Handed);
+  ASSERT_FALSE(x.desktop.opened.empty());
+  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\page.shtml");
+  EXPECT_TRUE(fe.questions.empty());  // a listed extension: opened without asking
   EXPECT_EQ(Run(L"C:\\dl\\README").outcome, LaunchOutcome::Nothing);
 }
 
@@ -203,10 +210,15 @@ TEST_F(Libraries, NewLibrariesAreCopiedWritableAndExistingOnesSaid) {
 TEST_F(Libraries, CompressedNamesAreExpandedUnderTheirFullName) {
   x.fs.AddFile(L"C:\\dl\\old.dl_", "SZDD");
   x.fs.AddFile(L"C:\\dl\\ctl.oc_", "SZDD");
+  x.fs.AddFile(L"C:\\dl\\grid.oca", "OCA");  // a control's type cache, under its own name
+  x.fs.AddFile(L"C:\\dl\\had.oca", "OCA");
+  x.fs.AddFile(L"C:\\windows\\System32\\had.oca", "OLD");
   LibraryCopy copy = Copy();
   CopyLibraries(copy, L"C:\\dl");
   EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\old.dll"));
   EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\ctl.ocx"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\grid.oca"));
+  EXPECT_EQ(x.fs.Stat(L"C:\\windows\\System32\\had.oca")->size, 3u);  // the system's stays
   EXPECT_NE(record.attached.find(L"/OLD.DLL|"), std::wstring::npos);
 }
 

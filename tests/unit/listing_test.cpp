@@ -152,9 +152,17 @@ TEST_F(Started, ANameLongerThan255CharactersStopsTheListing) {
   ListingStop stop;
   EXPECT_FALSE(ListFiles(x.fs, fe, L"C:\\data", list, nullptr, &stop));
   EXPECT_EQ(stop.place, L"Listup Files");
-  EXPECT_EQ(ListingStopMessage(stop).rfind(L"場所＝Listup Files|Files: ", 0), 0u);
+  EXPECT_EQ(ListingStopMessage(stop).rfind(L"場所＝Listup Files|Files: The filename or extension is too long.||", 0), 0u);
   x.fs.AddFile(L"C:\\ok\\" + std::wstring(255, L'b'), "x");
   EXPECT_TRUE(ListFiles(x.fs, fe, L"C:\\ok", list, nullptr, &stop));
+
+  // The same inside the Windows folder's subfolders.
+  x.fs.AddFile(L"C:\\windows\\deep\\" + std::wstring(256, L'c'), "x");
+  MainFolderList main = BuildMainFolderList(x.fs, env, 2);
+  SubfolderListing ctx{x.fs, fe, x.sys, env, main, 2, nullptr, nullptr};
+  SubfolderRecord record;
+  EXPECT_FALSE(ListupSub(ctx, record, &stop));
+  EXPECT_EQ(ListingStopMessage(stop).rfind(L"場所＝Listup Sub|SubFile: The filename or extension is too long.||", 0), 0u);
 }
 
 TEST_F(Started, ManyFilesLetTheWindowProcessEventsEvery120) {
@@ -243,7 +251,7 @@ TEST_F(Started, ReportLinesForEachListedFolder) {
   ASSERT_TRUE(ListupSub(ctx, record, &stop));
   report.Flush();
   std::wstring text = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
-  EXPECT_NE(text.find(L"準備中 [10:30:00] C:\\windows\\inf（ 2個）\r\n"), std::wstring::npos);
+  EXPECT_NE(text.find(L"準備中 [10:30:00] C:\\windows\\inf（2個）\r\n"), std::wstring::npos);
   EXPECT_NE(text.find(L"準備中 [10:30:00] C:\\windows（"), std::wstring::npos);
   EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"準備中： C:\\windows\\inf"), fe.statuses.end());
 }
@@ -263,7 +271,7 @@ TEST_F(Drives, RootFolderNamesKeepASlashOnBothSides) {
   ASSERT_EQ(Prepare(), Outcome::Continue);
   // C: holds Program Files, users, windows, Zel32: the first and the last
   // name are found by "/" + name + "/" as well as the middle ones.
-  EXPECT_EQ(snap.driveRoots[2], "/WINDOWS/PROGRAM FILES/USERS/ZEL32/");
+  EXPECT_EQ(snap.driveRoots[2], "/windows/Program Files/users/Zel32/");  // as on disk, in the drive's order
   EXPECT_TRUE(snap.driveRoots[3].empty());
   EXPECT_EQ(snap.freeSpace[2], 8ULL << 30);
   EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"準備中： ドライブ C:\\"), fe.statuses.end());
@@ -334,7 +342,7 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   EXPECT_EQ(snap.deeper.level, 1);
   EXPECT_NE(snap.deeper.text.find("|SYSTEM32/|"), std::string::npos);
   std::wstring report = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
-  EXPECT_NE(report.find(L"] C:\\windows\\Temp（ 1個）"), std::wstring::npos);
+  EXPECT_NE(report.find(L"] C:\\windows\\Temp（1個）"), std::wstring::npos);
 }
 
 TEST_F(Drives, AtLevelZeroThereIsNoSubfolderRecord) {

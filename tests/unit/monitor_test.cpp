@@ -124,6 +124,29 @@ TEST_F(Monitor, TheRegistryQuestionWaitsForNoMessageBoxAndComesOnce) {
   EXPECT_FALSE(MonitorTick(run, in).askRegistry);
 }
 
+TEST_F(Monitor, NoWindowOfThisProgramIsAdoptedAndTheEndWaitsForTheActionOfTheMoment) {
+  // The options dialog or a chooser of this program, new since the start and
+  // of an ordinary style: never the program under test's window.
+  x.desktop.windows.push_back({5, L"オプション設定", L"ZelOption", 0x14CF0000, true, 4242});
+  TickInput in{x.desktop, x.fs, {1}, L"", false, true, 1000};
+  in.ownProcess = 4242;
+  MonitorTick(run, in);
+  EXPECT_EQ(run.programWindow, 0);
+  x.desktop.windows.push_back({7, L"Tool", L"Prog", 0x14CF0000, true, 77});
+  MonitorTick(run, in);
+  EXPECT_EQ(run.programWindow, 7);
+
+  // The program's window goes while a wash or a box of this program is open:
+  // the run ends on the first tick after it, never inside it.
+  Close(7);
+  MonitorTick(run, in);
+  EXPECT_EQ(run.endCountdown, 1);
+  in.endAllowed = false;
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(MonitorTick(run, in).endRun);
+  in.endAllowed = true;
+  EXPECT_TRUE(MonitorTick(run, in).endRun);
+}
+
 TEST_F(Monitor, AFontRunFlashesTheStatusAndEndsWithItsViewer) {
   run.fontRun = true;
   run.fontFile = L"C:\\dl\\new.ttf";

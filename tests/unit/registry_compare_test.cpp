@@ -259,6 +259,8 @@ TEST_F(RegistryCompare, HiveTimesCountOnlyForHivesThereAtBothTimes) {
   Snapshot unrecorded = snap;
   unrecorded.systemHiveTime = 0;  // not there at the snapshot
   EXPECT_FALSE(HivesChanged(x.fs, unrecorded, hives));
+  RegistryWatch watch;  // the run's watch sees the hive at once
+  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));
 
   // The check's line; no export was taken at the snapshot, so none is run.
   Check(snap);
@@ -270,6 +272,59 @@ TEST_F(RegistryCompare, HiveTimesCountOnlyForHivesThereAtBothTimes) {
   diff.deleted.push_back(kKey + L"\\Gone");
   EXPECT_TRUE(RegistryChanged(x.fs, unrecorded, hives, &diff));
   EXPECT_FALSE(RegistryChanged(x.fs, unrecorded, hives, nullptr));
+}
+
+TEST_F(RegistryCompare, AWashWithoutACheckSinceTheTestComparesTheExportsAfresh) {
+  Start();
+  options.RegScanInst = true;
+  Editor(Utf16(Export(L"[" + kKey + L"]\r\n\r\n")),
+         Utf16(Export(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\New]\r\n\"DisplayName\"=\"New\"\r\n\r\n")));
+  const Snapshot snap = Prepare();
+  x.desktop.started.clear();
+  // No check since the test (Wine keeps no hive files): the exports say it.
+  EXPECT_TRUE(RegistryChangedForWash(x.machine, fe, env, settings, options, snap, hives, nullptr));
+  EXPECT_EQ(x.desktop.started.size(), 1u);
+  // A check after the test already compared them: its word counts.
+  RegistryCheck checked;
+  checked.exportDiff = RegExportDiff();
+  EXPECT_FALSE(RegistryChangedForWash(x.machine, fe, env, settings, options, snap, hives, &checked));
+  EXPECT_EQ(x.desktop.started.size(), 1u);
+}
+
+TEST_F(RegistryCompare, TheRunIsWatchedThroughExportsThatNeverAreWaitedFor) {
+  Start();
+  options.RegScanInst = true;
+  const std::string same = Utf16(Export(L"[" + kKey + L"]\r\n\r\n"));
+  const std::string added =
+      Utf16(Export(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\New]\r\n\"DisplayName\"=\"New\"\r\n\r\n"));
+  Editor(same, same);
+  const Snapshot snap = Prepare();
+  ASSERT_TRUE(snap.uninstallExported);
+  std::string exported = same;
+  x.desktop.onStart = [&](std::wstring_view command) {
+    if (command.find(L"RunCheck.reg") != std::wstring_view::npos) {
+      x.fs.WriteBytes(env.WorkDir + L"\\RunCheck.reg", exported);
+    }
+  };
+  x.desktop.started.clear();
+  RegistryWatch watch;
+  // Unchanged: an export is compared once its size held for a step, then
+  // the next one starts.
+  for (int i = 0; i < 6; ++i) EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));
+  EXPECT_EQ(x.desktop.started.size(), 2u);
+  EXPECT_TRUE(fe.questions.empty());
+  exported = added;
+  EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));  // started
+  EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));  // its size seen once
+  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));
+  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));  // and it stays so
+  EXPECT_EQ(x.desktop.started.size(), 3u);
+
+  // An export that never comes is started again after a while.
+  x.desktop.onStart = nullptr;
+  RegistryWatch stuck;
+  for (int i = 0; i < 12; ++i) EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, stuck));
+  EXPECT_EQ(x.desktop.started.size(), 5u);
 }
 
 TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparison) {

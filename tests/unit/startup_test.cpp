@@ -197,7 +197,7 @@ TEST_F(Loading, NoBootFilesAnywhereIsRefused) {
   EXPECT_EQ(Load(), Outcome::End);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_TRUE(fe.questions[0].platform);
-  EXPECT_EQ(fe.questions[0].text.rfind(L"Boot Drive", 0), 0u);
+  EXPECT_EQ(fe.questions[0].text, std::wstring(L"Boot Drive") + kCannotUseHere);
   EXPECT_TRUE(settings.GetOption(L"BootDrive", L"").empty());
 }
 

@@ -395,7 +395,8 @@ TEST_F(Store, AFailedSaveIsReportedAndLeavesNoSnapshotBehind) {
   x.fs.FailCreationBelow(env.WorkDir);  // the new files cannot be written
   EXPECT_FALSE(SaveSnapshot(x.machine, fe, env, Sample()));
   ASSERT_EQ(fe.questions.size(), 1u);
-  EXPECT_NE(fe.questions[0].text.find(L"||場所＝Save For Down"), std::wstring::npos);
+  // The platform's own text of the failure, then the place.
+  EXPECT_EQ(fe.questions[0].text, L"Access is denied.||場所＝Save For Down");
   EXPECT_EQ(fe.questions[0].style, mb::kOk | mb::kIconError);
   // The old pair is gone too: resumed later, it would describe a machine
   // that no longer is.
@@ -440,6 +441,17 @@ TEST_F(Store, ResumeNoOrNoSnapshotStartsAfresh) {
   EXPECT_EQ(AskResume(x.machine, fe, env, snap), ResumeChoice::Fresh);
   EXPECT_EQ(fe.questions.size(), 1u);
   EXPECT_FALSE(x.fs.Exists(files.run));
+}
+
+TEST_F(Store, APendingRegistryRestoreResumesWithoutTheQuestion) {
+  const Snapshot snap = Prepare();
+  x.fs.AddFile(env.RegClearPath, "");
+  fe.questions.clear();
+  fe.answers = {mb::kResultNo};  // would start afresh, were it asked
+  Snapshot resumed;
+  EXPECT_EQ(AskResume(x.machine, fe, env, resumed), ResumeChoice::Resumed);
+  EXPECT_TRUE(fe.questions.empty());
+  EXPECT_TRUE(resumed == snap);
 }
 
 TEST_F(Store, ADamagedSnapshotIsReportedAndDeleted) {

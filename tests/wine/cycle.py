@@ -58,9 +58,12 @@ class Cycle:
             time.sleep(0.3)
         raise DriverError("the window did not get there")
 
-    def run_fixture(self):
-        """Selects C:\\fixtures\\zelsetup.exe, presses テスト and answers the
-        installer's closing message."""
+    def lit(self, lamp):
+        """Whether the lamp INIDSP1 (WIN.INI), INIDSP2 (SYSTEM.INI) or INIDSP3 (the registry) is lit."""
+        return self.machine.drv("lit", MAIN_TITLE, lamp)[1].strip() == "1"
+
+    def start_fixture(self):
+        """Selects C:\\fixtures\\zelsetup.exe and presses テスト."""
         m = self.machine
         m.drv("chord", MAIN_TITLE, "CTRL+C")
         self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
@@ -68,6 +71,10 @@ class Cycle:
         self.wait_for(lambda: self.text("DIRDSP") == "C:\\fixtures")
         m.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index("zelsetup.exe"))
         m.drv("click", MAIN_TITLE, "テスト")
+
+    def run_fixture(self):
+        """Starts the fixture and answers the installer's closing message."""
+        self.start_fixture()
         self.zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
 
     def check(self):

@@ -29,6 +29,7 @@ class CycleTest(E2ETest):
         c.run_fixture()
         self.assertIn("    zelsetup.exe 実行終了", c.items("CONSOL"))
         self.assertIn("done\t0", m.read_bytes("C:\\zeltest\\zelsetup.log").decode("utf-8"))
+        self.assertTrue(c.lit("INIDSP1"), "WIN.INI was rewritten during the run")
 
         check = c.check()
         m.screenshot("cycle-after-check")
@@ -55,6 +56,7 @@ class CycleTest(E2ETest):
         # message and lets the wash go on, and repairs the registry.
         wash, seen = c.wash(close_panel=True, again=True)
         m.screenshot("cycle-after-wash")
+        self.assertFalse(c.lit("INIDSP1"), "WIN.INI was put back")
         print("wash lines:\n  " + "\n  ".join(wash))
         self.assertEqual(seen, ["削除できるリストの中から、「 Zel Fixture 」をクリックし、「追加と削除」ボタンを押してください",
                                 "洗浄を続行していいですか？", "レジストリの復元指定"])
@@ -104,6 +106,38 @@ class CycleTest(E2ETest):
         self.assertGreater(time.time() - started, 25)
         self.assertIn("●レジストリ『%s』を削除しました" % UNINSTALL_KEY, wash)
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\Program Files\\ZelFixture』を削除しました", wash)
+
+    def test_3_a_registry_change_without_a_window(self):
+        # A program that opens no window registers itself for removal: the
+        # registry lamp lights from the comparison of the exports while it
+        # runs, and the monitor asks whether it still runs; No ends the run.
+        # The wash without a check finds the change afresh (and so starts the
+        # uninstaller that came into the program's folder), repairs the
+        # registry, and the lamp goes out.
+        c = self.cycle
+        m = c.machine
+        c.zel.close()
+        c.start()
+        self.assertFalse(c.lit("INIDSP3"))
+        c.fixture_args("/only=uninstall /nowindow /delay=60000")
+        c.start_fixture()
+        c.zel.answer("いいえ", about="レジストリが変更されましたが、現在、テストしたプログラムは実行中ですか？",
+                     timeout_ms=90000)
+        self.assertTrue(c.lit("INIDSP3"))
+        c.zel.answer("OK", about="グループ･アイコンや", timeout_ms=30000)
+        console = c.items("CONSOL")
+        self.assertIn("実行が終了したら、中止ボタンを押して下さい", console)
+        self.assertIn("    zelsetup.exe 実行終了", console)
+        m.screenshot("cycle-registry-lamp")
+        m.install_fixture("fixapp.exe", "C:\\fixtures", rename="uninst.exe")
+        with open(m.path("C:\\zeltest\\uninst.args"), "w") as f:
+            f.write("/nowindow 0")
+        wash, seen = c.wash(close_panel=True)
+        self.assertTrue(seen[0].startswith("アンインストーラーを起動します"), seen)
+        self.assertIn("nowindow\t0", m.read_bytes("C:\\zeltest\\uninst.log").decode("utf-8"))
+        self.assertIn("レジストリの復元指定", seen)
+        self.assertIn("●レジストリ『%s』を削除しました" % UNINSTALL_KEY, wash)
+        self.assertFalse(c.lit("INIDSP3"))
 
 
 if __name__ == "__main__":

@@ -67,6 +67,7 @@ class WashTrapsTest(E2ETest):
         m.box.kill()  # and the machine goes down
         m.box.add_drive("D", m.drive_folder("D") + "-other", "hd", 0x2222BBBB)
         m.box.start_server()
+        m.wait_for_drives([("D", "hd", 0x2222BBBB)])
 
         zel = m.start_zel()
         zel.answer("はい", about="前回、テスト実行している途中でコンピュータが再起動されています。")

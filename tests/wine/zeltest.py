@@ -80,7 +80,29 @@ class Machine:
             f.write("Zel32 test sandbox\n")
         for program in ("zeldrv.exe", "msgbox_probe.exe"):
             shutil.copy2(os.path.join(TEST_BIN, program), box.unix_path("C:\\zeltest\\" + program))
+        machine.wait_for_drives(drives)
         return machine
+
+    def wait_for_drives(self, drives, seconds=90):
+        """Waits until every added drive has its type and volume serial.
+
+        Both come from Wine's mount manager, a service that a new server's
+        first processes start; until it answers, Wine takes every drive for
+        a hard disk of a made-up serial. On a busy machine a program started
+        at once saw a CD-ROM drive as an empty hard disk and stopped at it."""
+        want = {letter: (sandbox.DRIVE_TYPES[kind], serial if kind == "hd" else None)
+                for letter, kind, serial in drives}
+        deadline = time.time() + seconds
+        while want:
+            seen = {}
+            for letter in want:
+                kind, serial = self.drv("drive", letter)[1].split()
+                seen[letter] = (int(kind), int(serial, 16))
+            if all(seen[l][0] == k and s in (None, seen[l][1]) for l, (k, s) in want.items()):
+                return
+            if time.time() > deadline:
+                raise AssertionError("the drives never got their types: want %s, seen %s" % (want, seen))
+            time.sleep(0.5)
 
     def drive_folder(self, letter):
         return os.path.join(self.box.root, "drives-" + os.path.basename(self.box.prefix), letter.lower())

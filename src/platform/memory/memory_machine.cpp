@@ -438,6 +438,25 @@ void MemoryFileSystem::RunRestartMoves() {
   }
 }
 
+// The texts the platform gives for these errors.
+std::wstring MemoryFileSystem::ErrorMessage(FsError error) {
+  switch (error) {
+    case FsError::None: return L"The operation completed successfully.";
+    case FsError::NotFound: return L"The system cannot find the file specified.";
+    case FsError::PathNotFound: return L"The system cannot find the path specified.";
+    case FsError::AccessDenied: return L"Access is denied.";
+    case FsError::AlreadyExists: return L"Cannot create a file when that file already exists.";
+    case FsError::CannotMake: return L"The directory or file cannot be created.";
+    case FsError::DiskFull: return L"There is not enough space on the disk.";
+    case FsError::InUse:
+      return L"The process cannot access the file because it is being used by another process.";
+    case FsError::NotEmpty: return L"The directory is not empty.";
+    case FsError::NameTooLong: return L"The filename or extension is too long.";
+    case FsError::Other: break;
+  }
+  return L"A device attached to the system is not functioning.";
+}
+
 bool MemoryFileSystem::SetCurrentFolder(std::wstring_view path) {
   Node* node = Resolve(path, true);
   if (!node || !node->IsFolder()) return false;

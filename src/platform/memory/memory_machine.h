@@ -82,6 +82,7 @@ class MemoryFileSystem : public FileSystem {
   std::optional<VolumeId> VolumeOf(std::wstring_view root) override;
   std::optional<std::wstring> ShortPathOf(std::wstring_view path) override;
   bool SetCurrentFolder(std::wstring_view path) override;
+  std::wstring ErrorMessage(FsError error) override;
   FsError MoveAtRestart(std::wstring_view from, std::wstring_view to) override;
 
   // The moves asked for the next start of Windows, in order; RunRestartMoves

@@ -21,7 +21,11 @@ std::wstring ExtendedPath(std::wstring_view path) {
   return Str(path);
 }
 
+// The platform's code of the last failure, for its own error text.
+thread_local unsigned long lastFailure = ERROR_SUCCESS;
+
 FsError MapError(unsigned long code) {
+  lastFailure = code;
   switch (code) {
     case ERROR_SUCCESS: return FsError::None;
     case ERROR_FILE_NOT_FOUND:
@@ -267,6 +271,37 @@ FsError Win32FileSystem::MoveAtRestart(std::wstring_view from, std::wstring_view
   const DWORD flags = MOVEFILE_DELAY_UNTIL_REBOOT | (to.empty() ? 0 : MOVEFILE_REPLACE_EXISTING);
   return ::MoveFileExW(source.c_str(), to.empty() ? nullptr : target.c_str(), flags) ? FsError::None
                                                                                      : MapError(::GetLastError());
+}
+
+std::wstring Win32FileSystem::ErrorMessage(FsError error) {
+  // The last failure's own code when it was of this kind, else the usual one.
+  unsigned long code = ERROR_GEN_FAILURE;
+  switch (error) {
+    case FsError::None: code = ERROR_SUCCESS; break;
+    case FsError::NotFound: code = ERROR_FILE_NOT_FOUND; break;
+    case FsError::PathNotFound: code = ERROR_PATH_NOT_FOUND; break;
+    case FsError::AccessDenied: code = ERROR_ACCESS_DENIED; break;
+    case FsError::AlreadyExists: code = ERROR_ALREADY_EXISTS; break;
+    case FsError::CannotMake: code = ERROR_CANNOT_MAKE; break;
+    case FsError::DiskFull: code = ERROR_DISK_FULL; break;
+    case FsError::InUse: code = ERROR_SHARING_VIOLATION; break;
+    case FsError::NotEmpty: code = ERROR_DIR_NOT_EMPTY; break;
+    case FsError::NameTooLong: code = ERROR_FILENAME_EXCED_RANGE; break;
+    case FsError::Other: break;
+  }
+  const unsigned long last = lastFailure;
+  if (last != ERROR_SUCCESS && MapError(last) == error) code = last;
+  lastFailure = last;
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = length && text ? std::wstring(text, length) : L"Error " + std::to_wstring(code);
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return message;
 }
 
 bool Win32FileSystem::SetCurrentFolder(std::wstring_view path) {

@@ -37,6 +37,7 @@ class Win32FileSystem : public FileSystem {
   std::optional<VolumeId> VolumeOf(std::wstring_view root) override;
   std::optional<std::wstring> ShortPathOf(std::wstring_view path) override;
   bool SetCurrentFolder(std::wstring_view path) override;
+  std::wstring ErrorMessage(FsError error) override;
   FsError MoveAtRestart(std::wstring_view from, std::wstring_view to) override;
 };
 

@@ -187,6 +187,9 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   w.className.assign(text, n > 0 ? n : 0);
   w.style = static_cast<std::uint32_t>(::GetWindowLongW(window, GWL_STYLE));
   w.visible = ::IsWindowVisible(window) != FALSE;
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  w.processId = process;
   list->push_back(std::move(w));
   return TRUE;
 }

@@ -43,6 +43,7 @@ class CrashingFileSystem : public FileSystem {
   std::optional<VolumeId> VolumeOf(std::wstring_view r) override { return fs_.VolumeOf(r); }
   std::optional<std::wstring> ShortPathOf(std::wstring_view p) override { return fs_.ShortPathOf(p); }
   bool SetCurrentFolder(std::wstring_view p) override { return fs_.SetCurrentFolder(p); }
+  std::wstring ErrorMessage(FsError e) override { return fs_.ErrorMessage(e); }
   int changes = 0;
 
  private:

@@ -24,6 +24,9 @@
 //   zeldrv press TITLE KEY                  presses one key as the keyboard does (to the focused control)
 //   zeldrv visible TITLE CONTROL            1 when the control is visible, else 0
 //   zeldrv enabled TITLE CAPTION            1 when the button is enabled, else 0
+//   zeldrv lit TITLE LAMP                   1 when the lamp (INIDSP1..3) is lit, else 0
+//   zeldrv drive LETTER                     the drive's type (2 removable, 3 fixed, 5 CD-ROM) and
+//                                           volume serial in hexadecimal, as the platform gives them
 //   zeldrv post TITLE MESSAGE WPARAM        posts a message number to the window
 //   zeldrv xwindow TITLE                    the X window that shows the window under Wine
 //   zeldrv rect TITLE [CONTROL]             the window's (or control's) left, top, right and bottom, and the screen's size
@@ -267,6 +270,15 @@ int Run(const std::vector<std::wstring>& a) {
     ::EnumWindows(PrintWindow, 0);
     return 0;
   }
+  if (cmd == L"drive" && a.size() >= 2 && !a[1].empty()) {
+    const std::wstring root = a[1].substr(0, 1) + L":\\";
+    DWORD serial = 0;
+    const BOOL known = ::GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
+    wchar_t text[32];
+    swprintf(text, 32, L"%u %x", ::GetDriveTypeW(root.c_str()), known ? serial : 0u);
+    Print(text);
+    return 0;
+  }
   if (cmd == L"find" && a.size() >= 2) {
     HWND w = WaitTop(a[1], ms(2, 10000));
     if (!w) return 1;
@@ -423,6 +435,12 @@ int Run(const std::vector<std::wstring>& a) {
     HWND control = Control(window, a[2]);
     if (!control) return 1;
     Print(::IsWindowVisible(control) ? L"1" : L"0");
+    return 0;
+  }
+  if (cmd == L"lit" && a.size() >= 3) {  // a lamp of the main window
+    HWND lamp = Control(window, a[2]);
+    if (!lamp) return 1;
+    Print(::GetPropW(lamp, zel::ui::kLitProperty) ? L"1" : L"0");
     return 0;
   }
   if (cmd == L"enabled" && a.size() >= 3) {

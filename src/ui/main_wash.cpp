@@ -79,35 +79,36 @@ void MainWindow::RunCheckAction() {
 
 // The registry step: a notice when a restore already waits, else the
 // choice of RegWashForm, and what the choice does.
-void MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
+int MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
   Machine& m = machine_.machine;
   const HivePaths hives = FixHivePaths(m.fs, env_);
   const bool changed = RegistryChanged(m.fs, snapshot_, hives, diff ? &*diff : nullptr);
   RegistryStepPlan plan = PlanRegistryStep(m.fs, env_, options_, hives, changed, diff ? &*diff : nullptr);
   switch (plan.kind) {
     case RegistryStepKind::Nothing:
-      return;
+      return 0;
     case RegistryStepKind::Notice:
       Ask(plan.notice, plan.noticeStyle, L"");
-      return;
+      return 0;
     case RegistryStepKind::Choose:
       break;
   }
   switch (ShowRegWashForm(window_, plan.offer)) {
     case RegWashChoice::Ignore:
-      return;
+      return 0;
     case RegWashChoice::Repair:
-      if (diff) DeleteAddedKeys(m, *this, *diff);
-      return;
+      if (!diff) return 0;
+      return static_cast<int>(DeletableKeys(*diff).size()) - DeleteAddedKeys(m, *this, *diff);
     case RegWashChoice::Restore: {
       RestoreSetUpResult r = SetUpRegistryRestore(m, *this, env_, options_, hives);
       if (r.outcome == RestoreSetUp::Done) {
         ShowRestartNotice(true);
         Ask(r.message, mb::kOk | mb::kIconInformation, L"");
       }
-      return;
+      return 0;
     }
   }
+  return 0;
 }
 
 void MainWindow::RunWashAction() {
@@ -132,13 +133,14 @@ void MainWindow::Wash() {
     for (const std::wstring& uninstaller : FindUninstallers(removal)) LaunchUninstaller(removal, uninstaller);
   }
   ClearConsole();
+  int registryFailures = 0;
   if (record_.testDone) {
     // Step 4: what registered itself for removal is offered in the control
     // panel; step 5: the registry.
     std::optional<RegExportDiff> diff = CompareUninstallExports(m, *this, env_, settings_, options_, snapshot_);
     bool goOn = true;
     if (diff && !diff->added.empty()) goOn = RunApplicationRemoval(removal, diff->displayName);
-    if (goOn) WashRegistry(diff);
+    if (goOn) registryFailures = WashRegistry(diff);
     Busy();
   }
 
@@ -157,6 +159,7 @@ void MainWindow::Wash() {
   const bool tested = record_.testDone;
   const std::wstring program = record_.program;
   WashResult result = RunWash(request);
+  result.failures += registryFailures;
   Busy();
 
   // Step 10: the free space is measured again for the display. A wash in

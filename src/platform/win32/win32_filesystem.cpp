@@ -94,6 +94,12 @@ FsError Win32FileSystem::RemoveFile(std::wstring_view path) {
 }
 
 FsError Win32FileSystem::CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) {
+  // A link at the target would have the copy written into whatever it leads
+  // to: refused.
+  const DWORD targetAttributes = ::GetFileAttributesW(ExtendedPath(to).c_str());
+  if (targetAttributes != INVALID_FILE_ATTRIBUTES && (targetAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return overwrite ? FsError::AccessDenied : FsError::AlreadyExists;
+  }
   return ::CopyFileW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), overwrite ? FALSE : TRUE)
              ? FsError::None
              : MapError(::GetLastError());

@@ -13,8 +13,8 @@ test, the resumed snapshot, the check and the wash.
   disk is checked or washed; told once);
 - a monitored folder replaced by a link to a folder of the user's (not
   entered: nothing there is deleted);
-- config.sys replaced by a link to a file of the user's (the saved copy is
-  never written through it);
+- config.sys replaced by a link to a file of the user's (the saved copy
+  replaces the link, never writes through it);
 - a folder older than the snapshot inside a folder the test added (kept with
   its files, reported).
 """
@@ -131,7 +131,11 @@ class WashTrapsTest(E2ETest):
         self.assertEqual(sum("ドライブ『D:\\』" in line for line in wash), 1, wash)
         self.assertFalse(any("D:\\Documents" in line for line in wash), wash)
         self.assertIn("●ﾌｫﾙﾀﾞｰ『%s』は、記録したときと違いリンクになっているため、洗浄しません" % desktop, wash)
-        self.assertIn("●『C:\\config.sys』を元に戻せません", wash)
+        # The saved copy replaced the link; the file it led to is untouched.
+        self.assertIn("●『C:\\config.sys』を元に戻しました", wash)
+        self.assertFalse(os.path.islink(m.path("C:\\config.sys")))
+        with open(m.path("C:\\config.sys"), newline="") as f:
+            self.assertEqual(f.read(), "FILES=40\r\n")
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\windows\\NewTool\\Old』は削除できません", wash)
         with open(m.path("C:\\windows\\NewTool\\Old\\photo.txt")) as f:
             self.assertEqual(f.read(), "moved in")

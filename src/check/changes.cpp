@@ -165,6 +165,7 @@ void Report(ChangeVisitor& v, const std::vector<Finding>& findings) {
 void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list,
                    const std::wstring& exclusions) {
   if (list.failed) return;  // unknown at the snapshot: nothing in it is known to be new
+  if (!MayEnterListed(w, v, folder, list)) return;
   FileListIndex index(list);
   const bool mayLeave = MayHoldLeftAlone(w, folder);
   BusyEvery busy(w.fe);
@@ -202,14 +203,19 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
       // system library the program brought a file of that name for.
       const std::wstring saved = w.env.BackupDir + folder.substr(std::min(folder.size(), w.env.WinDir.size())) +
                                  L"\\" + e.name;
+      // A copy is used only when it is the file the snapshot recorded: one
+      // saved before an earlier test would put back an older file.
       const std::wstring library = JoinPath(w.record.librarySaves, e.name);
-      if (w.saveAllSys && IsSameOrBelow(folder, w.env.SysDir) && w.m.fs.Stat(saved)) {
-        f.undoable = true;
+      std::optional<FileEntry> copy;
+      if (w.saveAllSys && IsSameOrBelow(folder, w.env.SysDir) && (copy = w.m.fs.Stat(saved))) {
         f.copy = saved;
       } else if (w.record.attached.find(L"/" + upper + L"|") != std::wstring::npos && !w.record.librarySaves.empty() &&
-                 w.m.fs.Stat(library)) {
-        f.undoable = true;
+                 (copy = w.m.fs.Stat(library))) {
         f.copy = library;
+      }
+      if (copy) {
+        f.undoable = true;
+        f.staleCopy = copy->IsFolder() || copy->lastWrite != *recorded;
       }
     }
     findings.push_back(std::move(f));
@@ -257,8 +263,10 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
     key += '/';
     if (index.Has(key)) {
       // Recorded: walked only where the snapshot listed it, never through a link.
+      // A name that lost characters may stand for another folder than the
+      // recorded one: never entered.
       const bool listed = !index.Unentered(key) && (w.snap.deeper.level >= 2 || depth == 0);
-      if (listed && !e.IsReparsePoint()) {
+      if (listed && exact && !e.IsReparsePoint()) {
         key.back() = '\\';
         walkInto.emplace_back(JoinPath(folder, e.name), key);
       }
@@ -273,7 +281,35 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
   for (const auto& [path, childRel] : walkInto) WalkSub(w, v, index, path, childRel, depth + 1);
 }
 
+// Whether the path lies on the disk the snapshot saw under its letter; the
+// first time another disk is found there, the visitor is told.
+bool OnSnapshotsDisk(ChangeWalk& w, ChangeVisitor& v, const std::wstring& path) {
+  if (path.size() < 2 || path[1] != L':') return true;
+  const wchar_t letter = UpperChar(path[0]);
+  if (letter < L'A' || letter > L'Z') return true;
+  const int i = letter - L'A';
+  if (!w.snap.volumes[i]) return true;  // no identity recorded (not a fixed drive)
+  unsigned char& state = w.volumeState[i];
+  if (state == 0) {
+    std::optional<VolumeId> now = w.m.fs.VolumeOf(std::wstring{letter, L':', L'\\'});
+    state = now && *now == *w.snap.volumes[i] ? 1 : 2;
+    if (state == 2) v.OnOtherVolume(letter);
+  }
+  return state == 1;
+}
+
 }  // namespace
+
+bool MayEnterListed(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list) {
+  if (!OnSnapshotsDisk(w, v, folder)) return false;
+  if (list.link) return true;  // a link already when listed: compared as the user set it up
+  std::optional<FileEntry> self = w.m.fs.Stat(folder);
+  if (self && self->IsReparsePoint()) {
+    v.OnBecameLink(folder);
+    return false;
+  }
+  return true;
+}
 
 bool AppendNameKey(std::wstring_view name, std::string& out) { return AppendKey(name, out); }
 
@@ -326,6 +362,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
     const std::wstring folder = listing.entry.substr(1);
     w.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
     if (listing.list.failed) continue;  // unknown: never compared
+    if (!MayEnterListed(w, v, folder, listing.list)) continue;
     FileListIndex index(listing.list);
     const bool mayLeave = MayHoldLeftAlone(w, folder);
     long count = 0;
@@ -361,6 +398,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
 void WalkSubfolders(ChangeWalk& w, ChangeVisitor& v) {
   // The depth is the snapshot's, whatever the setting says now.
   if (w.snap.deeper.level < 1 || w.snap.deeper.failed || w.snap.deeper.text.empty()) return;
+  if (!MayEnterListed(w, v, w.env.WinDir, w.snap.windows)) return;
   SubfolderIndex index(w.snap.deeper);
   WalkSub(w, v, index, w.env.WinDir, std::string(), 0);
 }
@@ -373,13 +411,7 @@ void WalkDrives(ChangeWalk& w, ChangeVisitor& v) {
     const std::wstring root{letter, L':', L'\\'};
     w.fe.Busy();
     // Another disk under the same letter: its root folders would all look new.
-    if (w.snap.volumes[i]) {
-      std::optional<VolumeId> now = w.m.fs.VolumeOf(root);
-      if (!now || !(*now == *w.snap.volumes[i])) {
-        v.OnOtherVolume(letter);
-        continue;
-      }
-    }
+    if (!OnSnapshotsDisk(w, v, root)) continue;
     w.fe.SetStatus(std::wstring(w.doing) + L" : ドライブ " + root);
     for (const wchar_t* name : {L"config", L"autoexec"}) {
       const std::wstring file = root + name + (name[0] == L'c' ? L".sys" : L".bat");

@@ -10,6 +10,7 @@
 // case-blind; a name whose code-page form loses characters is never acted on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,6 +77,9 @@ struct Finding {
   // A changed file that the wash can put back, and from where.
   bool undoable = false;
   std::wstring copy;
+  // The saved copy is not the file the snapshot recorded (saved before an
+  // earlier test): it is never put back, and the wash says so.
+  bool staleCopy = false;
   // The entry must not be touched: its name loses characters in code page
   // 932, or (a folder) it is older than the snapshot: it existed before the
   // test under another name.
@@ -92,6 +96,9 @@ struct ChangeWalk {
   ReportLog* report = nullptr;  // null when the setting "Report" is off
   const wchar_t* doing = L"確認中";  // the status word: "確認中" or "洗浄中"
   long examined = 0;               // entries looked at, for the report's total
+  // Per drive letter: 0 not looked at yet, 1 the disk of the snapshot,
+  // 2 another disk (said once).
+  std::array<unsigned char, 26> volumeState{};
 };
 
 // Receives each difference as the walks find it, in their order.
@@ -101,7 +108,15 @@ class ChangeVisitor {
   virtual void OnFinding(const Finding& f) = 0;
   // A recorded drive that is not the disk the snapshot saw: never touched.
   virtual void OnOtherVolume(wchar_t letter) = 0;
+  // A listed folder that is a link now and was none when it was listed:
+  // nothing below it is touched.
+  virtual void OnBecameLink(const std::wstring& folder) = 0;
 };
+
+// Whether a recorded list of the folder may be compared now: false (and
+// said once per drive) when the folder's drive shows another volume than the
+// snapshot saw, or (said per folder) when the folder became a link.
+bool MayEnterListed(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list);
 
 // The Windows folder and the five system folders.
 void WalkSystemFolders(ChangeWalk& w, ChangeVisitor& v);

@@ -15,7 +15,7 @@ std::vector<std::wstring> CheckLines(const Finding& f) {
     case Finding::Kind::StartupChanged:
       return {L"●『" + f.subject + L"』が変更されています"};
     case Finding::Kind::Changed:
-      if (f.undoable && !f.keep) return {L"●" + f.label + L"『" + f.subject + L"』が修正されています"};
+      if (f.undoable && !f.keep && !f.staleCopy) return {L"●" + f.label + L"『" + f.subject + L"』が修正されています"};
       return {L"●" + f.label + L"『" + f.subject + L"』が修正されています", kCannotUndo};
     case Finding::Kind::Added:
       break;
@@ -35,6 +35,9 @@ class CheckWriter : public ChangeVisitor {
   }
   void OnOtherVolume(wchar_t letter) override {
     Write(std::wstring(L"●ドライブ『") + letter + L":\\』は、記録したときと別のディスクです（確認しません）");
+  }
+  void OnBecameLink(const std::wstring& folder) override {
+    Write(L"●ﾌｫﾙﾀﾞｰ『" + folder + L"』は、記録したときと違いリンクになっています（確認しません）");
   }
   void Write(const std::wstring& line) {
     fe_.AppendConsole(line);

@@ -88,6 +88,8 @@ class FileSystem {
   // Removes an empty folder, or a link to a folder without touching its target.
   virtual FsError RemoveFolder(std::wstring_view path) = 0;
   virtual FsError RemoveFile(std::wstring_view path) = 0;
+  // Copies a file with its time; never writes through a link (a reparse
+  // point) at the target: that is refused.
   virtual FsError CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) = 0;
   // Moves a file, replacing the target when replace is set (atomic on one volume).
   virtual FsError MoveOne(std::wstring_view from, std::wstring_view to, bool replace) = 0;

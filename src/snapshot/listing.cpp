@@ -44,6 +44,8 @@ bool ListFiles(FileSystem& fs, FrontEnd& fe, std::wstring_view folder, FileList&
   out.text.clear();
   out.text.reserve(16384);
   out.failed = false;
+  std::optional<FileEntry> self = fs.Stat(folder);
+  out.link = self && self->IsFolder() && self->IsReparsePoint();
   int sinceEvents = 0;
   bool tooLong = false;
   std::wstring pattern = JoinPath(folder, L"*.*");

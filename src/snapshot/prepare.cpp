@@ -13,15 +13,23 @@
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/store.h"
 #include "startup/file_helpers.h"
+#include "testrun/library_copy.h"
 
 namespace zel {
 
 namespace {
 
+// The copies are this snapshot's or none: a copy an earlier test left (the
+// file is gone since, or copying it fails now) would later be put back over
+// a file it never was.
 void CopyStartupFiles(const Preparation& p, const std::wstring& root, wchar_t letter) {
   Machine& m = p.m;
   const std::wstring config = root + L"config.sys";
-  if (FileExists(m.fs, config)) CopyFileChecked(m, p.fe, config, p.env.BackupDir + L"\\config." + letter);
+  const std::wstring configCopy = p.env.BackupDir + L"\\config." + letter;
+  const std::wstring autoexecCopy = p.env.BackupDir + L"\\autoexec." + letter;
+  KillFile(m, configCopy);
+  KillFile(m, autoexecCopy);
+  if (FileExists(m.fs, config)) CopyFileChecked(m, p.fe, config, configCopy);
   std::wstring autoexec = root + L"autoexec.bat";
   if (!FileExists(m.fs, autoexec)) return;
   // While the program's own block is in the boot drive's autoexec.bat, the
@@ -29,7 +37,18 @@ void CopyStartupFiles(const Preparation& p, const std::wstring& root, wchar_t le
   if (EqualsNoCase(root, p.env.BootDrive) && HoldsProgramBlock(m.fs, autoexec) && FileExists(m.fs, p.env.AutoexecZel)) {
     autoexec = p.env.AutoexecZel;
   }
-  CopyFileChecked(m, p.fe, autoexec, p.env.BackupDir + L"\\autoexec." + letter);
+  CopyFileChecked(m, p.fe, autoexec, autoexecCopy);
+}
+
+// The system libraries an earlier test saved: a new snapshot starts without
+// them, and a launch saves them again as they are now.
+void DiscardLibraryCopies(Machine& m, const Environment& env) {
+  const std::wstring folder = LibrarySaveFolder(env);
+  std::vector<std::wstring> names;
+  m.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+    if (!e.IsFolder()) names.push_back(e.name);
+  });
+  for (const std::wstring& name : names) KillFile(m, JoinPath(folder, name));
 }
 
 // The uninstall-key export, only with the registry editor there and registry
@@ -102,6 +121,7 @@ Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
   snap.date = DateText(m.sys.Now());
   snap.takenAt = m.sys.NowFileTime();
   snap.checkLevel = p.options.CheckLevel;
+  DiscardLibraryCopies(m, p.env);
 
   if (PrepareDrives(p, snap) == Outcome::End) return Outcome::End;
 

@@ -21,6 +21,10 @@ struct FileList {
   // The folder could not be read: its content is unknown, not empty, and no
   // later step may take anything in it for an addition.
   bool failed = false;
+  // The folder itself was a link (a reparse point) when it was listed, as a
+  // user may have set up a redirected folder. One that becomes a link later
+  // leads somewhere the snapshot never saw and is not entered.
+  bool link = false;
   bool operator==(const FileList&) const = default;
 };
 

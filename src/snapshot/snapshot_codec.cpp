@@ -163,6 +163,7 @@ struct RecordReader {
   std::vector<std::wstring> entries;
   std::vector<std::string_view> extras;
   std::vector<std::uint64_t> failedMain;
+  std::vector<std::uint64_t> linkedMain;
 
   bool Once(unsigned flag) {
     if (seen & flag) return false;
@@ -193,6 +194,20 @@ struct RecordReader {
     return false;
   }
 
+  // The lists whose folder was itself a link when it was listed.
+  bool Linked(std::string_view what) {
+    if (what == "WINDOWS") return !std::exchange(snap.windows.link, true);
+    if (what.size() == 8 && what.substr(0, 7) == "SYSTEM " && what[7] >= '0' && what[7] <= '4') {
+      return !std::exchange(snap.system[what[7] - '0'].link, true);
+    }
+    std::uint64_t index;
+    if (what.size() == 9 && what.substr(0, 5) == "MAIN " && ReadHex(what.substr(5), index)) {
+      linkedMain.push_back(index);
+      return true;
+    }
+    return false;
+  }
+
   bool Apply(std::string_view tag, std::string_view payload) {
     std::uint64_t a, b;
     int drive;
@@ -218,6 +233,7 @@ struct RecordReader {
       return true;
     }
     if (tag == "FAILED") return Failed(payload);
+    if (tag == "LINK") return Linked(payload);
     if (tag == "UNENTERED") {
       if (!Once(kSeenUnentered) || payload.empty() || payload[0] != '|') return false;
       snap.deeper.unentered.assign(payload);
@@ -270,6 +286,9 @@ struct RecordReader {
     for (std::uint64_t index : failedMain) {
       if (index >= snap.main.size()) return false;
       snap.main[index].list.failed = true;
+    }
+    for (std::uint64_t index : linkedMain) {
+      if (index >= snap.main.size() || std::exchange(snap.main[index].list.link, true)) return false;
     }
     return true;
   }
@@ -378,6 +397,13 @@ std::string EncodeSnapshotRecord(const Snapshot& snap, std::string_view data) {
     if (snap.main[i].list.failed) Field(out, "FAILED", "MAIN " + HexText(i, 4));
   }
   if (snap.deeper.failed) Field(out, "FAILED", "DEEPER");
+  if (snap.windows.link) Field(out, "LINK", "WINDOWS");
+  for (size_t i = 0; i < snap.system.size(); ++i) {
+    if (snap.system[i].link) Field(out, "LINK", "SYSTEM " + std::to_string(i));
+  }
+  for (size_t i = 0; i < snap.main.size(); ++i) {
+    if (snap.main[i].list.link) Field(out, "LINK", "MAIN " + HexText(i, 4));
+  }
   Field(out, "UNENTERED", snap.deeper.unentered.empty() ? std::string_view("|") : snap.deeper.unentered);
   for (const MainFolderListing& m : snap.main) Field(out, "MAIN", WideToRecordText(m.entry));
   for (size_t i = kHeaderMainLists; i < snap.main.size(); ++i) Field(out, "EXTRA", snap.main[i].list.text);

@@ -45,9 +45,12 @@ FsError WriteSnapshotFiles(FileSystem& fs, const std::wstring& workDir, const Sn
     if (error == FsError::None) error = fs.WriteBytes(f.dataTemp, data);
     if (error == FsError::None) error = fs.WriteBytes(f.recordTemp, EncodeSnapshotRecord(snap, data));
   }
-  if (error == FsError::None && fs.Stat(f.data)) error = fs.RemoveFile(f.data);
-  if (error == FsError::None) error = fs.MoveOne(f.recordTemp, f.record, true);
+  // Zel32.dat replaces the old one in one move: until then the old pair
+  // stands, from then on the new Zel32.dat with its record beside it (the
+  // loader takes the ".new" record that belongs to it if the second move
+  // never happened).
   if (error == FsError::None) error = fs.MoveOne(f.dataTemp, f.data, true);
+  if (error == FsError::None) error = fs.MoveOne(f.recordTemp, f.record, true);
   // An old snapshot left behind would be resumed later against a machine it no
   // longer describes: after a failure there is none at all.
   if (error != FsError::None) RemovePair(fs, f);
@@ -70,8 +73,18 @@ LoadResult LoadSnapshot(FileSystem& fs, const Environment& env, Snapshot& snap) 
     FsError error = fs.ReadBytes(f.data, data);
     if (error == FsError::NotFound || error == FsError::PathNotFound) return LoadResult::Missing;
     if (error != FsError::None) return LoadResult::Damaged;
-    if (fs.ReadBytes(f.record, record) != FsError::None) return LoadResult::Damaged;
-    if (!DecodeSnapshot(std::move(data), record, loaded)) return LoadResult::Damaged;
+    const bool haveRecord = fs.ReadBytes(f.record, record) == FsError::None;
+    if (!fs.Stat(f.recordTemp)) {
+      if (!haveRecord || !DecodeSnapshot(std::move(data), record, loaded)) return LoadResult::Damaged;
+    } else if (!haveRecord || !DecodeSnapshot(std::string_view(data), record, loaded)) {
+      std::string pending;
+      // Saving stopped between its two moves: the new record waits beside.
+      loaded = Snapshot();
+      if (fs.ReadBytes(f.recordTemp, pending) != FsError::None || !DecodeSnapshot(std::move(data), pending, loaded)) {
+        return LoadResult::Damaged;
+      }
+      fs.MoveOne(f.recordTemp, f.record, true);
+    }
   }
   // A record that names the program's own folders as monitored ones was not
   // written by this program: acting on it could wash the snapshot itself.

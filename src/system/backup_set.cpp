@@ -80,6 +80,15 @@ void ListedFolder::BuildIndex() {
   }
 }
 
+ListedFile* ListedFolder::FindFolded(std::wstring_view name) {
+  if (folded_.empty()) {
+    for (size_t i = 0; i < files.size(); ++i) folded_.emplace(ToLower(FromCp932(files[i].name)), i);
+  }
+  auto it = folded_.find(ToLower(name));
+  if (it == folded_.end() || files[it->second].seen) return nullptr;
+  return &files[it->second];
+}
+
 std::vector<ListedFile*> ListedFolder::Unseen() {
   std::vector<ListedFile*> unseen;
   for (ListedFile& f : files) {

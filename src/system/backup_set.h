@@ -79,6 +79,10 @@ struct ListedFolder {
   // them first (an unchanged folder lists in the same order), then through
   // an index built on the first miss.
   ListedFile* Find(std::string_view name);
+  // The same by the name folded with the full case mapping (the list lowers
+  // A to Z only), for a name that changed only in the case of another letter;
+  // an unseen record only.
+  ListedFile* FindFolded(std::wstring_view name);
   // The records no file matched: the files deleted since the save. A name
   // listed twice counts once.
   std::vector<ListedFile*> Unseen();
@@ -88,6 +92,7 @@ struct ListedFolder {
 
   size_t cursor_ = 0;
   std::unordered_map<std::string_view, size_t> index_;
+  std::unordered_map<std::wstring, size_t> folded_;
 };
 
 struct ParsedList {

@@ -1,5 +1,6 @@
 #include "system/system_compare.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -120,6 +121,12 @@ class Walker {
     const std::wstring copyFolder = copying ? layout_.CopyFolderOf(folder) : std::wstring();
     fe_.SetStatus(folder);
     fe_.Busy();
+    // The save never entered a link: a folder that became one since leads
+    // somewhere the set knows nothing of, and nothing below it is touched.
+    if (std::optional<FileEntry> self = m_.fs.Stat(folder); self && self->IsReparsePoint()) {
+      v_.Note(folder + L"　…リンクになっているため、比較しません");
+      return;
+    }
     if (copying && !FolderExists(m_.fs, copyFolder)) {
       v_.Note(folder + L"　…バックアップが削除されています");
       return;
@@ -146,6 +153,10 @@ class Walker {
       key.clear();
       const bool exact = ListText(e.name, key);
       ListedFile* record = group.Find(key);
+      // A name that changed only in the case of a letter beyond A to Z.
+      if (!record && exact && std::any_of(e.name.begin(), e.name.end(), [](wchar_t c) { return c >= 0x80; })) {
+        record = group.FindFolded(e.name);
+      }
       if (record) {
         record->seen = true;
         if (record->lastWrite == e.lastWrite) return;
@@ -210,11 +221,11 @@ class Walker {
   void ProgramFolders() {
     if (env_.ProgramFilesDir.empty()) return;
     std::unordered_set<std::wstring> saved;
-    for (const std::wstring& name : lists_.programs) saved.insert(AsciiLower(name));
+    for (const std::wstring& name : lists_.programs) saved.insert(ToLower(name));
     fe_.SetStatus(env_.ProgramFilesDir);
     m_.fs.Enumerate(JoinPath(env_.ProgramFilesDir, L"*.*"), [&](const FileEntry& e) {
       if (!e.IsFolder() || IsDotName(e.name)) return;
-      if (!saved.count(AsciiLower(e.name))) v_.AddedFolder(JoinPath(env_.ProgramFilesDir, e.name));
+      if (!saved.count(ToLower(e.name))) v_.AddedFolder(JoinPath(env_.ProgramFilesDir, e.name));
     });
   }
 

@@ -25,19 +25,27 @@ std::optional<FileEntry> Existing(LibraryCopy& copy, const std::wstring& name) {
   return std::nullopt;
 }
 
-void Attach(LibraryCopy& copy, const std::wstring& name) {
+// True when the name was not attached yet in this test.
+bool Attach(LibraryCopy& copy, const std::wstring& name) {
   const std::wstring key = L"/" + ToUpper(name) + L"|";
-  if (copy.attached.find(key) == std::wstring::npos) copy.attached += key;
+  if (copy.attached.find(key) != std::wstring::npos) return false;
+  copy.attached += key;
+  return true;
 }
 
 // An existing system library of a name the program brings is kept aside once
-// per test, before the program can overwrite it.
-void SaveExisting(LibraryCopy& copy, const std::wstring& name) {
+// per test, before the program can overwrite it: the first launch that
+// attaches the name replaces any copy an earlier test left; a later launch of
+// the same test keeps the copy it finds.
+void SaveExisting(LibraryCopy& copy, const std::wstring& name, bool firstInTest) {
   for (const std::wstring& folder : {copy.env.WinDir, copy.env.SysDir}) {
     const std::wstring path = JoinPath(folder, name);
     if (!copy.m.fs.Stat(path)) continue;
     const std::wstring saved = JoinPath(copy.saveFolder, name);
-    if (copy.m.fs.Stat(saved)) return;
+    if (copy.m.fs.Stat(saved)) {
+      if (!firstInTest) return;
+      KillFile(copy.m, saved);
+    }
     if (!FolderExists(copy.m.fs, copy.saveFolder)) copy.m.fs.MakeFolder(copy.saveFolder);
     copy.m.fs.CopyOne(path, saved, false);
     return;
@@ -79,11 +87,13 @@ std::wstring FileDateText(const LocalTime& t) {
 // the system's own is saved for the wash and the clash is said (DLLs in three
 // lines, modules in two).
 void CopyModules(LibraryCopy& copy, std::wstring_view folder, std::wstring_view type) {
-  const bool quiet = IsQuietFolder(copy.env, folder);
+  // A program in the Windows or a system folder brings no libraries: its
+  // neighbours are the system's own, neither attached nor saved.
+  if (IsQuietFolder(copy.env, folder)) return;
   const bool dll = type == L"DLL";
   const std::wstring label = dll ? L"● 添付のDLL『" : L"● ﾓｼﾞｭｰﾙ『";
   for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*." + std::wstring(type)))) {
-    Attach(copy, e.name);
+    const bool first = Attach(copy, e.name);
     std::optional<FileEntry> existing = Existing(copy, e.name);
     if (!existing) {
       if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, e.name), false)) {
@@ -92,8 +102,7 @@ void CopyModules(LibraryCopy& copy, std::wstring_view folder, std::wstring_view 
       }
       continue;
     }
-    SaveExisting(copy, e.name);
-    if (quiet) continue;
+    SaveExisting(copy, e.name, first);
     if (dll) {
       copy.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、");
       copy.fe.AppendConsole(L"    既に同名ライブラリ(" + DateOf(copy, *existing) + L")が存在する");
@@ -128,9 +137,9 @@ void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {
     const bool library = ext == L"DL_";
     const bool lower = expanded.size() > 1 && expanded[expanded.size() - 2] >= L'a' && expanded[expanded.size() - 2] <= L'z';
     if (!whole) expanded.back() = library ? (lower ? L'l' : L'L') : (lower ? L'x' : L'X');
-    Attach(copy, expanded);
+    const bool first = Attach(copy, expanded);
     if (Existing(copy, expanded)) {
-      SaveExisting(copy, expanded);
+      SaveExisting(copy, expanded, first);
       continue;
     }
     if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, expanded), true)) {

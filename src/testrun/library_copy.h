@@ -31,8 +31,8 @@ struct LibraryCopy {
 // The folder that keeps the saved system libraries: WorkDir + "\Library".
 std::wstring LibrarySaveFolder(const Environment& env);
 
-// Source folders whose neighbours are the system's own libraries: nothing is
-// said about libraries that already exist, and nothing compressed is expanded.
+// Source folders whose neighbours are the system's own libraries: nothing
+// there is attached, saved, copied or expanded.
 bool IsQuietFolder(const Environment& env, std::wstring_view folder);
 
 // The main pass ("DLL"), then the module passes for "OCX" and "VBX", then the

@@ -80,36 +80,40 @@ void MainWindow::RunCheckAction() {
 
 // The registry step: a notice when a restore already waits, else the
 // choice of RegWashForm, and what the choice does.
-bool MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
+int MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff, bool* putBack) {
+  *putBack = false;
   Machine& m = machine_.machine;
   const HivePaths hives = FixHivePaths(m.fs, env_);
   const bool changed = RegistryChanged(m.fs, snapshot_, hives, diff ? &*diff : nullptr);
   RegistryStepPlan plan = PlanRegistryStep(m.fs, env_, options_, hives, changed, diff ? &*diff : nullptr);
   switch (plan.kind) {
     case RegistryStepKind::Nothing:
-      return false;
+      return 0;
     case RegistryStepKind::Notice:
       Ask(plan.notice, plan.noticeStyle, L"");
-      return false;
+      return 0;
     case RegistryStepKind::Choose:
       break;
   }
   switch (ShowRegWashForm(window_, plan.offer)) {
     case RegWashChoice::Ignore:
-      return false;
-    case RegWashChoice::Repair:
-      // Put back when every added key went.
-      return diff && DeleteAddedKeys(m, *this, *diff) == static_cast<int>(DeletableKeys(*diff).size());
+      return 0;
+    case RegWashChoice::Repair: {
+      if (!diff) return 0;
+      const int failures = static_cast<int>(DeletableKeys(*diff).size()) - DeleteAddedKeys(m, *this, *diff);
+      *putBack = failures == 0;  // back when every added key went
+      return failures;
+    }
     case RegWashChoice::Restore: {
       RestoreSetUpResult r = SetUpRegistryRestore(m, *this, env_, options_, hives);
       if (r.outcome == RestoreSetUp::Done) {
         ShowRestartNotice(true);
         Ask(r.message, mb::kOk | mb::kIconInformation, L"");
       }
-      return false;  // back only at the next start of Windows
+      return 0;
     }
   }
-  return false;
+  return 0;
 }
 
 void MainWindow::RunWashAction() {
@@ -135,13 +139,18 @@ void MainWindow::Wash() {
     for (const std::wstring& uninstaller : FindUninstallers(removal)) LaunchUninstaller(removal, uninstaller);
   }
   ClearConsole();
+  int registryFailures = 0;
   if (record_.testDone) {
     // Step 4: what registered itself for removal is offered in the control
     // panel; step 5: the registry.
     std::optional<RegExportDiff> diff = CompareUninstallExports(m, *this, env_, settings_, options_, snapshot_);
     bool goOn = true;
     if (diff && !diff->added.empty()) goOn = RunApplicationRemoval(removal, diff->displayName);
-    if (goOn && WashRegistry(diff)) SetLamp(2, false);
+    if (goOn) {
+      bool putBack = false;
+      registryFailures = WashRegistry(diff, &putBack);
+      if (putBack) SetLamp(2, false);
+    }
     Busy();
   }
 
@@ -160,6 +169,7 @@ void MainWindow::Wash() {
   const bool tested = record_.testDone;
   const std::wstring program = record_.program;
   WashResult result = RunWash(request);
+  result.failures += registryFailures;
   Busy();
   if (tested) {  // what was put back no longer lights its lamp
     bool winIni = false, systemIni = false;

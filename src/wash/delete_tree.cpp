@@ -10,38 +10,63 @@ namespace {
 
 bool Gone(FileSystem& fs, std::wstring_view path) { return !fs.Stat(path); }
 
-bool RemoveEntry(Machine& m, const std::wstring& path, const FileEntry& e) {
+// What a deletion keeps: folders older than the snapshot (0: none).
+struct Keeping {
+  std::uint64_t takenAt = 0;
+  std::vector<std::wstring>* kept = nullptr;
+};
+
+bool DeleteFolder(Machine& m, std::wstring_view folder, Keeping& keeping);
+
+bool RemoveEntry(Machine& m, const std::wstring& path, const FileEntry& e, Keeping& keeping) {
   if (e.IsFolder()) {
     if (e.IsReparsePoint()) {
       // A link: only the link goes, never what it leads to.
       m.fs.RemoveFolder(path);
       return Gone(m.fs, path);
     }
-    return DeleteTree(m, path);
+    if (keeping.takenAt != 0 && e.creation != 0 && e.creation < keeping.takenAt) {
+      // It existed before the test under another name: the user's.
+      if (keeping.kept) keeping.kept->push_back(path);
+      return false;
+    }
+    return DeleteFolder(m, path, keeping);
   }
   if (e.attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) m.fs.SetAttributes(path, attr::kNormal);
   KillFile(m, path);
   return Gone(m.fs, path);
 }
 
-}  // namespace
-
-bool DeleteTree(Machine& m, std::wstring_view folder) {
+bool DeleteFolder(Machine& m, std::wstring_view folder, Keeping& keeping) {
   std::optional<FileEntry> self = m.fs.Stat(folder);
   if (!self) return true;
-  if (!self->IsFolder()) return RemoveEntry(m, std::wstring(folder), *self);
-  if (self->IsReparsePoint()) return RemoveEntry(m, std::wstring(folder), *self);
+  if (!self->IsFolder() || self->IsReparsePoint()) {
+    Keeping none;  // the folder itself was asked for
+    return RemoveEntry(m, std::wstring(folder), *self, none);
+  }
   std::vector<FileEntry> entries;
   FsError error = m.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
     if (e.name != L"." && e.name != L"..") entries.push_back(e);
   });
   if (error != FsError::None && error != FsError::NotFound) return false;  // unknown content: kept
   bool all = true;
-  for (const FileEntry& e : entries) all = RemoveEntry(m, JoinPath(folder, e.name), e) && all;
+  for (const FileEntry& e : entries) all = RemoveEntry(m, JoinPath(folder, e.name), e, keeping) && all;
   if (!all) return false;
   if (self->attributes & attr::kReadOnly) m.fs.SetAttributes(folder, attr::kNormal);
   m.fs.RemoveFolder(folder);
   return Gone(m.fs, folder);
+}
+
+}  // namespace
+
+bool DeleteTree(Machine& m, std::wstring_view folder) {
+  Keeping none;
+  return DeleteFolder(m, folder, none);
+}
+
+bool DeleteTree(Machine& m, std::wstring_view folder, std::uint64_t takenAt, std::vector<std::wstring>& kept) {
+  Keeping keeping{takenAt, &kept};
+  return DeleteFolder(m, folder, keeping);
 }
 
 std::wstring WashLine(std::wstring_view kind, std::wstring_view subject, bool deleted) {

@@ -51,6 +51,7 @@ class NewRootFolders : public ChangeVisitor {
     if (f.kind == Finding::Kind::Added && f.folder && !f.keep && !f.link) folders.push_back(f.path);
   }
   void OnOtherVolume(wchar_t) override {}
+  void OnBecameLink(const std::wstring&) override {}
   std::vector<std::wstring> folders;
 };
 

@@ -30,7 +30,7 @@ namespace {
 
 class Washer : public ChangeVisitor {
  public:
-  Washer(Machine& m, FrontEnd& fe) : m_(m), fe_(fe) {}
+  Washer(Machine& m, FrontEnd& fe, std::uint64_t takenAt) : m_(m), fe_(fe), takenAt_(takenAt) {}
 
   void OnFinding(const Finding& f) override {
     switch (f.kind) {
@@ -39,16 +39,23 @@ class Washer : public ChangeVisitor {
         return;
       case Finding::Kind::Changed:
         // Only what has a saved copy is put back; the rest stays as it is.
-        if (f.undoable && !f.keep) Write(WashLine(f, PutBack(f.copy, f.path)));
+        // A copy that is not the snapshot's cannot be used: a failure.
+        if (f.undoable && !f.keep && f.staleCopy) Write(WashLine(f, false), true);
+        else if (f.undoable && !f.keep) PutBackLine(f);
         return;
       case Finding::Kind::StartupChanged:
-        Write(WashLine(f, PutBack(f.copy, f.path)));
+        PutBackLine(f);
         return;
     }
   }
 
+  // What is left unwashed keeps the snapshot, for a wash once the right
+  // disk or folder is back.
   void OnOtherVolume(wchar_t letter) override {
-    Write(std::wstring(L"●ドライブ『") + letter + L":\\』は、記録したときと別のディスクのため、洗浄しません");
+    Write(std::wstring(L"●ドライブ『") + letter + L":\\』は、記録したときと別のディスクのため、洗浄しません", true);
+  }
+  void OnBecameLink(const std::wstring& folder) override {
+    Write(L"●ﾌｫﾙﾀﾞｰ『" + folder + L"』は、記録したときと違いリンクになっているため、洗浄しません", true);
   }
 
   void Write(const std::wstring& line, bool failure = false) {
@@ -66,7 +73,9 @@ class Washer : public ChangeVisitor {
       return;
     }
     if (f.folder) {
-      const bool gone = DeleteTree(m_, f.path);
+      std::vector<std::wstring> kept;
+      const bool gone = DeleteTree(m_, f.path, takenAt_, kept);
+      for (const std::wstring& path : kept) Write(WashLine(L"ﾌｫﾙﾀﾞｰ", path, false), true);
       Write(WashLine(f, gone), !gone);
       return;
     }
@@ -80,6 +89,11 @@ class Washer : public ChangeVisitor {
     Write(WashLine(f, gone), !gone);
   }
 
+  void PutBackLine(const Finding& f) {
+    const bool done = PutBack(f.copy, f.path);
+    Write(WashLine(f, done), !done);
+  }
+
   // A saved copy over the changed file: the copy's bytes and time, so the
   // next check finds it as it was.
   bool PutBack(const std::wstring& copy, const std::wstring& target) {
@@ -91,12 +105,13 @@ class Washer : public ChangeVisitor {
 
   Machine& m_;
   FrontEnd& fe_;
+  std::uint64_t takenAt_;
 };
 
 }  // namespace
 
 WashResult RunWash(const WashRequest& r) {
-  Washer washer(r.m, r.fe);
+  Washer washer(r.m, r.fe, r.snap.takenAt);
   if (r.record.testDone) {
     std::unique_ptr<ReportLog> report;
     if (r.options.Report) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/cp932.h"
+#include "base/text.h"
 #include "check/check.h"
 #include "snapshot/prepare.h"
 #include "startup/startup.h"
@@ -192,6 +193,81 @@ TEST_F(Cycle, AnotherDiskUnderTheSameLetterIsNeitherCheckedNorWashed) {
   EXPECT_TRUE(x.fs.Exists(L"D:\\users\\someone"));
 }
 
+TEST_F(Cycle, EveryListOnAnotherDiskIsLeftAloneAndSaidOncePerDrive) {
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.fs.AddFile(L"D:\\Documents\\mine.doc", "mine", 0x100);
+  x.SetShellFolder(L"Personal", L"D:\\Documents");
+  Snap();
+  ASSERT_EQ(env.PersonalDir, L"D:\\Documents");
+  // After a restart another disk is D:, with a documents folder of its own.
+  x.fs.SetVolume(L'D', 0xBEEF);
+  x.fs.AddFile(L"D:\\Documents\\theirs.doc", "theirs");
+  x.fs.AddFile(L"D:\\Documents\\Sub\\more.doc", "theirs");
+  const std::wstring checkLine = L"●ドライブ『D:\\』は、記録したときと別のディスクです（確認しません）";
+  const std::wstring washLine = L"●ドライブ『D:\\』は、記録したときと別のディスクのため、洗浄しません";
+  std::vector<std::wstring> c = Check();
+  EXPECT_EQ(std::count(c.begin(), c.end(), checkLine), 1) << ::testing::PrintToString(c);
+  EXPECT_EQ(c.size(), 1u) << ::testing::PrintToString(c);
+  std::vector<std::wstring> w = Wash();
+  EXPECT_EQ(w, std::vector<std::wstring>{washLine});
+  EXPECT_EQ(x.fs.Content(L"D:\\Documents\\theirs.doc"), "theirs");
+  EXPECT_EQ(x.fs.Content(L"D:\\Documents\\Sub\\more.doc"), "theirs");
+  EXPECT_GT(washed.failures, 0);  // something stayed unwashed: the snapshot is kept
+}
+
+TEST_F(Cycle, AListedFolderThatBecameALinkIsNeverEntered) {
+  x.fs.AddFile(L"C:\\data\\precious.doc", "mine");
+  x.fs.AddFile(L"C:\\data\\Album\\photo.jpg", "mine");
+  x.fs.AddFolder(L"C:\\Redirected");
+  x.fs.AddLink(L"C:\\users\\root\\Favorites", L"C:\\Redirected");  // a link already when listed
+  Snap();
+  x.fs.AddFile(L"C:\\Redirected\\new.url", "x");
+  // A monitored folder, a system folder and the Windows folder's own list.
+  for (const wchar_t* listed : {L"C:\\users\\root\\Documents", L"C:\\windows\\system32\\drivers"}) {
+    x.fs.MoveOne(listed, std::wstring(listed) + L".old", false);
+    x.fs.AddLink(listed, L"C:\\data");
+  }
+  std::vector<std::wstring> c = Check();
+  EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\users\\root\\Documents』は、記録したときと違いリンクになっています（確認しません）"))
+      << ::testing::PrintToString(c);
+  EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\System32\\Drivers』は、記録したときと違いリンクになっています（確認しません）"))
+      << ::testing::PrintToString(c);
+  EXPECT_FALSE(std::any_of(c.begin(), c.end(), [](const std::wstring& l) { return Contains(l, L"precious"); }));
+  EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\users\\root\\Favorites\\new.url』が追加されています"));
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\users\\root\\Documents』は、記録したときと違いリンクになっているため、洗浄しません"));
+  EXPECT_EQ(x.fs.Content(L"C:\\data\\precious.doc"), "mine");
+  EXPECT_EQ(x.fs.Content(L"C:\\data\\Album\\photo.jpg"), "mine");
+  EXPECT_GT(washed.failures, 0);
+}
+
+TEST_F(Cycle, AnOlderFolderInsideAnAddedOneIsKeptWithItsFiles) {
+  x.fs.AddFile(L"C:\\Projects\\report.doc", "mine");
+  Snap();
+  x.fs.AddFile(L"C:\\windows\\temp\\Setup\\junk.tmp", "x");
+  x.fs.AddFile(L"C:\\windows\\temp\\Setup\\Cache\\more.tmp", "x");
+  x.fs.MoveOne(L"C:\\Projects", L"C:\\windows\\temp\\Setup\\Cache\\Projects", false);  // the user's, moved in
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\Temp\\Setup\\Cache\\Projects』は削除できません"))
+      << ::testing::PrintToString(w);
+  EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\Temp\\Setup』は削除できません"));
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\temp\\Setup\\Cache\\Projects\\report.doc"), "mine");
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\temp\\Setup\\junk.tmp"));
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\temp\\Setup\\Cache\\more.tmp"));
+  EXPECT_EQ(washed.failures, 2);
+}
+
+TEST_F(Cycle, ALossyFolderNameIsNeverEntered) {
+  x.fs.AddFile(L"C:\\windows\\caf\u00e9\\keep.txt", "mine");
+  Snap(2);
+  // Another folder whose code-page form is the same as the recorded one's.
+  x.fs.AddFile(L"C:\\windows\\caf\u00e8\\mine.txt", "mine");
+  x.fs.AddFile(L"C:\\windows\\caf\u00e9\\new.txt", "x");
+  Wash();
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\caf\u00e8\\mine.txt"), "mine");
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\caf\u00e9\\new.txt"));
+}
+
 TEST_F(Cycle, AtLevelOneNothingBelowTheSecondLevelIsAnAddition) {
   Snap(1);
   x.fs.AddFile(L"C:\\windows\\inf\\deep\\newer.pnf", "x");  // "deep" was named, never listed
@@ -273,6 +349,32 @@ TEST_F(Cycle, ASystemLibraryTheProgramOverwroteComesBackFromItsSavedCopy) {
   std::vector<std::wstring> w = Wash();
   EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』を復元しました"));
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\kernel32.dll"), "MZ");
+}
+
+TEST_F(Cycle, ACopyFromAnotherTestOrAFailedPutBackIsAFailure) {
+  const std::wstring kernel = L"C:\\windows\\system32\\kernel32.dll";
+  const std::uint64_t older = x.fs.Stat(kernel)->lastWrite;
+  x.fs.AddFile(kernel, "MZ updated", older + 5000);  // the system was updated since
+  x.fs.AddFile(L"C:\\windows\\system32\\user32.dll", "MZ", 0x200);
+  Snap();
+  // A copy an earlier test saved, of the library as it was then.
+  x.fs.AddFile(L"C:\\Zel32\\WinXP\\Library\\kernel32.dll", "MZ old", older);
+  x.fs.AddFile(L"C:\\Zel32\\WinXP\\Library\\user32.dll", "MZ", 0x200);
+  record.attached = L"/KERNEL32.DLL|/USER32.DLL|";
+  record.librarySaves = L"C:\\Zel32\\WinXP\\Library";
+  x.fs.AddFile(kernel, "MZ theirs");
+  x.fs.AddFile(L"C:\\windows\\system32\\user32.dll", "MZ theirs");
+  x.fs.SetInUse(L"C:\\windows\\system32\\user32.dll");
+  std::vector<std::wstring> c = Check();
+  auto at = std::find(c.begin(), c.end(), L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』が修正されています");
+  ASSERT_NE(at, c.end());
+  ASSERT_NE(at + 1, c.end());
+  EXPECT_EQ(at[1], L"　　　（このﾌｧｲﾙは元に戻せません）");
+  std::vector<std::wstring> w = Wash();
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』は復元できません")) << ::testing::PrintToString(w);
+  EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\user32.dll』は復元できません"));
+  EXPECT_EQ(x.fs.Content(kernel), "MZ theirs");
+  EXPECT_EQ(washed.failures, 2);
 }
 
 TEST_F(Cycle, TheReportGetsTheWalksLinesWhenAsked) {

@@ -222,13 +222,34 @@ TEST_F(Libraries, CompressedNamesAreExpandedUnderTheirFullName) {
   EXPECT_NE(record.attached.find(L"/OLD.DLL|"), std::wstring::npos);
 }
 
-TEST_F(Libraries, TheSystemFoldersThemselvesAreQuiet) {
+TEST_F(Libraries, AProgramInTheSystemFoldersBringsNoLibraries) {
   EXPECT_TRUE(IsQuietFolder(env, L"c:\\WINDOWS\\system32"));
   EXPECT_FALSE(IsQuietFolder(env, L"C:\\dl"));
+  x.fs.AddFile(L"C:\\windows\\System32\\ctl.ocx", "MZ");
+  x.fs.AddFile(L"C:\\windows\\System32\\saver.scr", "MZ");
   LibraryCopy copy = Copy();
-  CopyLibraries(copy, L"C:\\windows\\System32");
+  for (const wchar_t* folder : {L"C:\\windows\\System32", L"C:\\windows"}) {
+    CopyLibraries(copy, folder);
+    CopyModules(copy, folder, L"SCR");
+  }
   EXPECT_TRUE(fe.console.empty());
-  EXPECT_EQ(record.attached, L"/KERNEL32.DLL|");
+  EXPECT_EQ(record.attached, L"");
+  EXPECT_FALSE(x.fs.Exists(LibrarySaveFolder(env) + L"\\kernel32.dll"));
+}
+
+TEST_F(Libraries, TheFirstLaunchOfATestSavesTheLibraryAsItIsNow) {
+  const std::wstring saved = LibrarySaveFolder(env) + L"\\kernel32.dll";
+  x.fs.AddFile(saved, "MZ from an earlier test", 0x100);
+  x.fs.AddFile(L"C:\\windows\\System32\\kernel32.dll", "MZ now", 0x200);
+  x.fs.AddFile(L"C:\\dl\\kernel32.dll", "MZ");
+  LibraryCopy copy = Copy();
+  CopyLibraries(copy, L"C:\\dl");
+  EXPECT_EQ(x.fs.Content(saved), "MZ now");
+  EXPECT_EQ(x.fs.Stat(saved)->lastWrite, 0x200u);
+  // The program overwrote it; a second launch of the same test keeps the copy.
+  x.fs.AddFile(L"C:\\windows\\System32\\kernel32.dll", "MZ theirs", 0x300);
+  CopyLibraries(copy, L"C:\\dl");
+  EXPECT_EQ(x.fs.Content(saved), "MZ now");
 }
 
 TEST(RunRecordFile, RoundTripAndDamage) {

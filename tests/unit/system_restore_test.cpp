@@ -1,5 +1,6 @@
 // Comparing with a saved set and restoring it: the lines of CONLST, what is
 // put back at once, what waits for the restart and how it is written.
+#include "base/text.h"
 #include "system_test_machine.h"
 
 namespace zel {
@@ -275,6 +276,37 @@ TEST_F(SystemRestore, TheSetsOwnFilesAreNeverDeleted) {
   EXPECT_TRUE(x.fs.Exists(set + L"\\" + kWindowsList));
   EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
   EXPECT_TRUE(x.fs.Exists(L"C:\\autoexec.Zel"));
+}
+
+TEST_F(SystemRestore, AFolderThatBecameALinkIsNeitherComparedNorRestored) {
+  Start();
+  x.fs.AddFile(L"C:\\windows\\Help\\guide.hlp", "help", kOld);
+  SaveNow();
+  x.fs.AddFile(L"C:\\data\\guide.hlp", "mine", kNew);
+  x.fs.AddFile(L"C:\\data\\letter.doc", "mine", kNew);
+  x.fs.MoveOne(L"C:\\windows\\Help", L"C:\\windows\\Help.old", false);
+  x.fs.AddLink(L"C:\\windows\\Help", L"C:\\data");
+  const std::vector<std::wstring> lines = Compare();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& line) {
+    return EqualsNoCase(line, L"C:\\windows\\Help　…リンクになっているため、比較しません");
+  })) << ::testing::PrintToString(lines);
+  Restore();
+  EXPECT_EQ(x.fs.Content(L"C:\\data\\guide.hlp"), "mine");
+  EXPECT_EQ(x.fs.Content(L"C:\\data\\letter.doc"), "mine");
+}
+
+TEST_F(SystemRestore, ACaseOnlyRenameOfAnyLetterIsTheSameFile) {
+  Start();
+  const std::wstring names[][2] = {{L"\uFF21bc.txt", L"\uFF41bc.txt"},   // full-width "Ａ"
+                                   {L"\u0394elta.txt", L"\u03B4elta.txt"},  // Greek "Δ"
+                                   {L"\u0416uk.txt", L"\u0436uk.txt"}};     // Cyrillic "Ж"
+  for (const auto& n : names) x.fs.AddFile(L"C:\\windows\\" + n[0], "mine", kOld);
+  SaveNow();
+  for (const auto& n : names) {
+    x.fs.RemoveFile(L"C:\\windows\\" + n[0]);
+    x.fs.AddFile(L"C:\\windows\\" + n[1], "mine", kOld);
+  }
+  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"変更はありません"});
 }
 
 }  // namespace

@@ -8,7 +8,15 @@ test, the resumed snapshot, the check and the wash.
   its files);
 - a folder of the user's renamed (older than the snapshot: kept, reported);
 - a file renamed only in letter case (the same file: not listed);
-- drive D: pointing at another disk after the restart (not washed, told why).
+- drive D: pointing at another disk after the restart, with the documents
+  folder on D: (neither the drive root nor the documents folder of the other
+  disk is checked or washed; told once);
+- a monitored folder replaced by a link to a folder of the user's (not
+  entered: nothing there is deleted);
+- config.sys replaced by a link to a file of the user's (the saved copy
+  replaces the link, never writes through it);
+- a folder older than the snapshot inside a folder the test added (kept with
+  its files, reported).
 """
 import os
 import time
@@ -23,6 +31,11 @@ class WashTrapsTest(E2ETest):
     def test_traps_after_a_restart(self):
         m = Machine.fresh(self, "traps", drives=[("D", "hd", 0x1111AAAA)])
         m.install(ini=QUIET_INI + "UseMouseHelp=0\nUseWarning=0\n")
+        user = [u for u in os.listdir(m.path("C:\\users")) if u != "Public"][0]
+        desktop = "C:\\users\\%s\\Desktop" % user
+        shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+        m.box.import_reg("".join('[HKEY_CURRENT_USER\\%s%s]\n"Personal"="D:\\\\Documents"\n\n' % (shell, key)
+                                 for key in ("Shell Folders", "User Shell Folders")))
         m.install_fixture("zelsetup.exe", "C:\\fixtures")
         with open(m.path("C:\\zeltest\\zelsetup.args"), "w") as f:
             f.write("/only=temp /delay=3000")
@@ -32,6 +45,8 @@ class WashTrapsTest(E2ETest):
             "C:\\windows\\UserFolder\\mine.txt": "mine",
             "C:\\windows\\Readme.TXT": "read me",
             "D:\\Existing\\keep.txt": "on D",
+            "D:\\Documents\\mine.txt": "my documents",
+            "C:\\Album\\photo.txt": "a photo",
         }
         for path, text in user_files.items():
             os.makedirs(os.path.dirname(m.path(path)), exist_ok=True)
@@ -40,6 +55,9 @@ class WashTrapsTest(E2ETest):
         old = time.time() - 3600  # made an hour before the snapshot
         for folder in ("C:\\Precious", "C:\\Docs", "C:\\windows\\UserFolder"):
             os.utime(m.path(folder), (old, old))
+        with open(m.path("C:\\config.sys"), "w") as f:
+            f.write("FILES=40\r\n")
+        os.utime(m.path("C:\\config.sys"), (old - 3600, old - 3600))
 
         zel = m.start_zel()
         zel.wait_ready()
@@ -58,6 +76,14 @@ class WashTrapsTest(E2ETest):
         os.rename(m.path("C:\\windows\\UserFolder"), m.path("C:\\windows\\Renamed"))
         os.rename(m.path("C:\\windows\\Readme.TXT"), m.path("C:\\windows\\README.txt"))
         os.makedirs(m.path("D:\\Added"))
+        os.rename(m.path(desktop), m.path(desktop + ".old"))
+        os.symlink(m.path("C:\\Album"), m.path(desktop))
+        os.remove(m.path("C:\\config.sys"))
+        os.symlink(m.path("C:\\Precious\\a.txt"), m.path("C:\\config.sys"))
+        os.makedirs(m.path("C:\\windows\\NewTool\\Old"))
+        with open(m.path("C:\\windows\\NewTool\\Old\\photo.txt"), "w") as f:
+            f.write("moved in")
+        os.utime(m.path("C:\\windows\\NewTool\\Old"), (old, old))
 
         # Windows ends in the middle of the test; at the next start D: is another disk.
         m.drv("post", MAIN_TITLE, 0x0011, 0)  # WM_QUERYENDSESSION
@@ -65,7 +91,12 @@ class WashTrapsTest(E2ETest):
         time.sleep(2)
         self.assertTrue(m.exists(WORK + "\\Zel32.dat"))
         m.box.kill()  # and the machine goes down
-        m.box.add_drive("D", m.drive_folder("D") + "-other", "hd", 0x2222BBBB)
+        other = m.drive_folder("D") + "-other"
+        m.box.add_drive("D", other, "hd", 0x2222BBBB)
+        for name in ("theirs.txt", "Sub\\deep.txt"):
+            os.makedirs(os.path.dirname(os.path.join(other, "Documents", name.replace("\\", "/"))), exist_ok=True)
+            with open(os.path.join(other, "Documents", name.replace("\\", "/")), "w") as f:
+                f.write("the other disk's")
         m.box.start_server()
         m.wait_for_drives([("D", "hd", 0x2222BBBB)])
 
@@ -85,6 +116,10 @@ class WashTrapsTest(E2ETest):
         self.assertEqual(check[renamed + 1], "　　　（このﾌｧｲﾙは元に戻せません）")
         self.assertFalse(any("README" in line.upper() for line in check), check)
         self.assertFalse(any("D:\\Added" in line for line in check), check)
+        self.assertFalse(any("D:\\Documents" in line for line in check), check)
+        self.assertEqual(sum("ドライブ『D:\\』" in line for line in check), 1, check)
+        self.assertIn("●ﾌｫﾙﾀﾞｰ『%s』は、記録したときと違いリンクになっています（確認しません）" % desktop, check)
+        self.assertFalse(any(desktop + "\\photo.txt" in line for line in check), check)
 
         m.drv("key", MAIN_TITLE, "F9")
         zel.wait_status("ファイルを選択して下さい", timeout=180)
@@ -94,6 +129,20 @@ class WashTrapsTest(E2ETest):
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\Docs.』を削除しました", wash)
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\windows\\Renamed』は削除できません", wash)
         self.assertIn("●ドライブ『D:\\』は、記録したときと別のディスクのため、洗浄しません", wash)
+        self.assertEqual(sum("ドライブ『D:\\』" in line for line in wash), 1, wash)
+        self.assertFalse(any("D:\\Documents" in line for line in wash), wash)
+        self.assertIn("●ﾌｫﾙﾀﾞｰ『%s』は、記録したときと違いリンクになっているため、洗浄しません" % desktop, wash)
+        # The saved copy replaced the link; the file it led to is untouched.
+        self.assertIn("●『C:\\config.sys』を元に戻しました", wash)
+        self.assertFalse(os.path.islink(m.path("C:\\config.sys")))
+        with open(m.path("C:\\config.sys"), newline="") as f:
+            self.assertEqual(f.read(), "FILES=40\r\n")
+        self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\windows\\NewTool\\Old』は削除できません", wash)
+        with open(m.path("C:\\windows\\NewTool\\Old\\photo.txt")) as f:
+            self.assertEqual(f.read(), "moved in")
+        for name in ("theirs.txt", "Sub/deep.txt"):
+            with open(os.path.join(other, "Documents", name)) as f:
+                self.assertEqual(f.read(), "the other disk's")
         link_lines = [line for line in wash if "C:\\NewLink" in line]
         self.assertEqual(len(link_lines), 1, wash)
         if link_lines[0].endswith("を削除しました"):
@@ -103,12 +152,12 @@ class WashTrapsTest(E2ETest):
         # The user's things are all there.
         moved = {"C:\\windows\\UserFolder\\mine.txt": "C:\\windows\\Renamed\\mine.txt",
                  "C:\\windows\\Readme.TXT": "C:\\windows\\README.txt",
-                 "D:\\Existing\\keep.txt": None}
+                 "D:\\Existing\\keep.txt": None, "D:\\Documents\\mine.txt": None}
         for path, text in user_files.items():
             where = moved.get(path, path)
             if where is None:  # D: now shows the other disk; the first one is untouched on the host
                 where = None
-                with open(os.path.join(m.drive_folder("D"), "Existing", "keep.txt")) as f:
+                with open(os.path.join(m.drive_folder("D"), *path[3:].split("\\"))) as f:
                     self.assertEqual(f.read(), text)
                 continue
             with open(m.path(where)) as f:

@@ -98,9 +98,27 @@ FsError Win32FileSystem::RemoveFile(std::wstring_view path) {
 }
 
 FsError Win32FileSystem::CopyOne(std::wstring_view from, std::wstring_view to, bool overwrite) {
-  return ::CopyFileW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), overwrite ? FALSE : TRUE)
-             ? FsError::None
-             : MapError(::GetLastError());
+  const std::wstring source = ExtendedPath(from), target = ExtendedPath(to);
+  const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+  if (targetAttributes == INVALID_FILE_ATTRIBUTES) {
+    return ::CopyFileW(source.c_str(), target.c_str(), TRUE) ? FsError::None : MapError(::GetLastError());
+  }
+  if (!overwrite) return FsError::AlreadyExists;
+  // A link at the target would have the copy written into whatever it leads
+  // to. A link that says so is refused; any other target is replaced by a
+  // copy made beside it and moved over it, which replaces a link the
+  // platform does not report (a symbolic link to a file under Wine) instead
+  // of writing through it, and leaves the old file whole if the copy fails.
+  if (targetAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FsError::AccessDenied;
+  const std::wstring staged = target + L".zel-new";
+  ::DeleteFileW(staged.c_str());
+  if (!::CopyFileW(source.c_str(), staged.c_str(), TRUE)) return MapError(::GetLastError());
+  if (::MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return FsError::None;
+  }
+  const DWORD error = ::GetLastError();
+  ::DeleteFileW(staged.c_str());
+  return MapError(error);
 }
 
 FsError Win32FileSystem::MoveOne(std::wstring_view from, std::wstring_view to, bool replace) {

@@ -35,12 +35,13 @@ def main():
     ap.add_argument("--big", type=int, default=20_000)
     ap.add_argument("--huge", type=int, default=80_000)
     ap.add_argument("--repeats", type=int, default=5)
-    ap.add_argument("--only", choices=["listing", "check", "store", "system"])
+    ap.add_argument("--only", choices=["listing", "check", "store", "system", "registry"])
+    ap.add_argument("--reg-keys", type=int, default=20_000, help="generated registry keys of ten values each")
     ap.add_argument("--build", default=BUILD)
     args = ap.parse_args()
     build = args.build
     data = os.path.join(build, "bench-data")
-    if args.only != "system":
+    if args.only not in ("system", "registry"):
         subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), data, "--entries", str(args.entries),
                         "--big", str(args.big), "--huge", str(args.huge)], check=True)
     system_data = os.path.join(build, "bench-data-system")
@@ -49,8 +50,10 @@ def main():
                         "--big", "5000", "--huge", "0"], check=True)
     box = sandbox.Sandbox.fresh(build, "bench")
     try:
-        box.add_drive("D", data, "hd")
-        box.add_drive("E", system_data, "hd")
+        if os.path.isdir(data):
+            box.add_drive("D", data, "hd")
+        if os.path.isdir(system_data):
+            box.add_drive("E", system_data, "hd")
         box.kill()
         box.start_server()
         target = box.unix_path("C:\\zeltest")
@@ -60,6 +63,7 @@ def main():
             "check": ["C:\\zeltest\\check_bench.exe", "D:\\tree", "D:\\huge", "D:\\tree\\big"],
             "store": ["C:\\zeltest\\store_bench.exe", "D:\\tree", "D:\\tree\\big", "C:\\zeltest\\work"],
             "system": ["C:\\zeltest\\system_bench.exe", "E:\\tree", "C:\\zeltest\\set"],
+            "registry": ["C:\\zeltest\\registry_bench.exe", str(args.reg_keys)],
         }
         code = 0
         for name, command in runs.items():

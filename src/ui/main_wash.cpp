@@ -7,6 +7,8 @@
 #include "registry/registry_check.h"
 #include "registry/registry_wash.h"
 #include "registry/restart_batch.h"
+#include "registry/value_check.h"
+#include "registry/value_wash.h"
 #include "snapshot/prepare.h"
 #include "snapshot/store.h"
 #include "startup/file_helpers.h"
@@ -68,6 +70,7 @@ void MainWindow::RunCheckAction() {
   request.compareIniAndRegistry = [&] {
     const LRESULT before = ::SendMessageW(c_->console, LB_GETCOUNT, 0, 0);
     lastRegistryCheck_ = CheckIniAndRegistry(m, *this, env_, settings_, options_, snapshot_, FixHivePaths(m.fs, env_));
+    if (snapshot_.registry) CheckRegistryValues(m.reg, *this, *snapshot_.registry);
     return static_cast<int>(::SendMessageW(c_->console, LB_GETCOUNT, 0, 0) - before);
   };
   CheckResult result = RunCheck(request);
@@ -78,36 +81,44 @@ void MainWindow::RunCheckAction() {
 }
 
 // The registry step: a notice when a restore already waits, else the
-// choice of RegWashForm, and what the choice does.
-void MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
+// choice of RegWashForm, and what the choice does. With the registry record
+// (the present-day kind) "洗浄する" undoes what the record's check lists.
+int MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff) {
   Machine& m = machine_.machine;
+  if (snapshot_.registry) {
+    RegWashOffer offer;
+    offer.repair = !CompareRegistry(m.reg, *snapshot_.registry, this).empty();
+    if (!offer.repair || ShowRegWashForm(window_, offer) != RegWashChoice::Repair) return 0;
+    return WashRegistryValues(m.reg, *this, *snapshot_.registry).failures;
+  }
   const HivePaths hives = FixHivePaths(m.fs, env_);
   const bool changed = RegistryChanged(m.fs, snapshot_, hives, diff ? &*diff : nullptr);
   RegistryStepPlan plan = PlanRegistryStep(m.fs, env_, options_, hives, changed, diff ? &*diff : nullptr);
   switch (plan.kind) {
     case RegistryStepKind::Nothing:
-      return;
+      return 0;
     case RegistryStepKind::Notice:
       Ask(plan.notice, plan.noticeStyle, L"");
-      return;
+      return 0;
     case RegistryStepKind::Choose:
       break;
   }
   switch (ShowRegWashForm(window_, plan.offer)) {
     case RegWashChoice::Ignore:
-      return;
+      return 0;
     case RegWashChoice::Repair:
       if (diff) DeleteAddedKeys(m, *this, *diff);
-      return;
+      return 0;
     case RegWashChoice::Restore: {
       RestoreSetUpResult r = SetUpRegistryRestore(m, *this, env_, options_, hives);
       if (r.outcome == RestoreSetUp::Done) {
         ShowRestartNotice(true);
         Ask(r.message, mb::kOk | mb::kIconInformation, L"");
       }
-      return;
+      return 0;
     }
   }
+  return 0;
 }
 
 void MainWindow::RunWashAction() {
@@ -132,13 +143,14 @@ void MainWindow::Wash() {
     for (const std::wstring& uninstaller : FindUninstallers(removal)) LaunchUninstaller(removal, uninstaller);
   }
   ClearConsole();
+  int registryFailures = 0;
   if (record_.testDone) {
     // Step 4: what registered itself for removal is offered in the control
     // panel; step 5: the registry.
     std::optional<RegExportDiff> diff = CompareUninstallExports(m, *this, env_, settings_, options_, snapshot_);
     bool goOn = true;
     if (diff && !diff->added.empty()) goOn = RunApplicationRemoval(removal, diff->displayName);
-    if (goOn) WashRegistry(diff);
+    if (goOn) registryFailures = WashRegistry(diff);
     Busy();
   }
 
@@ -169,7 +181,7 @@ void MainWindow::Wash() {
     if (space) currentFree_[i] = space->freeBytes;
   }
   UpdateFreeSpace();
-  if (result.failures == 0) {
+  if (result.failures + registryFailures == 0) {
     CompleteWash(tested);
   } else {
     checkEnabled_ = true;

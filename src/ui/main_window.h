@@ -133,7 +133,8 @@ class MainWindow : public FrontEnd {
   void RunWashAction();
   // The wash itself, inside an action already begun.
   void Wash();
-  void WashRegistry(const std::optional<RegExportDiff>& diff);
+  // Returns what could not be undone (the snapshot is kept then).
+  int WashRegistry(const std::optional<RegExportDiff>& diff);
   void CompleteWash(bool tested);
   void FinishCheckOrWash(const std::wstring& prompt, bool checking, bool store, const std::wstring& program);
   // A completed wash spent the snapshot: the next test takes a new one first.

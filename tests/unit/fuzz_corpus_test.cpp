@@ -8,14 +8,15 @@
 #include <iterator>
 #include <random>
 
+#include "regrecord_fuzz_check.h"
 #include "snapshot_fuzz_check.h"
 
 namespace zel {
 namespace {
 
-std::vector<std::string> Seeds() {
+std::vector<std::string> Seeds(const char* corpus = ZEL_FUZZ_CORPUS) {
   std::vector<std::string> seeds;
-  for (const auto& entry : std::filesystem::directory_iterator(ZEL_FUZZ_CORPUS)) {
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
     std::ifstream in(entry.path(), std::ios::binary);
     seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
@@ -63,6 +64,21 @@ TEST(FuzzCorpus, SeedsAndTheirMutationsKeepEveryProperty) {
       std::string input = Mutate(seeds[s], rng);
       if (i % 2) input = Mutate(input, rng);
       ASSERT_EQ(fuzz::CheckSnapshotInput(input), "") << "seed " << s << ", mutation " << i;
+    }
+  }
+}
+
+TEST(FuzzCorpus, RegistryRecordSeedsAndTheirMutationsKeepEveryProperty) {
+  const std::vector<std::string> seeds = Seeds(ZEL_REG_FUZZ_CORPUS);
+  ASSERT_GE(seeds.size(), 3u);
+  for (size_t s = 0; s < seeds.size(); ++s) {
+    ASSERT_TRUE(DecodeRegRecord(seeds[s])) << "seed " << s << " is not a valid record";
+    ASSERT_EQ(fuzz::CheckRegRecordInput(seeds[s]), "");
+    std::mt19937 rng(static_cast<unsigned>(s + 1));
+    for (int i = 0; i < 3000; ++i) {
+      std::string input = Mutate(seeds[s], rng);
+      if (i % 2) input = Mutate(input, rng);
+      ASSERT_EQ(fuzz::CheckRegRecordInput(input), "") << "seed " << s << ", mutation " << i;
     }
   }
 }

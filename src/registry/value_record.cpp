@@ -82,6 +82,8 @@ const std::vector<RegNoise>& RegistryNoise() {
        "the web cache's bookkeeping"},
       {RegRoot::CurrentUser, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant",
        L"", "programs seen by the compatibility assistant"},
+      {RegRoot::CurrentUser, L"Software\\Wine\\Temporary System Parameters", L"",
+       "Wine's desktop settings of the session"},
       // The system's own counters, seeds and caches.
       {RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Cryptography\\RNG", L"Seed", "the random generator's seed"},
       {RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Prefetcher", L"",

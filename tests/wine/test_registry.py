@@ -41,6 +41,8 @@ class RegistryTest(E2ETest):
         m.install(ini=QUIET_INI + "UseMouseHelp=0\nUseWarning=0\n")
         m.install_fixture("zelreg.exe", "C:\\fixtures")
         # The user's values the program changes and deletes, and one it leaves.
+        # A fresh machine has no HKCU\Software\Classes yet; a user's always has.
+        m.box.run(["reg", "add", "HKEY_CURRENT_USER\\Software\\Classes\\.zelplanted", "/ve", "/d", "planted", "/f"])
         for name, kind, data in (("Changed", "REG_DWORD", "1"), ("Deleted", "REG_SZ", "まもなく消える"),
                                  ("Kept", "REG_BINARY", "00ff10")):
             m.box.run(["reg", "add", USER_KEY, "/v", name, "/t", kind, "/d", data, "/f"])

@@ -37,12 +37,13 @@ def main():
     ap.add_argument("--big", type=int, default=20_000)
     ap.add_argument("--huge", type=int, default=80_000)
     ap.add_argument("--repeats", type=int, default=5)
-    ap.add_argument("--only", choices=["listing", "check", "store", "system", "archive"])
+    ap.add_argument("--only", choices=["listing", "check", "store", "system", "archive", "registry"])
+    ap.add_argument("--reg-keys", type=int, default=20_000, help="generated registry keys of ten values each")
     ap.add_argument("--build", default=BUILD)
     args = ap.parse_args()
     build = args.build
     data = os.path.join(build, "bench-data")
-    if args.only not in ("system", "archive"):
+    if args.only not in ("system", "archive", "registry"):
         subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), data, "--entries", str(args.entries),
                         "--big", str(args.big), "--huge", str(args.huge)], check=True)
     system_data = os.path.join(build, "bench-data-system")
@@ -54,9 +55,9 @@ def main():
         subprocess.run([sys.executable, os.path.join(HERE, "gen_archives.py"), archive_data], check=True)
     box = sandbox.Sandbox.fresh(build, "bench")
     try:
-        box.add_drive("D", data, "hd")
-        box.add_drive("E", system_data, "hd")
-        box.add_drive("F", archive_data, "hd")
+        for letter, folder in (("D", data), ("E", system_data), ("F", archive_data)):
+            if os.path.isdir(folder):
+                box.add_drive(letter, folder, "hd")
         box.kill()
         box.start_server()
         target = box.unix_path("C:\\zeltest")
@@ -67,6 +68,7 @@ def main():
             "store": ["C:\\zeltest\\store_bench.exe", "D:\\tree", "D:\\tree\\big", "C:\\zeltest\\work"],
             "system": ["C:\\zeltest\\system_bench.exe", "E:\\tree", "C:\\zeltest\\set"],
             "archive": ["C:\\zeltest\\archive_bench.exe", "F:", "C:\\zeltest\\unpack"],
+            "registry": ["C:\\zeltest\\registry_bench.exe", str(args.reg_keys)],
         }
         code = 0
         for name, command in runs.items():

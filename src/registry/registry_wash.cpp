@@ -80,11 +80,19 @@ std::vector<std::wstring> DeletableKeys(const RegExportDiff& diff) {
 int DeleteAddedKeys(Machine& m, FrontEnd& fe, const RegExportDiff& diff) {
   int deleted = 0;
   for (const std::wstring& key : DeletableKeys(diff)) {
-    if (m.reg.DeleteTree(RegRoot::LocalMachine, BelowUninstallKey(key))) {
-      fe.AppendConsole(L"●レジストリ『" + key + L"』を削除しました");
-      ++deleted;
-    } else {
-      fe.AppendConsole(L"●レジストリ『" + key + L"』は削除できません");
+    // The export came from the registry editor of the 64-bit view; a key no
+    // longer there was removed by something else, not by this wash.
+    switch (m.reg.DeleteKey(RegRoot::LocalMachine, RegView::Bits64, BelowUninstallKey(key))) {
+      case RegError::None:
+        fe.AppendConsole(L"●レジストリ『" + key + L"』を削除しました");
+        ++deleted;
+        break;
+      case RegError::NotFound:
+        fe.AppendConsole(L"●レジストリ『" + key + L"』は見つかりません");
+        break;
+      default:
+        fe.AppendConsole(L"●レジストリ『" + key + L"』は削除できません");
+        break;
     }
   }
   return deleted;

@@ -37,9 +37,10 @@ std::wstring MeRegistryMessage();
 // rest). Full paths, in the export's order.
 std::vector<std::wstring> DeletableKeys(const RegExportDiff& diff);
 
-// Deletes each of DeletableKeys with its subkeys and writes, once it is gone,
-// "●レジストリ『" + key + "』を削除しました", or "●レジストリ『" + key +
-// "』は削除できません". Returns the number deleted.
+// Deletes each of DeletableKeys with its subkeys in the 64-bit view (the
+// export's) and writes, once it is gone, "●レジストリ『" + key + "』を削除しました";
+// a key not there gives "』は見つかりません", any other failure "』は削除できません".
+// Returns the number deleted.
 int DeleteAddedKeys(Machine& m, FrontEnd& fe, const RegExportDiff& diff);
 
 // Which of RegWashForm's buttons act ("無視する" always does):

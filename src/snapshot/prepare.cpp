@@ -7,6 +7,7 @@
 #include "base/path.h"
 #include "base/text.h"
 #include "registry/restart_batch.h"
+#include "registry/value_record.h"
 #include "report/report_log.h"
 #include "snapshot/entries.h"
 #include "snapshot/listing.h"
@@ -64,6 +65,20 @@ void ExportUninstallKey(const Preparation& p, Snapshot& snap) {
   } else if (FileExists(m.fs, file)) {
     KillFile(m, file);
   }
+}
+
+// The registry at key and value level, written beside Zel32.dat before it,
+// so that a saved snapshot always finds its own record. A record that cannot
+// be written is reported; the one in memory still serves this run.
+void RecordRegistryValues(const Preparation& p, Snapshot& snap) {
+  Machine& m = p.m;
+  DeleteRegRecord(m.fs, p.env.WorkDir);
+  if (!p.options.RegRecord || !IsPresentDay(p.env)) return;
+  p.fe.SetStatus(L"準備中： レジストリの値");
+  auto record = std::make_shared<const RegRecord>(RecordRegistry(m.reg, &p.fe, snap.takenAt));
+  const FsError error = WriteRegRecord(m.fs, p.env.WorkDir, *record);
+  if (error != FsError::None) p.fe.Ask(ErrorText(error) + L"||場所＝Registry Record", mb::kOk | mb::kIconError, L"");
+  snap.registry.record = std::move(record);
 }
 
 }  // namespace
@@ -131,6 +146,7 @@ Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
   p.fe.SetStatus(L"準備中： レジストリ  ");
   SaveHives(m, p.fe, p.env, FixHivePaths(m.fs, p.env), snap);
   ExportUninstallKey(p, snap);
+  RecordRegistryValues(p, snap);
 
   std::unique_ptr<ReportLog> report;
   if (p.options.Report) report = std::make_unique<ReportLog>(m.fs, ReportPath(p.env.ProgramDir));

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,15 @@
 #include "platform/filesystem.h"
 
 namespace zel {
+
+struct RegRecord;
+// A registry record, shared and never changed; equal by content.
+struct RegRecordHandle {
+  std::shared_ptr<const RegRecord> record;
+  bool operator==(const RegRecordHandle& other) const;  // registry/value_record.cpp
+  explicit operator bool() const { return record != nullptr; }
+  const RegRecord& operator*() const { return *record; }
+};
 
 // One folder's entries: 16 upper-case hex digits of the last-write time,
 // "/", the name and "|" per entry, in enumeration order.
@@ -79,6 +89,9 @@ struct Snapshot {
   std::uint64_t systemHiveTime = 0;
   // The uninstall key was exported completely at the snapshot.
   bool uninstallExported = false;
+  // The registry record at key and value level (Zel32.rgv), when one was
+  // taken: the present-day kind with the setting on.
+  RegRecordHandle registry;
   bool operator==(const Snapshot&) const = default;
 };
 

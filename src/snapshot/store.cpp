@@ -1,6 +1,7 @@
 #include "snapshot/store.h"
 
 #include "base/path.h"
+#include "registry/value_record.h"
 #include "snapshot/listing.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/snapshot_codec.h"
@@ -86,6 +87,11 @@ LoadResult LoadSnapshot(FileSystem& fs, const Environment& env, Snapshot& snap) 
       fs.MoveOne(f.recordTemp, f.record, true);
     }
   }
+  // A registry record of another snapshot, or a damaged one, could put back
+  // values the machine never had.
+  if (LoadRegRecord(fs, env.WorkDir, loaded.takenAt, loaded.registry.record) == RegRecordLoad::Damaged) {
+    return LoadResult::Damaged;
+  }
   // A record that names the program's own folders as monitored ones was not
   // written by this program: acting on it could wash the snapshot itself.
   for (const MainFolderListing& listing : loaded.main) {
@@ -98,7 +104,10 @@ LoadResult LoadSnapshot(FileSystem& fs, const Environment& env, Snapshot& snap) 
   return LoadResult::Loaded;
 }
 
-void DeleteSnapshotFiles(Machine& m, const Environment& env) { RemovePair(m.fs, SnapshotFilesIn(env.WorkDir)); }
+void DeleteSnapshotFiles(Machine& m, const Environment& env) {
+  RemovePair(m.fs, SnapshotFilesIn(env.WorkDir));
+  DeleteRegRecord(m.fs, env.WorkDir);
+}
 
 std::wstring ResumeQuestion() {
   const std::wstring on(1, markup::kBlue), off(1, markup::kBlack);

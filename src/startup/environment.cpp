@@ -57,6 +57,14 @@ WinKind DecideWinKind(const std::wstring& version9x, const std::wstring& version
   return WinKind::Win95;
 }
 
+bool IsPresentDay(const Environment& env) {
+  if (!env.NtFamily()) return false;
+  const std::wstring v = Trim(env.VersionText);
+  int major = 0;
+  for (size_t i = 0; i < v.size() && v[i] >= L'0' && v[i] <= L'9' && major < 1000; ++i) major = major * 10 + (v[i] - L'0');
+  return major >= 6;
+}
+
 bool Environment::IsOwnFolder(std::wstring_view path) const {
   return (!ProgramDir.empty() && EqualsNoCase(path, ProgramDir)) || IsInsideWorkDir(path);
 }

@@ -70,6 +70,10 @@ struct Environment {
   bool IsInsideWorkDir(std::wstring_view path) const;
 };
 
+// NT 6.0 and later (Vista and after; Wine reports 6.1 or 10.0): the major
+// version number of the NT version text is 6 or more.
+bool IsPresentDay(const Environment& env);
+
 // The paging files: "WIN386.SWP" in the Windows folder on the 9x kinds,
 // "pagefile.sys" in the root of each fixed drive on the NT family. Needs
 // WinDir, WinKind and DriveTypes.

@@ -76,6 +76,7 @@ void ReadRunningOptions(Machine& m, Environment& env, Settings& settings, Runnin
   o.RegScanInst = env.HasRegEdit && settings.GetOptionNum(L"RegScanInst", 0) != 0;
   o.SaveAllSys = settings.GetOptionNum(L"SaveAllSys", 0) != 0;
   o.Report = settings.GetOptionNum(L"Report", 0) != 0;
+  o.RegRecord = IsPresentDay(env) && settings.GetOptionBool(L"RegRecord", true);
   o.Query2000 = settings.GetOptionNum(L"Query2000", 0);
 }
 

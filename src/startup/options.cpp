@@ -17,6 +17,7 @@ OptionValues CurrentOptions(const RunningOptions& running, const Environment& en
   v.UseWarning = running.UseWarning;
   v.Report = running.Report;
   v.SaveAllSys = running.SaveAllSys;
+  v.RegRecord = running.RegRecord;
   v.BackColor = running.ZelBackColor4;
   v.ConsoleScheme = running.ZelConColType;
   return v;
@@ -41,6 +42,12 @@ AppliedOptions ApplyOptions(const OptionValues& picked, Settings& settings, Runn
   running.Report = picked.Report;
   settings.SetOptionBool(L"Report", picked.Report);
   settings.SetOptionBool(L"SaveAllSys", picked.SaveAllSys);
+  // The registry record is taken with the next snapshot; only the present-day
+  // kind has one.
+  if (IsPresentDay(env)) {
+    running.RegRecord = picked.RegRecord;
+    settings.SetOptionBool(L"RegRecord", picked.RegRecord);
+  }
   if (picked.SaveAllSys != running.SaveAllSys) {
     fe.Ask(L"復元設定のオン･オフ切り替えは、次回の起動時から有効になります。", mb::kOk | mb::kIconInformation, L"");
   }

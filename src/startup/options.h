@@ -26,6 +26,7 @@ struct OptionValues {
   bool UseWarning = true;
   bool Report = false;
   bool SaveAllSys = false;
+  bool RegRecord = false;
   std::int32_t BackColor = 13680792;
   int ConsoleScheme = kWhiteOnBlack;
 };

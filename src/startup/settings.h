@@ -50,6 +50,7 @@ struct RunningOptions {
   std::int32_t ZelBackColor4 = 13680792;
   int ZelConColType = 1;
   bool Report = false;
+  bool RegRecord = false;  // the registry record at key and value level (present-day kind)
   std::int32_t Query2000 = 0;
   std::int32_t ForceMe = -1;
 };

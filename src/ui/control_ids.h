@@ -61,6 +61,7 @@ constexpr int kIdSystemCheck = 1323;       // SYSSEL
 constexpr int kIdFat32Check = 1324;        // FATSEL
 constexpr int kIdFolderDeleteCheck = 1325; // DELSEL
 constexpr int kIdMouseHelpCheck = 1326;    // HLPSEL
+constexpr int kIdRegRecordCheck = 1327;    // REGSEL: the registry record
 constexpr int kIdColourLabel = 1330;       // Label1
 constexpr int kIdColourSample = 1331;      // COLVIW
 constexpr int kIdSystemButton = 1332;      // SYSBTN

@@ -8,6 +8,8 @@
 #include "registry/registry_check.h"
 #include "registry/registry_wash.h"
 #include "registry/restart_batch.h"
+#include "registry/value_check.h"
+#include "registry/value_wash.h"
 #include "snapshot/prepare.h"
 #include "snapshot/store.h"
 #include "startup/file_helpers.h"
@@ -69,6 +71,7 @@ void MainWindow::RunCheckAction() {
   request.compareIniAndRegistry = [&] {
     const LRESULT before = ::SendMessageW(c_->console, LB_GETCOUNT, 0, 0);
     lastRegistryCheck_ = CheckIniAndRegistry(m, *this, env_, settings_, options_, snapshot_, FixHivePaths(m.fs, env_));
+    if (snapshot_.registry) CheckRegistryValues(m.reg, *this, *snapshot_.registry);
     return static_cast<int>(::SendMessageW(c_->console, LB_GETCOUNT, 0, 0) - before);
   };
   CheckResult result = RunCheck(request);
@@ -79,10 +82,23 @@ void MainWindow::RunCheckAction() {
 }
 
 // The registry step: a notice when a restore already waits, else the
-// choice of RegWashForm, and what the choice does.
+// choice of RegWashForm, and what the choice does. With the registry record
+// (the present-day kind) "洗浄する" undoes what the record's check lists.
 int MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff, bool* putBack) {
   *putBack = false;
   Machine& m = machine_.machine;
+  if (snapshot_.registry) {
+    RegWashOffer offer;
+    offer.repair = !CompareRegistry(m.reg, *snapshot_.registry, this).empty();
+    if (!offer.repair) {
+      *putBack = true;
+      return 0;
+    }
+    if (ShowRegWashForm(window_, offer) != RegWashChoice::Repair) return 0;
+    const int failures = WashRegistryValues(m.reg, *this, *snapshot_.registry).failures;
+    *putBack = failures == 0;
+    return failures;
+  }
   const HivePaths hives = FixHivePaths(m.fs, env_);
   const bool changed = RegistryChanged(m.fs, snapshot_, hives, diff ? &*diff : nullptr);
   RegistryStepPlan plan = PlanRegistryStep(m.fs, env_, options_, hives, changed, diff ? &*diff : nullptr);
@@ -191,7 +207,7 @@ void MainWindow::Wash() {
     if (space) currentFree_[i] = space->freeBytes;
   }
   UpdateFreeSpace();
-  if (result.failures == 0) {
+  if (result.failures + registryFailures == 0) {
     CompleteWash(tested);
   } else {
     checkEnabled_ = true;

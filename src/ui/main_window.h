@@ -133,8 +133,8 @@ class MainWindow : public FrontEnd {
   void RunWashAction();
   // The wash itself, inside an action already begun.
   void Wash();
-  // The wash's registry step: how many added keys could not be deleted;
-  // *putBack is set when the step put the registry back.
+  // The wash's registry step: what could not be undone (the snapshot is kept
+  // then); *putBack is set when the step put the registry back.
   int WashRegistry(const std::optional<RegExportDiff>& diff, bool* putBack);
   void CompleteWash(bool tested);
   void FinishCheckOrWash(const std::wstring& prompt, bool checking, bool store, const std::wstring& program);

@@ -27,6 +27,7 @@ const CheckBox kCheckBoxes[] = {
     {kIdFat32Check, L"FAT32使用可能", &OptionValues::CanUseFAT32},
     {kIdFolderDeleteCheck, L"フォルダー削除の前に 問い合わせ", &OptionValues::QueryDirDel},
     {kIdMouseHelpCheck, L"マウス･ヘルプを使用する", &OptionValues::UseMouseHelp},
+    {kIdRegRecordCheck, L"レジストリを値まで記録する", &OptionValues::RegRecord},
 };
 
 const wchar_t* const kLevelCaptions[] = {L"主要フォルダーの第１レベルのみ", L"全フォルダーの第１レベルのみ",
@@ -151,6 +152,8 @@ void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
   }
   // Windows 98, Me, 2000 and XP always handle FAT32: nothing to choose there.
   if (Fat32Forced(ctx.env.WinKind)) ::EnableWindow(::GetDlgItem(window, kIdFat32Check), FALSE);
+  // The registry record exists on the present-day kind only.
+  if (!IsPresentDay(ctx.env)) ::EnableWindow(::GetDlgItem(window, kIdRegRecordCheck), FALSE);
 
   AddControl(window, font, L"STATIC", L"このパソコンの Windows", SS_LEFT, kIdInstallLabel, 14, 268, 300, 18);
   HWND installs = AddControl(window, font, L"LISTBOX", L"", LBS_NOSEL | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, kIdInstallList, 12,

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "archive_fuzz_check.h"
+#include "regrecord_fuzz_check.h"
 #include "snapshot_fuzz_check.h"
 
 namespace zel {
@@ -82,6 +83,21 @@ TEST(FuzzCorpus, ArchiveSeedsAndTheirMutationsKeepEveryProperty) {
         if (i % 2) input = Mutate(input, rng);
         ASSERT_EQ(fuzz::CheckArchiveInput(input, zip), "") << (zip ? "zip" : "lzh") << " seed " << s << ", mutation " << i;
       }
+    }
+  }
+}
+
+TEST(FuzzCorpus, RegistryRecordSeedsAndTheirMutationsKeepEveryProperty) {
+  const std::vector<std::string> seeds = Seeds(ZEL_REG_FUZZ_CORPUS);
+  ASSERT_GE(seeds.size(), 3u);
+  for (size_t s = 0; s < seeds.size(); ++s) {
+    ASSERT_TRUE(DecodeRegRecord(seeds[s])) << "seed " << s << " is not a valid record";
+    ASSERT_EQ(fuzz::CheckRegRecordInput(seeds[s]), "");
+    std::mt19937 rng(static_cast<unsigned>(s + 1));
+    for (int i = 0; i < 3000; ++i) {
+      std::string input = Mutate(seeds[s], rng);
+      if (i % 2) input = Mutate(input, rng);
+      ASSERT_EQ(fuzz::CheckRegRecordInput(input), "") << "seed " << s << ", mutation " << i;
     }
   }
 }

@@ -353,29 +353,21 @@ TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparison) {
   EXPECT_TRUE(x.desktop.started.empty());
 }
 
-// A registry whose deletion of one key fails, as for a key held by another
-// program.
-class StubbornRegistry : public MemoryRegistry {
- public:
-  bool DeleteTree(RegRoot root, std::wstring_view key) override {
-    if (key.find(L"Locked") != std::wstring_view::npos) return false;
-    return MemoryRegistry::DeleteTree(root, key);
-  }
-};
-
 TEST_F(RegistryCompare, TheWashDeletesOnlyKeysAddedBelowTheUninstallKey) {
   Start();
-  StubbornRegistry reg;
+  MemoryRegistry reg;
   Machine m{x.fs, reg, x.ini, x.sys, x.desktop};
   const std::wstring below = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
   for (const std::wstring& k : {below + L"\\Old", below + L"\\New", below + L"\\New\\Parts", below + L"\\Locked",
                                 std::wstring(L"Software\\Other\\Added"), below + L"X\\Near"}) {
     reg.Set(RegRoot::LocalMachine, k, L"v", L"1");
   }
+  reg.Find(RegRoot::LocalMachine, RegView::Bits64, below + L"\\Locked")->readOnly = true;  // held by another program
   const RegExport before = Parsed(L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\Old]\r\n\r\n");
   const RegExport after = Parsed(
       L"[" + kKey + L"]\r\n\r\n[" + kKey + L"\\Old]\r\n\r\n"
       L"[" + kKey + L"\\New]\r\n\r\n[" + kKey + L"\\New\\Parts]\r\n\r\n[" + kKey + L"\\Locked]\r\n\r\n"
+      L"[" + kKey + L"\\Vanished]\r\n\r\n"
       // Never below the exported key: a neighbour that shares its start, another
       // key, the exported key itself, another root, an empty part.
       L"[" + kKey + L"X\\Near]\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other\\Added]\r\n\r\n"
@@ -383,11 +375,14 @@ TEST_F(RegistryCompare, TheWashDeletesOnlyKeysAddedBelowTheUninstallKey) {
       L"[" + kKey + L"\\\\Empty]\r\n\r\n[" + kKey + L"\\Part\\\\Empty]\r\n\r\n");
   RegExportDiff diff = CompareRegExports(before, after);
   diff.added.insert(diff.added.begin(), RegKey{kKey, {}});  // as a doctored file could have it
-  EXPECT_EQ(DeletableKeys(diff), (std::vector<std::wstring>{kKey + L"\\New", kKey + L"\\Locked"}));
+  EXPECT_EQ(DeletableKeys(diff),
+            (std::vector<std::wstring>{kKey + L"\\New", kKey + L"\\Locked", kKey + L"\\Vanished"}));
 
   EXPECT_EQ(DeleteAddedKeys(m, fe, diff), 1);
   EXPECT_EQ(fe.console, (std::vector<std::wstring>{L"●レジストリ『" + kKey + L"\\New』を削除しました",
-                                                   L"●レジストリ『" + kKey + L"\\Locked』は削除できません"}));
+                                                   L"●レジストリ『" + kKey + L"\\Locked』は削除できません",
+                                                   // gone before the wash: not deleted by it
+                                                   L"●レジストリ『" + kKey + L"\\Vanished』は見つかりません"}));
   EXPECT_FALSE(reg.HasKey(RegRoot::LocalMachine, below + L"\\New"));
   EXPECT_FALSE(reg.HasKey(RegRoot::LocalMachine, below + L"\\New\\Parts"));
   for (const std::wstring& k : {below + L"\\Old", below + L"\\Locked", std::wstring(L"Software\\Other\\Added"),

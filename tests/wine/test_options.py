@@ -22,6 +22,8 @@ class OptionsTest(E2ETest):
         self.open_options(machine)
         self.assertEqual(machine.drv("checked", FORM, "全フォルダーの第１レベルのみ")[1].strip(), "1")
         self.assertEqual(machine.drv("checked", FORM, "実行時、警告を表示する")[1].strip(), "1")
+        # Wine is a present-day Windows: the registry record is on by default.
+        self.assertEqual(machine.drv("checked", FORM, "レジストリを値まで記録する")[1].strip(), "1")
         self.assertEqual(machine.drv("text", FORM, "VERDSP")[1].strip(), "Ver.1.0.0")
         machine.screenshot("options-dialog")
 

@@ -466,35 +466,230 @@ bool MemoryFileSystem::SetCurrentFolder(std::wstring_view path) {
 
 // ---------------------------------------------------------------------------
 
-std::wstring MemoryRegistry::KeyOf(RegRoot root, std::wstring_view key) {
-  std::wstring k = root == RegRoot::LocalMachine ? L"HKLM\\" : L"HKCU\\";
-  k += ToUpper(key);
+namespace {
+
+std::vector<std::wstring> SplitKey(std::wstring_view key) {
+  std::vector<std::wstring> parts;
+  size_t at = 0;
+  while (at <= key.size()) {
+    size_t next = key.find(L'\\', at);
+    if (next == std::wstring_view::npos) next = key.size();
+    if (next > at) parts.emplace_back(key.substr(at, next - at));
+    at = next + 1;
+  }
+  return parts;
+}
+
+std::string Utf16Bytes(std::wstring_view text) {
+  std::string bytes;
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+  bytes.append(2, '\0');
+  return bytes;
+}
+
+bool LessUpper(const std::wstring& a, std::wstring_view b) { return ToUpper(a) < ToUpper(b); }
+
+}  // namespace
+
+std::vector<std::wstring> MemoryRegistry::PathOf(RegRoot root, RegView view, std::wstring_view key) const {
+  std::vector<std::wstring> parts = SplitKey(key);
+  if (twoViews && view == RegView::Bits32 && root == RegRoot::LocalMachine && !parts.empty() &&
+      EqualsNoCase(parts[0], L"SOFTWARE") && !(parts.size() > 1 && EqualsNoCase(parts[1], L"Wow6432Node"))) {
+    parts.insert(parts.begin() + 1, L"Wow6432Node");
+  }
+  return parts;
+}
+
+MemoryRegistry::Key* MemoryRegistry::Find(RegRoot root, RegView view, std::wstring_view key, bool make) {
+  Key* k = root == RegRoot::LocalMachine ? &lm_ : &cu_;
+  for (const std::wstring& part : PathOf(root, view, key)) {
+    auto it = std::find_if(k->subkeys.begin(), k->subkeys.end(),
+                           [&](const std::unique_ptr<Key>& c) { return EqualsNoCase(c->name, part); });
+    if (it == k->subkeys.end()) {
+      if (!make) return nullptr;
+      auto at = std::find_if(k->subkeys.begin(), k->subkeys.end(),
+                             [&](const std::unique_ptr<Key>& c) { return !LessUpper(c->name, part); });
+      auto made = std::make_unique<Key>();
+      made->name = part;
+      it = k->subkeys.insert(at, std::move(made));
+    }
+    k = it->get();
+  }
   return k;
 }
 
-void MemoryRegistry::Set(RegRoot root, std::wstring_view key, std::wstring_view value, std::wstring_view data) {
-  keys_[KeyOf(root, key)][ToUpper(value)] = std::wstring(data);
+MemoryRegistry::Key* MemoryRegistry::Walkdown(RegRoot root, RegView view, std::wstring_view key, RegError* error) {
+  *error = RegError::None;
+  Key* k = root == RegRoot::LocalMachine ? &lm_ : &cu_;
+  for (const std::wstring& part : PathOf(root, view, key)) {
+    auto it = std::find_if(k->subkeys.begin(), k->subkeys.end(),
+                           [&](const std::unique_ptr<Key>& c) { return EqualsNoCase(c->name, part); });
+    if (it == k->subkeys.end()) {
+      *error = RegError::NotFound;
+      return nullptr;
+    }
+    k = it->get();
+    if (k->unreadable) {
+      *error = RegError::Denied;
+      return nullptr;
+    }
+  }
+  return k;
 }
 
-bool MemoryRegistry::HasKey(RegRoot root, std::wstring_view key) const { return keys_.count(KeyOf(root, key)) != 0; }
+void MemoryRegistry::Put(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name, std::uint32_t type,
+                         std::string_view data) {
+  Key* k = Find(root, view, key, true);
+  for (Value& v : k->values) {
+    if (EqualsNoCase(v.name, name)) {
+      v.type = type;
+      v.data = std::string(data);
+      return;
+    }
+  }
+  k->values.push_back({std::wstring(name), type, std::string(data)});
+}
+
+void MemoryRegistry::Set(RegRoot root, std::wstring_view key, std::wstring_view value, std::wstring_view data) {
+  Put(root, RegView::Bits64, key, value, regtype::kSz, Utf16Bytes(data));
+}
+
+bool MemoryRegistry::HasKey(RegRoot root, std::wstring_view key, RegView view) {
+  return Find(root, view, key) != nullptr;
+}
+
+std::optional<MemoryRegistry::Value> MemoryRegistry::Get(RegRoot root, RegView view, std::wstring_view key,
+                                                         std::wstring_view name) {
+  Key* k = Find(root, view, key);
+  if (!k) return std::nullopt;
+  for (const Value& v : k->values) {
+    if (EqualsNoCase(v.name, name)) return v;
+  }
+  return std::nullopt;
+}
 
 std::wstring MemoryRegistry::ReadText(RegRoot root, std::wstring_view key, std::wstring_view value) {
-  auto k = keys_.find(KeyOf(root, key));
-  if (k == keys_.end()) return std::wstring();
-  auto v = k->second.find(ToUpper(value));
-  if (v == k->second.end()) return std::wstring();
-  std::wstring text(CutAtNul(v->second));
+  std::optional<Value> v = Get(root, RegView::Bits64, key, value);
+  if (!v) return std::wstring();
+  if (v->type == regtype::kDword && v->data.size() >= 4) {
+    std::uint32_t n = 0;
+    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(v->data[i]);
+    return std::to_wstring(n);
+  }
+  if (v->type != regtype::kSz && v->type != regtype::kExpandSz && v->type != regtype::kMultiSz) return std::wstring();
+  std::wstring text;
+  for (size_t i = 0; i + 1 < v->data.size() && i < 1024; i += 2) {
+    wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(v->data[i]) |
+                                     (static_cast<unsigned char>(v->data[i + 1]) << 8));
+    if (c == L'\0') break;
+    text += c;
+  }
   if (text.size() > 511) text.resize(511);  // 1024 bytes with the terminating NUL
   return text;
 }
 
-bool MemoryRegistry::DeleteTree(RegRoot root, std::wstring_view key) {
-  std::wstring k = KeyOf(root, key);
-  for (auto it = keys_.begin(); it != keys_.end();) {
-    if (it->first == k || it->first.rfind(k + L"\\", 0) == 0) it = keys_.erase(it);
-    else ++it;
+namespace {
+
+void WalkKey(const MemoryRegistry::Key& key, bool hideWow, RegWalker& walker) {
+  for (const MemoryRegistry::Value& v : key.values) walker.Value({v.name, v.type, v.data});
+  for (const auto& sub : key.subkeys) {
+    if (hideWow && EqualsNoCase(sub->name, L"Wow6432Node")) continue;
+    if (!walker.Enter(sub->name)) continue;
+    if (sub->unreadable) walker.Failed(RegError::Denied);
+    else WalkKey(*sub, false, walker);
+    walker.Leave();
   }
-  return true;
+}
+
+}  // namespace
+
+RegError MemoryRegistry::Walk(RegRoot root, RegView view, std::wstring_view key, RegWalker& walker) {
+  RegError error;
+  Key* k = Walkdown(root, view, key, &error);
+  if (!k) return error;
+  // The 32-bit view of HKLM\SOFTWARE does not show the key that holds it.
+  const bool hideWow = twoViews && view == RegView::Bits32 && root == RegRoot::LocalMachine &&
+                       EqualsNoCase(key, L"SOFTWARE");
+  WalkKey(*k, hideWow, walker);
+  return RegError::None;
+}
+
+RegError MemoryRegistry::CreateKey(RegRoot root, RegView view, std::wstring_view key) {
+  Key* k = root == RegRoot::LocalMachine ? &lm_ : &cu_;
+  for (const std::wstring& part : PathOf(root, view, key)) {
+    if (k->unreadable) return RegError::Denied;
+    auto it = std::find_if(k->subkeys.begin(), k->subkeys.end(),
+                           [&](const std::unique_ptr<Key>& c) { return EqualsNoCase(c->name, part); });
+    if (it == k->subkeys.end()) {
+      if (k->readOnly) return RegError::Denied;  // a read-only key refuses new subkeys
+      auto at = std::find_if(k->subkeys.begin(), k->subkeys.end(),
+                             [&](const std::unique_ptr<Key>& c) { return !LessUpper(c->name, part); });
+      auto made = std::make_unique<Key>();
+      made->name = part;
+      it = k->subkeys.insert(at, std::move(made));
+      ++writes;
+    }
+    k = it->get();
+  }
+  return RegError::None;
+}
+
+RegError MemoryRegistry::SetValue(RegRoot root, RegView view, std::wstring_view key, const RegValueRef& value) {
+  Key* k = Find(root, view, key);
+  if (!k) {
+    RegError e = CreateKey(root, view, key);
+    if (e != RegError::None) return e;
+    k = Find(root, view, key);
+  }
+  if (k->readOnly || k->unreadable) return RegError::Denied;
+  Put(root, view, key, value.name, value.type, value.data);
+  ++writes;
+  return RegError::None;
+}
+
+RegError MemoryRegistry::DeleteValue(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name) {
+  Key* k = Find(root, view, key);
+  if (!k) return RegError::NotFound;
+  if (k->readOnly || k->unreadable) return RegError::Denied;
+  auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return EqualsNoCase(v.name, name); });
+  if (it == k->values.end()) return RegError::NotFound;
+  k->values.erase(it);
+  ++writes;
+  return RegError::None;
+}
+
+namespace {
+
+bool HoldsReadOnly(const MemoryRegistry::Key& k) {
+  if (k.readOnly || k.unreadable) return true;
+  for (const auto& sub : k.subkeys) {
+    if (HoldsReadOnly(*sub)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+RegError MemoryRegistry::DeleteKey(RegRoot root, RegView view, std::wstring_view key) {
+  std::vector<std::wstring> parts = PathOf(root, view, key);
+  if (parts.empty()) return RegError::Denied;
+  Key* parent = root == RegRoot::LocalMachine ? &lm_ : &cu_;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    auto it = std::find_if(parent->subkeys.begin(), parent->subkeys.end(),
+                           [&](const std::unique_ptr<Key>& c) { return EqualsNoCase(c->name, parts[i]); });
+    if (it == parent->subkeys.end()) return RegError::NotFound;
+    parent = it->get();
+  }
+  auto it = std::find_if(parent->subkeys.begin(), parent->subkeys.end(),
+                         [&](const std::unique_ptr<Key>& c) { return EqualsNoCase(c->name, parts.back()); });
+  if (it == parent->subkeys.end()) return RegError::NotFound;
+  if (parent->readOnly || HoldsReadOnly(**it)) return RegError::Denied;
+  parent->subkeys.erase(it);
+  ++writes;
+  return RegError::None;
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,16 +113,50 @@ class MemoryFileSystem : public FileSystem {
   std::wstring failCreate_;
 };
 
+// The registry as a tree of keys with exact names and typed values. On a
+// machine with two views (the default), HKLM\SOFTWARE in the 32-bit view is
+// kept under HKLM\SOFTWARE\Wow6432Node, as on a 64-bit Windows, and that key
+// is not listed in the 32-bit view. Keys are listed in the order of their
+// upper-case names, values in the order they were made.
 class MemoryRegistry : public Registry {
  public:
+  struct Value {
+    std::wstring name;
+    std::uint32_t type = 0;
+    std::string data;
+  };
+  struct Key {
+    std::wstring name;
+    std::vector<Value> values;
+    std::vector<std::unique_ptr<Key>> subkeys;
+    bool unreadable = false;  // opening it fails
+    bool readOnly = false;    // writes and deletions in it fail
+  };
+
+  // A REG_SZ value (UTF-16 with its NUL), as the platform stores text.
   void Set(RegRoot root, std::wstring_view key, std::wstring_view value, std::wstring_view data);
-  bool HasKey(RegRoot root, std::wstring_view key) const;
+  void Put(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name, std::uint32_t type,
+           std::string_view data);
+  bool HasKey(RegRoot root, std::wstring_view key, RegView view = RegView::Bits64);
+  std::optional<Value> Get(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name);
+  // The key, made with its parents when make is set; nullptr when missing.
+  Key* Find(RegRoot root, RegView view, std::wstring_view key, bool make = false);
+  bool twoViews = true;
+  int writes = 0;  // successful changes, for tests that expect none
+
   std::wstring ReadText(RegRoot root, std::wstring_view key, std::wstring_view value) override;
-  bool DeleteTree(RegRoot root, std::wstring_view key) override;
+  bool HasTwoViews() override { return twoViews; }
+  RegError Walk(RegRoot root, RegView view, std::wstring_view key, RegWalker& walker) override;
+  RegError SetValue(RegRoot root, RegView view, std::wstring_view key, const RegValueRef& value) override;
+  RegError CreateKey(RegRoot root, RegView view, std::wstring_view key) override;
+  RegError DeleteValue(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name) override;
+  RegError DeleteKey(RegRoot root, RegView view, std::wstring_view key) override;
 
  private:
-  static std::wstring KeyOf(RegRoot root, std::wstring_view key);
-  std::map<std::wstring, std::map<std::wstring, std::wstring>> keys_;  // upper-case names
+  std::vector<std::wstring> PathOf(RegRoot root, RegView view, std::wstring_view key) const;
+  // Finds along path; a key on the way that cannot be opened gives *error Denied.
+  Key* Walkdown(RegRoot root, RegView view, std::wstring_view key, RegError* error);
+  Key lm_, cu_;
 };
 
 // INI values live as text files (code page 932, CR LF) in the memory drives,

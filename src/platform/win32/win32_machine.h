@@ -44,7 +44,12 @@ class Win32FileSystem : public FileSystem {
 class Win32Registry : public Registry {
  public:
   std::wstring ReadText(RegRoot root, std::wstring_view key, std::wstring_view value) override;
-  bool DeleteTree(RegRoot root, std::wstring_view key) override;
+  bool HasTwoViews() override;
+  RegError Walk(RegRoot root, RegView view, std::wstring_view key, RegWalker& walker) override;
+  RegError SetValue(RegRoot root, RegView view, std::wstring_view key, const RegValueRef& value) override;
+  RegError CreateKey(RegRoot root, RegView view, std::wstring_view key) override;
+  RegError DeleteValue(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name) override;
+  RegError DeleteKey(RegRoot root, RegView view, std::wstring_view key) override;
 };
 
 class Win32Ini : public IniStore {

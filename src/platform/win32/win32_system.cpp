@@ -42,26 +42,185 @@ std::wstring Win32Registry::ReadText(RegRoot root, std::wstring_view key, std::w
 
 namespace {
 
-bool DeleteKeyTree(HKEY parent, const std::wstring& name) {
+REGSAM ViewFlag(RegView view) { return view == RegView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
+RegError MapRegError(LONG rc) {
+  switch (rc) {
+    case ERROR_SUCCESS:
+      return RegError::None;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return RegError::NotFound;
+    case ERROR_ACCESS_DENIED:
+      return RegError::Denied;
+    default:
+      return RegError::Other;
+  }
+}
+
+// The names and data of one walk share two buffers, grown when a longer
+// name or a larger value comes.
+struct WalkBuffers {
+  std::vector<wchar_t> name = std::vector<wchar_t>(256);
+  std::vector<BYTE> data = std::vector<BYTE>(4096);
+};
+
+void WalkOpen(HKEY key, REGSAM view, RegWalker& walker, WalkBuffers& b) {
+  DWORD maxSubLen = 0, maxValueName = 0, maxData = 0;
+  if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxSubLen, nullptr, nullptr, &maxValueName,
+                         &maxData, nullptr, nullptr) == ERROR_SUCCESS) {
+    const size_t longest = (maxSubLen > maxValueName ? maxSubLen : maxValueName) + 1;
+    if (b.name.size() < longest) b.name.resize(longest);
+    if (b.data.size() < maxData) b.data.resize(maxData);
+  }
+  for (DWORD i = 0;;) {
+    DWORD nameLen = static_cast<DWORD>(b.name.size());
+    DWORD dataLen = static_cast<DWORD>(b.data.size());
+    DWORD type = 0;
+    LONG rc = ::RegEnumValueW(key, i, b.name.data(), &nameLen, nullptr, &type, b.data.data(), &dataLen);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_MORE_DATA) {  // grown since the key was asked: the same index again
+      b.name.resize(b.name.size() * 2);
+      if (dataLen > b.data.size()) b.data.resize(dataLen);
+      else b.data.resize(b.data.size() * 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) {
+      walker.Failed(MapRegError(rc));
+      break;
+    }
+    walker.Value({std::wstring_view(b.name.data(), nameLen), type,
+                  std::string_view(reinterpret_cast<const char*>(b.data.data()), dataLen)});
+    ++i;
+  }
+  std::wstring child;
+  for (DWORD i = 0;;) {
+    DWORD nameLen = static_cast<DWORD>(b.name.size());
+    LONG rc = ::RegEnumKeyExW(key, i, b.name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_MORE_DATA) {
+      b.name.resize(b.name.size() * 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) {
+      walker.Failed(MapRegError(rc));
+      break;
+    }
+    ++i;
+    child.assign(b.name.data(), nameLen);  // the buffer is reused below
+    if (!walker.Enter(child)) continue;
+    HKEY raw = nullptr;
+    rc = ::RegOpenKeyExW(key, child.c_str(), 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view, &raw);
+    if (rc != ERROR_SUCCESS) {
+      walker.Failed(MapRegError(rc));
+    } else {
+      RegKey opened(raw);
+      WalkOpen(opened.Get(), view, walker, b);
+    }
+    walker.Leave();
+  }
+}
+
+// RegDeleteKeyExW names the view; Windows XP's 32-bit edition has only
+// RegDeleteKeyW, and only one view.
+LONG DeleteOneKey(HKEY parent, const std::wstring& name, REGSAM view) {
+  using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+  static const DeleteKeyEx deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+  if (deleteKeyEx) return deleteKeyEx(parent, name.c_str(), view, 0);
+  return ::RegDeleteKeyW(parent, name.c_str());
+}
+
+LONG DeleteKeyTree(HKEY parent, const std::wstring& name, REGSAM view) {
   HKEY raw = nullptr;
-  LONG rc = ::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &raw);
-  if (rc == ERROR_FILE_NOT_FOUND) return true;
-  if (rc != ERROR_SUCCESS) return false;
+  LONG rc = ::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | view, &raw);
+  if (rc != ERROR_SUCCESS) return rc;
   RegKey key(raw);
+  std::vector<wchar_t> child(256);
   for (;;) {
-    wchar_t child[256];
-    DWORD len = 256;
-    if (::RegEnumKeyExW(key.Get(), 0, child, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    if (!DeleteKeyTree(key.Get(), child)) return false;
+    DWORD len = static_cast<DWORD>(child.size());
+    rc = ::RegEnumKeyExW(key.Get(), 0, child.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_MORE_DATA) {
+      child.resize(child.size() * 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = DeleteKeyTree(key.Get(), std::wstring(child.data(), len), view);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return rc;
   }
   key.Reset();
-  rc = ::RegDeleteKeyW(parent, name.c_str());
-  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+  return DeleteOneKey(parent, name, view);
 }
 
 }  // namespace
 
-bool Win32Registry::DeleteTree(RegRoot root, std::wstring_view key) { return DeleteKeyTree(RootKey(root), Str(key)); }
+bool Win32Registry::HasTwoViews() {
+#ifdef _WIN64
+  return true;
+#else
+  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const IsWow64 isWow64 = reinterpret_cast<IsWow64>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+  BOOL wow = FALSE;
+  return isWow64 && isWow64(::GetCurrentProcess(), &wow) && wow;
+#endif
+}
+
+RegError Win32Registry::Walk(RegRoot root, RegView view, std::wstring_view key, RegWalker& walker) {
+  HKEY raw = nullptr;
+  const REGSAM flag = ViewFlag(view);
+  LONG rc = ::RegOpenKeyExW(RootKey(root), Str(key).c_str(), 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | flag, &raw);
+  if (rc != ERROR_SUCCESS) return MapRegError(rc);
+  RegKey opened(raw);
+  WalkBuffers buffers;
+  WalkOpen(opened.Get(), flag, walker, buffers);
+  return RegError::None;
+}
+
+RegError Win32Registry::CreateKey(RegRoot root, RegView view, std::wstring_view key) {
+  HKEY raw = nullptr;
+  LONG rc = ::RegCreateKeyExW(RootKey(root), Str(key).c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | ViewFlag(view), nullptr,
+                              &raw, nullptr);
+  if (rc == ERROR_SUCCESS) ::RegCloseKey(raw);
+  return MapRegError(rc);
+}
+
+RegError Win32Registry::SetValue(RegRoot root, RegView view, std::wstring_view key, const RegValueRef& value) {
+  HKEY raw = nullptr;
+  LONG rc = ::RegCreateKeyExW(RootKey(root), Str(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE | ViewFlag(view), nullptr,
+                              &raw, nullptr);
+  if (rc != ERROR_SUCCESS) return MapRegError(rc);
+  RegKey opened(raw);
+  rc = ::RegSetValueExW(opened.Get(), Str(value.name).c_str(), 0, value.type,
+                        reinterpret_cast<const BYTE*>(value.data.data()), static_cast<DWORD>(value.data.size()));
+  return MapRegError(rc);
+}
+
+RegError Win32Registry::DeleteValue(RegRoot root, RegView view, std::wstring_view key, std::wstring_view name) {
+  HKEY raw = nullptr;
+  LONG rc = ::RegOpenKeyExW(RootKey(root), Str(key).c_str(), 0, KEY_SET_VALUE | ViewFlag(view), &raw);
+  if (rc != ERROR_SUCCESS) return MapRegError(rc);
+  RegKey opened(raw);
+  return MapRegError(::RegDeleteValueW(opened.Get(), Str(name).c_str()));
+}
+
+RegError Win32Registry::DeleteKey(RegRoot root, RegView view, std::wstring_view key) {
+  // The parent is opened in the same view, so that the 32-bit build deletes
+  // the key its record or the export named, never its other-view namesake.
+  const std::wstring path = Str(key);
+  const size_t cut = path.rfind(L'\\');
+  HKEY parent = RootKey(root);
+  RegKey opened;
+  if (cut != std::wstring::npos) {
+    HKEY raw = nullptr;
+    LONG rc = ::RegOpenKeyExW(parent, path.substr(0, cut).c_str(), 0, KEY_READ | ViewFlag(view), &raw);
+    if (rc != ERROR_SUCCESS) return MapRegError(rc);
+    opened.Reset(raw);
+    parent = raw;
+  }
+  return MapRegError(DeleteKeyTree(parent, cut == std::wstring::npos ? path : path.substr(cut + 1), ViewFlag(view)));
+}
 
 // --- INI files --------------------------------------------------------------
 

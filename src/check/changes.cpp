@@ -158,6 +158,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     const std::uint64_t* recorded = index.FindKey(key);
     if (!recorded) {
       const std::wstring path = JoinPath(folder, e.name);
+      if (w.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
       else if (UpperExtension(e.name) == L"GRP") findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
       else findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
@@ -197,6 +198,15 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
   if (readable) Report(v, findings);
 }
 
+// Whether the drive of a folder holds the disk it held at the snapshot (true
+// where no identity was recorded).
+bool SameVolume(ChangeWalk& w, const std::wstring& folder) {
+  const wchar_t letter = folder.size() >= 2 && folder[1] == L':' ? UpperChar(folder[0]) : L'\0';
+  if (letter < L'A' || letter > L'Z' || !w.snap.volumes[letter - L'A']) return true;
+  std::optional<VolumeId> now = w.m.fs.VolumeOf(std::wstring{letter, L':', L'\\'});
+  return now && *now == *w.snap.volumes[letter - L'A'];
+}
+
 bool IsSystemFolder(const Environment& env, const std::wstring& folder) {
   if (SameFolder(folder, env.WinDir)) return true;
   return std::any_of(env.SystemDirs.begin(), env.SystemDirs.end(),
@@ -230,7 +240,7 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       ++count;
       if (!index.Has(key)) {
         const std::wstring path = JoinPath(folder, e.name);
-        findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+        if (!w.env.IsSelfChanging(path)) findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
       }
       return;
     }
@@ -238,14 +248,16 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
     if (index.Has(key)) {
       // Recorded: walked only where the snapshot listed it, never through a link.
       const bool listed = !index.Unentered(key) && (w.snap.deeper.level >= 2 || depth == 0);
-      if (listed && !e.IsReparsePoint()) {
+      if (listed && !e.IsReparsePoint() && !w.env.IsSelfChanging(JoinPath(folder, e.name))) {
         key.back() = '\\';
         walkInto.emplace_back(JoinPath(folder, e.name), key);
       }
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
-    if (examine && !IsMonitored(w.snap, path)) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+    if (examine && !IsMonitored(w.snap, path) && !w.env.IsSelfChanging(path)) {
+      findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+    }
   });
   if (!readable) return;
   Report(v, findings);
@@ -306,6 +318,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
     const std::wstring folder = listing.entry.substr(1);
     w.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
     if (listing.list.failed) continue;  // unknown: never compared
+    if (!SameVolume(w, folder)) continue;  // another disk: everything would look new
     FileListIndex index(listing.list);
     const bool mayLeave = MayHoldLeftAlone(w, folder);
     long count = 0;
@@ -319,7 +332,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
       const bool exact = AppendNameKey(e.name, key);
       if (index.FindKey(key)) return;
       const std::wstring path = JoinPath(folder, e.name);
-      if (mayLeave && LeftAlone(w, path)) return;
+      if ((mayLeave && LeftAlone(w, path)) || w.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) {
         if (kind == L'1') findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
         else findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));

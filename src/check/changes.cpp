@@ -141,6 +141,8 @@ void Report(ChangeVisitor& v, const std::vector<Finding>& findings) {
   for (const Finding& f : findings) v.OnFinding(f);
 }
 
+bool IsMonitored(const Snapshot& snap, const std::wstring& path);
+
 // The Windows folder or a system folder against its list.
 void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list,
                    const std::wstring& exclusions) {
@@ -171,6 +173,9 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
+    // A monitored folder's contents have their own list: its own time changing
+    // with them is not a change of its own.
+    if (e.IsFolder() && IsPresentDay(w.env) && IsMonitored(w.snap, path)) return;
     Finding f;
     f.kind = Finding::Kind::Changed;
     f.label = e.IsFolder() ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";

@@ -154,3 +154,21 @@ TEST(Win32Registry, ReadsTextValuesAndGivesEmptyTextForMissingOnes) {
 
 }  // namespace
 }  // namespace zel::win32
+
+TEST(Win32KnownFolders, EveryRoleIsAnExistingFolderAndTheOlderCallAgrees) {
+  zel::win32::Win32System sys;
+  std::set<std::wstring> seen;
+  for (int i = 0; i < zel::kKnownFolderCount; ++i) {
+    const std::wstring path = sys.KnownFolderPath(static_cast<zel::KnownFolder>(i));
+    ASSERT_FALSE(path.empty()) << i;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << i;
+    seen.insert(path);
+  }
+  // Distinct roles, distinct folders: a wrong table row would name one twice.
+  EXPECT_EQ(seen.size(), static_cast<size_t>(zel::kKnownFolderCount));
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(sys.KnownFolderPath(zel::KnownFolder::Windows), windows);
+  EXPECT_EQ(sys.KnownFolderPath(zel::KnownFolder::Fonts), std::wstring(windows) + L"\\Fonts");
+}

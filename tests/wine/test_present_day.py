@@ -4,11 +4,10 @@ has each change listed with its exact line, once, and undone by the wash, and
 drive C: is afterwards as it was but for a printed allow-list. The windows
 laid out at 150% and 200% keep every control inside them and every one-line
 text whole."""
-import os
 import unittest
 
 from cycle import ALLOWED, Cycle
-from zeltest import E2ETest, MAIN_TITLE, Machine
+from zeltest import E2ETest, MAIN_TITLE, Machine, sandbox
 
 NOTHING = " ※ 変更・追加はありません"
 # The known folders whose new files are shortcuts and whose new folders are groups.
@@ -107,7 +106,17 @@ def layout(machine, title):
 
 
 class ScaledDisplayTest(E2ETest):
-    """The main window and the options window at LogPixels 144 and 192."""
+    """The main window, the options window and the folder chooser at LogPixels
+    144 and 192, on a screen of the size such displays have (2560x1600)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.screen = sandbox.Display(size="2560x1600")
+        cls.screen.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.screen.stop()
 
     def check_window(self, machine, title, dpi, shot):
         (seen_dpi, width, height), controls = layout(machine, title)
@@ -128,7 +137,7 @@ class ScaledDisplayTest(E2ETest):
                 holder = unittest.TestCase()
                 try:
                     reg = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%08x\n" % dpi
-                    m = Machine.fresh(holder, "dpi%d" % dpi, registry=reg)
+                    m = Machine.fresh(holder, "dpi%d" % dpi, registry=reg, screen=self.screen.name)
                     m.install(ini="[Options]\nCheckLevel= 1\nQuery2000=-1\nUseMouseHelp=0\n")
                     zel = m.start_zel()
                     zel.wait_ready()
@@ -144,7 +153,8 @@ class ScaledDisplayTest(E2ETest):
                     m.drv("click", OPTIONS, "ｷｬﾝｾﾙ")
                 finally:
                     holder.doCleanups()
-        # The windows grow with the display's DPI (within the screen).
+        # The windows grow with the display's DPI.
+        self.assertGreater(sizes[192][0], sizes[144][0])
         self.assertGreater(sizes[192][1], sizes[144][1])
 
 

@@ -62,10 +62,10 @@ class Machine:
         self.procs = []
 
     @classmethod
-    def fresh(cls, test, name, drives=(), windows_98=False, registry=None):
+    def fresh(cls, test, name, drives=(), windows_98=False, registry=None, screen=None):
         """A new machine; drives are (letter, kind, serial) tuples, added before the server starts,
-        as is registry text (REGEDIT4 form) to import."""
-        box = sandbox.Sandbox.fresh(BUILD, name, display())
+        as is registry text (REGEDIT4 form) to import; screen is a display of the machine's own."""
+        box = sandbox.Sandbox.fresh(BUILD, name, screen or display())
         machine = cls(box)
         test.addCleanup(machine.shutdown)
         # The extra drives' folders start empty too.

@@ -247,7 +247,9 @@ void MainWindow::Layout() {
 
   int y = listTop + listH + S(6);
   const int panelW = (W - 2 * m - S(12)) / kPanelButtons;
-  for (int i = 0; i < kPanelButtons; ++i) place(c.panel[i], m + i * panelW + (i >= 4 ? S(12) : 0), y, panelW - S(2), S(34));
+  for (int i = 0; i < kPanelButtons; ++i) {
+    place(c.panel[i], m + i * panelW + (i >= 4 ? S(12) : 0), y, panelW - S(2), S(34));
+  }
 
   y += S(40);
   const int actionW = (W - 2 * m - S(110)) / 4;

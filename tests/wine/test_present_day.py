@@ -16,6 +16,8 @@ SHORTCUT_ROLES = {"Desktop", "StartMenu", "Programs", "Startup", "SendTo", "Publ
 PROGRAM = "modernsetup.exe"
 OPTIONS = "ZelOptionForm:オプション設定"
 CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
+MESSAGE_BOX = "ZelMsgBox:ゼルカ"
+SYSTEM_FORM = "ZelSystemForm:システムの保存と復元"
 
 
 def expected_lines(log, verb):
@@ -148,9 +150,18 @@ class ScaledDisplayTest(E2ETest):
                     m.drv("click", OPTIONS, "システム保存 画面")
                     m.drv("find", CHOOSER, 20000)
                     self.check_window(m, CHOOSER, dpi, "folder-chooser-%d" % dpi)
-                    m.drv("click", CHOOSER, "キャンセル")
-                    m.drv("gone", CHOOSER, 10000)
-                    m.drv("click", OPTIONS, "ｷｬﾝｾﾙ")
+                    # A drive root is refused with the program's message box.
+                    m.drv("settext", CHOOSER, "DIRLIN", "C:\\")
+                    m.drv("click", CHOOSER, "OK")
+                    m.drv("find", MESSAGE_BOX, 20000)
+                    self.check_window(m, MESSAGE_BOX, dpi, "message-box-%d" % dpi)
+                    zel.answer("OK", about="フォルダー名を指定してください")
+                    m.drv("find", CHOOSER, 20000)
+                    m.drv("settext", CHOOSER, "DIRLIN", "C:\\ZelSave")
+                    m.drv("click", CHOOSER, "OK")
+                    m.drv("find", SYSTEM_FORM, 20000)
+                    self.check_window(m, SYSTEM_FORM, dpi, "system-form-%d" % dpi)
+                    m.drv("click", SYSTEM_FORM, "閉じる")
                 finally:
                     holder.doCleanups()
         # The windows grow with the display's DPI.

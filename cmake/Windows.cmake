@@ -3,7 +3,7 @@
 
 file(GLOB ZEL_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(zel_win32 STATIC ${ZEL_WIN32_SOURCES})
-target_link_libraries(zel_win32 PUBLIC zel_core winmm lz32)
+target_link_libraries(zel_win32 PUBLIC zel_core winmm lz32 shell32 ole32)
 target_compile_options(zel_win32 PRIVATE ${ZEL_WARNINGS})
 target_compile_definitions(zel_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_compile_definitions(zel_core PUBLIC UNICODE _UNICODE)
@@ -15,7 +15,10 @@ target_link_libraries(zel_ui PUBLIC zel_win32 comctl32 comdlg32 shell32 shlwapi 
 target_compile_options(zel_ui PRIVATE ${ZEL_WARNINGS})
 
 file(GLOB ZEL_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
-add_executable(Zel32 WIN32 ${ZEL_APP_SOURCES})
+enable_language(RC)
+add_executable(Zel32 WIN32 ${ZEL_APP_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/Zel32.rc)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/Zel32.rc PROPERTIES OBJECT_DEPENDS
+                            ${CMAKE_SOURCE_DIR}/src/app/Zel32.manifest)
 target_link_libraries(Zel32 PRIVATE zel_ui)
 target_compile_options(Zel32 PRIVATE ${ZEL_WARNINGS})
 target_link_options(Zel32 PRIVATE -static -static-libgcc -static-libstdc++ -municode -mwindows)

@@ -84,15 +84,16 @@ def base_env(prefix, home, display=None):
 class Display:
     """A virtual X display (Xvfb) for anything with a window."""
 
-    def __init__(self, number=None):
+    def __init__(self, number=None, size="1280x1024"):
         self.proc = None
         self.number = number
+        self.size = size
 
     def start(self):
         for n in range(90, 200) if self.number is None else [self.number]:
             if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
                 continue
-            proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", self.size + "x24", "-nolisten", "tcp"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             for _ in range(50):
                 if os.path.exists("/tmp/.X11-unix/X%d" % n):

@@ -161,6 +161,8 @@ void Report(ChangeVisitor& v, const std::vector<Finding>& findings) {
   for (const Finding& f : findings) v.OnFinding(f);
 }
 
+bool IsMonitored(const Snapshot& snap, const std::wstring& path);
+
 // The Windows folder or a system folder against its list.
 void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list,
                    const std::wstring& exclusions) {
@@ -179,6 +181,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     const std::uint64_t* recorded = index.FindKey(key);
     if (!recorded) {
       const std::wstring path = JoinPath(folder, e.name);
+      if (w.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
       else if (UpperExtension(e.name) == L"GRP") findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
       else findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
@@ -191,6 +194,9 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
+    // A monitored folder's contents have their own list: its own time changing
+    // with them is not a change of its own.
+    if (e.IsFolder() && IsPresentDay(w.env) && IsMonitored(w.snap, path)) return;
     Finding f;
     f.kind = Finding::Kind::Changed;
     f.label = e.IsFolder() ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";
@@ -256,7 +262,7 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       ++count;
       if (!index.Has(key)) {
         const std::wstring path = JoinPath(folder, e.name);
-        findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+        if (!w.env.IsSelfChanging(path)) findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
       }
       return;
     }
@@ -266,14 +272,16 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       // A name that lost characters may stand for another folder than the
       // recorded one: never entered.
       const bool listed = !index.Unentered(key) && (w.snap.deeper.level >= 2 || depth == 0);
-      if (listed && exact && !e.IsReparsePoint()) {
+      if (listed && exact && !e.IsReparsePoint() && !w.env.IsSelfChanging(JoinPath(folder, e.name))) {
         key.back() = '\\';
         walkInto.emplace_back(JoinPath(folder, e.name), key);
       }
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
-    if (examine && !IsMonitored(w.snap, path)) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+    if (examine && !IsMonitored(w.snap, path) && !w.env.IsSelfChanging(path)) {
+      findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
+    }
   });
   if (!readable) return;
   Report(v, findings);
@@ -376,7 +384,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
       const bool exact = AppendNameKey(e.name, key);
       if (index.FindKey(key)) return;
       const std::wstring path = JoinPath(folder, e.name);
-      if (mayLeave && LeftAlone(w, path)) return;
+      if ((mayLeave && LeftAlone(w, path)) || w.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) {
         if (kind == L'1') findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
         else findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));

@@ -20,6 +20,17 @@ struct DisplayInfo {
   int twipsPerPixelY = 15;
 };
 
+// The folders the platform names for the roles programs write to. The
+// portable code asks by role; the platform answers with the real path.
+enum class KnownFolder {
+  RoamingAppData, LocalAppData, LocalAppDataLow, Desktop, Documents, StartMenu, Programs, Startup, SendTo,
+  Templates, Favorites, ProgramData, PublicDesktop, CommonStartMenu, CommonPrograms, CommonStartup,
+  PublicDocuments, ProgramFiles, ProgramFilesX86, ProgramFilesCommon, ProgramFilesCommonX86, System, SystemX86,
+  Fonts, Windows,
+  Count
+};
+inline constexpr int kKnownFolderCount = static_cast<int>(KnownFolder::Count);
+
 class System {
  public:
   virtual ~System() = default;
@@ -27,6 +38,8 @@ class System {
   // Full path of the running executable.
   virtual std::wstring ExecutablePath() = 0;
   virtual DisplayInfo Display() = 0;
+  // The path of a known folder; empty when the platform names none.
+  virtual std::wstring KnownFolderPath(KnownFolder folder) = 0;
 
   // Removes a font file from the running system's font table.
   virtual bool RemoveFont(std::wstring_view path) = 0;

@@ -76,7 +76,7 @@ std::wstring DriveLine(wchar_t letter, DriveType type, const std::optional<DiskS
 std::vector<std::wstring> SystemReportLines(Machine& m, const Environment& env, const RunningOptions& options) {
   std::vector<std::wstring> out;
   out.push_back(L"報告日付：     " + DateText(m.sys.Now()));
-  out.push_back(L"使用ＯＳ：     Windows-" + std::wstring(KindWord(env.WinKind)) + L"（" + env.VersionText + L"）");
+  out.push_back(L"使用ＯＳ：     " + env.WindowsName() + L"（" + env.VersionText + L"）");
 
   // The program brings no libraries of its own: the system's libraries it
   // runs on stand for its runtime.

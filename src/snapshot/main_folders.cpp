@@ -3,6 +3,7 @@
 #include "base/path.h"
 #include "base/text.h"
 #include "startup/file_helpers.h"
+#include "startup/known_folders.h"
 
 namespace zel {
 
@@ -23,6 +24,15 @@ bool MainFolderList::Contains(std::wstring_view path) const { return index_.coun
 
 MainFolderList BuildMainFolderList(FileSystem& fs, const Environment& env, int checkLevel) {
   MainFolderList list;
+  if (IsPresentDay(env)) {
+    // The folders come from the platform, never from fixed names; what the
+    // platform does not name, or what does not exist, is left out.
+    for (const MonitoredKnownFolder& k : MonitoredKnownFolders()) {
+      const std::wstring& path = env.Known(k.folder);
+      if (!env.IsSelfChanging(path)) list.AddMainFolder(fs, env, path, k.kind);
+    }
+    return list;
+  }
   auto win = [&](const wchar_t* name, wchar_t kind) { list.AddMainFolder(fs, env, env.WinDir + name, kind); };
   auto add = [&](const std::wstring& path, wchar_t kind) { list.AddMainFolder(fs, env, path, kind); };
 

@@ -32,7 +32,8 @@ class MainFolderList {
   std::unordered_set<std::wstring> index_;  // upper-cased paths
 };
 
-// Builds the list from the environment record and the CheckLevel.
+// Builds the list from the environment record and the CheckLevel; on the
+// present-day kind from the known folders, whatever the CheckLevel.
 MainFolderList BuildMainFolderList(FileSystem& fs, const Environment& env, int checkLevel);
 
 }  // namespace zel

@@ -1,15 +1,21 @@
 #include "startup/environment.h"
 
+#include <utility>
+
 #include "base/path.h"
 #include "base/text.h"
 
 namespace zel {
 
 bool IsNtFamily(WinKind kind) {
-  return kind == WinKind::WinNT || kind == WinKind::Win2000 || kind == WinKind::WinXP;
+  return kind == WinKind::WinNT || kind == WinKind::Win2000 || kind == WinKind::WinXP || kind == WinKind::PresentDay;
 }
 
-bool Is2000OrLater(WinKind kind) { return kind == WinKind::Win2000 || kind == WinKind::WinXP; }
+bool Is2000OrLater(WinKind kind) {
+  return kind == WinKind::Win2000 || kind == WinKind::WinXP || kind == WinKind::PresentDay;
+}
+
+bool IsPresentDay(const Environment& env) { return env.WinKind == WinKind::PresentDay; }
 
 bool Fat32Forced(WinKind kind) { return kind == WinKind::Win98 || kind == WinKind::WinMe || Is2000OrLater(kind); }
 
@@ -20,7 +26,8 @@ const wchar_t* WorkFolderSuffix(WinKind kind) {
     case WinKind::WinMe: return L"\\WinMe";
     case WinKind::WinNT: return L"\\WinNT";
     case WinKind::Win2000: return L"\\Win2000";
-    case WinKind::WinXP: return L"\\WinXP";
+    case WinKind::WinXP:
+    case WinKind::PresentDay: return L"\\WinXP";
   }
   return L"\\Win95";
 }
@@ -32,12 +39,39 @@ const wchar_t* KindWord(WinKind kind) {
     case WinKind::WinMe: return L"Me";
     case WinKind::WinNT: return L"NT";
     case WinKind::Win2000: return L"2000";
-    case WinKind::WinXP: return L"XP";
+    case WinKind::WinXP:
+    case WinKind::PresentDay: return L"XP";
   }
   return L"95";
 }
 
-WinKind DecideWinKind(const std::wstring& version9x, const std::wstring& versionNt, std::wstring* decidedBy) {
+namespace {
+
+// The leading number of a text ("10" of "10.0.19045"); -1 when it has none.
+long LeadingNumber(std::wstring_view text, size_t* end = nullptr) {
+  size_t i = 0;
+  long n = -1;
+  while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && n < 100000) {
+    n = (n < 0 ? 0 : n * 10) + (text[i] - L'0');
+    ++i;
+  }
+  if (end) *end = i;
+  return n;
+}
+
+// Major and minor of "major.minor..."; -1 where a part is missing.
+std::pair<long, long> MajorMinor(std::wstring_view text) {
+  size_t end = 0;
+  const long major = LeadingNumber(text, &end);
+  long minor = -1;
+  if (major >= 0 && end < text.size() && text[end] == L'.') minor = LeadingNumber(text.substr(end + 1));
+  return {major, minor};
+}
+
+}  // namespace
+
+WinKind DecideWinKind(const std::wstring& version9x, const std::wstring& versionNt, std::wstring* decidedBy,
+                      const std::wstring& majorNumber) {
   std::wstring v9x = Trim(version9x);
   if (!v9x.empty()) {
     if (decidedBy) *decidedBy = version9x;
@@ -48,21 +82,42 @@ WinKind DecideWinKind(const std::wstring& version9x, const std::wstring& version
   std::wstring nt = Trim(versionNt);
   if (!nt.empty()) {
     if (decidedBy) *decidedBy = versionNt;
-    std::wstring first3 = nt.substr(0, 3);
-    if (first3 >= L"5.1") return WinKind::WinXP;
-    if (first3 >= L"5.0") return WinKind::Win2000;
+    const auto [major, minor] = MajorMinor(nt);
+    if (major >= 6 || LeadingNumber(Trim(majorNumber)) >= 6) return WinKind::PresentDay;
+    if (major == 5) return minor >= 1 ? WinKind::WinXP : WinKind::Win2000;
     return WinKind::WinNT;
   }
   if (decidedBy) decidedBy->clear();
   return WinKind::Win95;
 }
 
-bool IsPresentDay(const Environment& env) {
-  if (!env.NtFamily()) return false;
-  const std::wstring v = Trim(env.VersionText);
-  int major = 0;
-  for (size_t i = 0; i < v.size() && v[i] >= L'0' && v[i] <= L'9' && major < 1000; ++i) major = major * 10 + (v[i] - L'0');
-  return major >= 6;
+std::wstring PresentDayVersionText(const std::wstring& versionNt, const std::wstring& major,
+                                   const std::wstring& minor, const std::wstring& build) {
+  const long ma = LeadingNumber(Trim(major));
+  const long mi = LeadingNumber(Trim(minor));
+  std::wstring text = ma >= 0 && mi >= 0 ? std::to_wstring(ma) + L"." + std::to_wstring(mi) : Trim(versionNt);
+  const long b = LeadingNumber(Trim(build));
+  if (b >= 0 && MajorMinor(text).second >= 0 && text.find(L'.', text.find(L'.') + 1) == std::wstring::npos) {
+    text += L"." + std::to_wstring(b);
+  }
+  return text;
+}
+
+std::wstring WindowsWord(WinKind kind, const std::wstring& versionText) {
+  if (kind != WinKind::PresentDay) return KindWord(kind);
+  const std::wstring text = Trim(versionText);
+  const auto [major, minor] = MajorMinor(text);
+  if (major == 6) {
+    static const wchar_t* const kSix[] = {L"Vista", L"7", L"8", L"8.1"};
+    if (minor >= 0 && minor <= 3) return kSix[minor];
+  }
+  if (major == 10 && minor == 0) {
+    // Windows 11 kept version 10.0; its builds start at 22000.
+    size_t second = text.find(L'.', text.find(L'.') + 1);
+    const long build = second == std::wstring::npos ? -1 : LeadingNumber(std::wstring_view(text).substr(second + 1));
+    return build >= 22000 ? L"11" : L"10";
+  }
+  return text.empty() ? std::wstring(L"NT") : text;
 }
 
 bool Environment::IsOwnFolder(std::wstring_view path) const {
@@ -71,6 +126,15 @@ bool Environment::IsOwnFolder(std::wstring_view path) const {
 
 bool Environment::IsInsideWorkDir(std::wstring_view path) const {
   return !WorkDir.empty() && IsSameOrBelow(path, WorkDir);
+}
+
+bool Environment::IsSelfChanging(std::wstring_view path) const {
+  if (SelfChanging.empty()) return false;
+  const std::wstring upper = ToUpper(path);
+  for (const std::wstring& p : SelfChanging) {
+    if (p == upper) return true;
+  }
+  return false;
 }
 
 void FindSwapFiles(FileSystem& fs, Environment& env) {

@@ -2,6 +2,7 @@
 #include "base/text.h"
 #include "registry/restart_batch.h"
 #include "startup/file_helpers.h"
+#include "startup/known_folders.h"
 #include "startup/startup.h"
 
 namespace zel {
@@ -176,6 +177,7 @@ Outcome LoadEnvironment(Machine& m, FrontEnd& fe, Environment& env, Settings& se
   }
 
   if (env.NtFamily()) env.ProfileDir = ParentFolder(env.DesktopDir);
+  ReadKnownFolders(m.sys, env);
   return Outcome::Continue;
 }
 

@@ -17,9 +17,19 @@ void DecideKind(Machine& m, Environment& env) {
   while (env.WinDir.size() > 3 && env.WinDir.back() == L'\\') env.WinDir.pop_back();
   std::wstring v9x = m.reg.ReadText(RegRoot::LocalMachine, kVersionKey9x, L"VersionNumber");
   std::wstring vNt;
-  if (Trim(v9x).empty()) vNt = m.reg.ReadText(RegRoot::LocalMachine, kVersionKeyNt, L"CurrentVersion");
-  env.WinKind = DecideWinKind(v9x, vNt, &env.VersionText);
+  std::wstring major;
+  if (Trim(v9x).empty()) {
+    vNt = m.reg.ReadText(RegRoot::LocalMachine, kVersionKeyNt, L"CurrentVersion");
+    major = m.reg.ReadText(RegRoot::LocalMachine, kVersionKeyNt, L"CurrentMajorVersionNumber");
+  }
+  env.WinKind = DecideWinKind(v9x, vNt, &env.VersionText, major);
   env.KindDecided = !env.VersionText.empty();
+  if (env.WinKind == WinKind::PresentDay) {
+    // NT's version text stays at "6.3" from 8.1 on: the numbers tell the real one.
+    env.VersionText = PresentDayVersionText(
+        vNt, major, m.reg.ReadText(RegRoot::LocalMachine, kVersionKeyNt, L"CurrentMinorVersionNumber"),
+        m.reg.ReadText(RegRoot::LocalMachine, kVersionKeyNt, L"CurrentBuildNumber"));
+  }
   if (Fat32Forced(env.WinKind)) {  // the other kinds read both from the settings once their file is known
     env.MsgBoxStyle = mb::kSystemModal;
     env.CanUseFAT32 = true;

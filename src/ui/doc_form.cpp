@@ -74,7 +74,8 @@ void DocForm::ShowText(HWND owner, const std::wstring& name, const std::wstring&
     }
     RECT r;
     ::GetWindowRect(owner, &r);
-    window_ = ::CreateWindowExW(0, kDocFormClass, L"", WS_OVERLAPPEDWINDOW, r.left + 40, r.top + 40, 640, 480, owner,
+    window_ = ::CreateWindowExW(0, kDocFormClass, L"", WS_OVERLAPPEDWINDOW, r.left + Scale(40), r.top + Scale(40), Scale(640),
+                                Scale(480), owner,
                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (!window_) return;
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -463,37 +463,40 @@ std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_vi
                                ::GetModuleHandleW(nullptr), nullptr);
   if (!f.window) return std::wstring();
   f.font = CreateUiFont(false);
+  int textH = 0;
   {
     HDC dc = ::GetDC(f.window);
-    f.itemHeight = std::max<int>(18, MeasureText(dc, f.font, L"Aあ").cy + 4);
+    textH = MeasureText(dc, f.font, L"Aあ").cy;
     ::ReleaseDC(f.window, dc);
   }
+  f.itemHeight = std::max<int>(Scale(18), textH + Scale(4));
   ::SetWindowLongPtrW(f.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form.get()));
 
   // The path line on top, the folder list with OK and Cancel beside it, the
   // drive list at the bottom.
-  const int margin = 10, listW = 260, buttonW = 88, buttonH = 26, lineH = 22, labelH = 16;
-  const int listH = f.itemHeight * 11 + 4;
-  const int clientW = margin + listW + 10 + buttonW + margin;
+  const int margin = Scale(10), listW = Scale(260), buttonW = Scale(88), buttonH = Scale(26), gap = Scale(8);
+  const int lineH = std::max(Scale(22), textH + Scale(6)), labelH = std::max(Scale(16), textH);
+  const int listH = f.itemHeight * 11 + Scale(4);
+  const int clientW = margin + listW + margin + buttonW + margin;
   int y = margin;
   f.line = Add(f, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kIdFolderLine, margin, y, clientW - 2 * margin, lineH,
                WS_EX_CLIENTEDGE);
-  y += lineH + 8;
+  y += lineH + gap;
   Add(f, L"STATIC", L"ﾌｫﾙﾀﾞｰ (&F)", 0, kIdFolderTreeLabel, margin, y, listW, labelH);
-  y += labelH + 2;
+  y += labelH + Scale(2);
   const int listTop = y;
   f.folders = Add(f, L"LISTBOX", L"",
                   WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                   kIdFolderTree, margin, y, listW, listH, WS_EX_CLIENTEDGE);
-  f.ok = Add(f, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, margin + listW + 10, listTop, buttonW,
+  f.ok = Add(f, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, margin + listW + margin, listTop, buttonW,
              buttonH);
-  f.cancel = Add(f, L"BUTTON", L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, margin + listW + 10,
-                 listTop + buttonH + 8, buttonW, buttonH);
-  y += listH + 8;
+  f.cancel = Add(f, L"BUTTON", L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, margin + listW + margin,
+                 listTop + buttonH + gap, buttonW, buttonH);
+  y += listH + gap;
   Add(f, L"STATIC", L"ﾄﾞﾗｲﾌﾞ (&D)", 0, kIdFolderDrivesLabel, margin, y, listW, labelH);
-  y += labelH + 2;
+  y += labelH + Scale(2);
   f.drives = Add(f, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdFolderDrives, margin, y, listW,
-                 240);
+                 Scale(240));
   RECT comboRect;
   ::GetWindowRect(f.drives, &comboRect);
   y += (comboRect.bottom - comboRect.top) + margin;

@@ -211,10 +211,12 @@ void MainWindow::ShowDrives() {
 }
 
 void MainWindow::Layout() {
+  // Lengths are laid out for 96 DPI and scaled to the display's.
+  const auto S = [](int length) { return Scale(length); };
   Controls& c = *c_;
   RECT rc;
   ::GetClientRect(window_, &rc);
-  const int W = rc.right, H = rc.bottom, m = 8;
+  const int W = rc.right, H = rc.bottom, m = S(8);
   auto place = [](HWND w, int x, int y, int cx, int cy) {
     if (w) ::MoveWindow(w, x, y, cx, cy, TRUE);
   };
@@ -222,51 +224,53 @@ void MainWindow::Layout() {
   int x = m;
   for (int i = 0; i < 26; ++i) {
     if (!c.drives[i]) continue;
-    place(c.drives[i], x, m, 44, 34);
-    place(c.driveNames[i], x, m + 36, 44, 16);
-    x += 48;
+    place(c.drives[i], x, m, S(44), S(34));
+    place(c.driveNames[i], x, m + S(36), S(44), S(16));
+    x += S(48);
   }
-  place(c.help, W - m - 70, m, 70, 34);
-  place(c.text, W - m - 146, m, 70, 34);
-  place(c.documents, W - m - 196, m, 44, 34);
-  place(c.desktop, W - m - 244, m, 44, 34);
+  place(c.help, W - m - S(70), m, S(70), S(34));
+  place(c.text, W - m - S(146), m, S(70), S(34));
+  place(c.documents, W - m - S(196), m, S(44), S(34));
+  place(c.desktop, W - m - S(244), m, S(44), S(34));
 
-  const int top = m + 56;
-  place(c.folderDisplay, m, top, W - 2 * m, 24);
-  const int listTop = top + 30;
-  const int bottomRows = 34 + 6 + 50 + 6 + 30 + m;
+  const int top = m + S(56);
+  place(c.folderDisplay, m, top, W - 2 * m, S(24));
+  const int listTop = top + S(30);
+  const int bottomRows = S(34) + S(6) + S(50) + S(6) + S(30) + m;
   const int listH = H - listTop - bottomRows;
   const int gridW = (W - 2 * m) * 23 / 100, filesW = (W - 2 * m) * 25 / 100;
   place(c.grid, m, listTop, gridW, listH);
-  place(c.files, m + gridW + 6, listTop, filesW, listH);
-  const int consoleX = m + gridW + filesW + 12;
+  place(c.files, m + gridW + S(6), listTop, filesW, listH);
+  const int consoleX = m + gridW + filesW + S(12);
   place(c.console, consoleX, listTop, W - consoleX - m, listH);
   place(c.picture, consoleX, listTop, W - consoleX - m, listH);
 
-  int y = listTop + listH + 6;
-  const int panelW = (W - 2 * m - 12) / kPanelButtons;
-  for (int i = 0; i < kPanelButtons; ++i) place(c.panel[i], m + i * panelW + (i >= 4 ? 12 : 0), y, panelW - 2, 34);
+  int y = listTop + listH + S(6);
+  const int panelW = (W - 2 * m - S(12)) / kPanelButtons;
+  for (int i = 0; i < kPanelButtons; ++i) {
+    place(c.panel[i], m + i * panelW + (i >= 4 ? S(12) : 0), y, panelW - S(2), S(34));
+  }
 
-  y += 40;
-  const int actionW = (W - 2 * m - 110) / 4;
+  y += S(40);
+  const int actionW = (W - 2 * m - S(110)) / 4;
   HWND actions[] = {c.extract, c.test, c.check, c.wash};
-  for (int i = 0; i < 4; ++i) place(actions[i], m + i * actionW, y, actionW - 6, 50);
-  place(c.records, W - m - 104, y, 104, 50);
+  for (int i = 0; i < 4; ++i) place(actions[i], m + i * actionW, y, actionW - S(6), S(50));
+  place(c.records, W - m - S(104), y, S(104), S(50));
 
   // The status line takes a third of the width so that its longest prompts fit; the free
   // space reading gets what the registry notice leaves while that notice is hidden.
-  y += 56;
-  const int statusW = (std::max)(240, (W - 2 * m) * 36 / 100);
-  place(c.status, m, y, statusW, 28);
-  const int lampX = m + statusW + 6;
-  for (int i = 0; i < 3; ++i) place(c.lamps[i], lampX + i * 76, y, 74, 28);
-  const int freeX = lampX + 3 * 76 + 4;
-  const int noticeW = ::IsWindowVisible(c.restartNotice) ? 150 + 4 : 0;
-  const int toggleX = W - m - noticeW - 64;
-  place(c.freeLamp, freeX, y + 7, 14, 14);
-  place(c.freeSpace, freeX + 18, y, toggleX - freeX - 18 - 4, 28);
-  place(c.freeToggle, toggleX, y, 64, 28);
-  place(c.restartNotice, W - m - 150, y, 150, 28);
+  y += S(56);
+  const int statusW = (std::max)(S(240), (W - 2 * m) * 36 / 100);
+  place(c.status, m, y, statusW, S(28));
+  const int lampX = m + statusW + S(6);
+  for (int i = 0; i < 3; ++i) place(c.lamps[i], lampX + i * S(76), y, S(74), S(28));
+  const int freeX = lampX + 3 * S(76) + S(4);
+  const int noticeW = ::IsWindowVisible(c.restartNotice) ? S(150) + S(4) : 0;
+  const int toggleX = W - m - noticeW - S(64);
+  place(c.freeLamp, freeX, y + S(7), S(14), S(14));
+  place(c.freeSpace, freeX + S(18), y, toggleX - freeX - S(18) - S(4), S(28));
+  place(c.freeToggle, toggleX, y, S(64), S(28));
+  place(c.restartNotice, W - m - S(150), y, S(150), S(28));
 }
 
 void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {

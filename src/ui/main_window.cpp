@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "base/path.h"
 #include "report/system_report.h"
 #include "drive/drive_protection.h"
@@ -24,6 +26,12 @@ namespace zel::ui {
 namespace {
 
 constexpr UINT kLoadMessage = WM_APP + 1;
+
+// The smallest window, scaled to the display, within the screen.
+SIZE MinimumSize() {
+  return {(std::min)(Scale(kMinWidth), ::GetSystemMetrics(SM_CXSCREEN)),
+          (std::min)(Scale(kMinHeight), ::GetSystemMetrics(SM_CYSCREEN))};
+}
 
 }  // namespace
 
@@ -56,11 +64,13 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
   int w = settings_.GetOptionNum(L"WindowLX", 0);
   int h = settings_.GetOptionNum(L"WindowLY", 0);
   const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
-  if (w < kMinWidth || h < kMinHeight || x < 0 || y < 0 || x + 80 > screenW || y + 40 > screenH) {
+  const SIZE least = MinimumSize();
+  if (w < least.cx || h < least.cy || x < 0 || y < 0 || x + 80 > screenW || y + 40 > screenH) {
+    // The default size scaled to the display, but never more than the screen.
     x = CW_USEDEFAULT;
     y = CW_USEDEFAULT;
-    w = kDefaultWidth;
-    h = kDefaultHeight;
+    w = (std::min)(Scale(kDefaultWidth), screenW);
+    h = (std::min)(Scale(kDefaultHeight), screenH);
   }
   window_ = ::CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h,
                               nullptr, nullptr, instance, this);
@@ -104,7 +114,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-      info->ptMinTrackSize = {kMinWidth, kMinHeight};
+      const SIZE least = MinimumSize();
+      info->ptMinTrackSize = {least.cx, least.cy};
       return 0;
     }
     case WM_COMMAND:
@@ -115,7 +126,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_MEASUREITEM: {
       auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-      m->itemHeight = kGridItemHeight;
+      m->itemHeight = static_cast<UINT>(Scale(kGridItemHeight));
       return TRUE;
     }
     case WM_CTLCOLORSTATIC:

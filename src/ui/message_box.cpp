@@ -277,10 +277,11 @@ std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::
     }
     lineHeight = MeasureText(dc.Get(), form->text.normal, L"A").cy + 2;
   }
-  const int margin = 12, buttonW = 84, buttonH = 25, fieldH = 22;
-  const int clientW = std::max(widest + 2 * margin, 360);
+  const int margin = Scale(12), buttonW = Scale(84), buttonH = Scale(25), gap = Scale(8);
+  const int fieldH = std::max(Scale(22), lineHeight + Scale(6));
+  const int clientW = std::max(widest + 2 * margin, Scale(360));
   const int linesH = static_cast<int>(form->text.lines.size()) * lineHeight;
-  const int clientH = margin + linesH + 8 + fieldH + 12 + buttonH + margin;
+  const int clientH = margin + linesH + gap + fieldH + Scale(12) + buttonH + margin;
   form->text.left = margin;
   form->text.top = margin;
   form->text.lineHeight = lineHeight;
@@ -302,14 +303,14 @@ std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::
 
   Child(window, L"STATIC", dialog::PlainText(prompt).c_str(), 0, kIdMessageText, form->text.normal);
   HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", std::wstring(initial).c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, margin, margin + linesH + 8,
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, margin, margin + linesH + gap,
                                 clientW - 2 * margin, fieldH, window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdInputLine)), ::GetModuleHandleW(nullptr),
                                 nullptr);
   ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(form->text.normal), FALSE);
   const int buttonsTop = clientH - margin - buttonH;
   HWND ok = Child(window, L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, form->text.normal);
-  ::MoveWindow(ok, clientW - margin - 2 * buttonW - 8, buttonsTop, buttonW, buttonH, FALSE);
+  ::MoveWindow(ok, clientW - margin - 2 * buttonW - gap, buttonsTop, buttonW, buttonH, FALSE);
   HWND cancel = Child(window, L"BUTTON", L"キャンセル", WS_VISIBLE | WS_TABSTOP, IDCANCEL, form->text.normal);
   ::MoveWindow(cancel, clientW - margin - buttonW, buttonsTop, buttonW, buttonH, FALSE);
   ::ShowWindow(window, SW_SHOW);

@@ -75,6 +75,17 @@ HFONT CreateUiFont(bool bold) {
   return font;
 }
 
+int ScreenDpi() {
+  static const int dpi = [] {
+    win32::WindowDc dc(nullptr);
+    const int d = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+    return d > 0 ? d : 96;
+  }();
+  return dpi;
+}
+
+int Scale(int length) { return ::MulDiv(length, ScreenDpi(), 96); }
+
 Twips ScreenTwips() {
   win32::WindowDc dc(nullptr);
   Twips t;
@@ -145,7 +156,7 @@ HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* tit
     ::RegisterClassExW(&wc);
   }
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT r = {0, 0, clientWidth, clientHeight};
+  RECT r = {0, 0, Scale(clientWidth), Scale(clientHeight)};
   ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
   RECT ownerRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
@@ -157,7 +168,8 @@ HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* tit
 
 HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                 int w, int h, DWORD exStyle) {
-  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(x), Scale(y), Scale(w),
+                                 Scale(h), parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;

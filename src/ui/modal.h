@@ -31,6 +31,12 @@ bool MessageBoxWaiting();
 // gives another face for it. 9 points; bold on request.
 HFONT CreateUiFont(bool bold);
 
+// The display's real DPI (96 when the display does not say), read once: the
+// program is DPI-aware, so the platform does not scale its windows.
+int ScreenDpi();
+// A length laid out for 96 DPI, in the display's pixels.
+int Scale(int length);
+
 struct Twips {
   int x = 15, y = 15;  // twips per pixel
 };
@@ -42,14 +48,15 @@ void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int to
 
 // A captioned dialog-style window of the class (registered on first use,
 // button-face background) with the given client size, centred on the owner,
-// or on the screen when the owner is minimised or absent. Not yet shown.
+// or on the screen when the owner is minimised or absent. Not yet shown. The
+// size is laid out for 96 DPI and scaled to the display.
 HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
                       HWND owner, DWORD exStyle = WS_EX_DLGMODALFRAME);
 
 // Lets the window process what waits for it (the busy indicator's part);
 // a quit message is put back for the main loop.
 void PumpMessages();
-// A visible child control in the font.
+// A visible child control in the font, placed in 96-DPI units scaled to the display.
 HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                 int w, int h, DWORD exStyle = 0);
 

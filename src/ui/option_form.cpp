@@ -124,7 +124,7 @@ void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
   f->font = CreateUiFont(false);
   f->sample = ::CreateSolidBrush(static_cast<COLORREF>(f->picked.BackColor));
 
-  HWND window = CreateFormWindow(kOptionFormClass, FormProc, L"オプション設定", 600, 400, owner);
+  HWND window = CreateFormWindow(kOptionFormClass, FormProc, L"オプション設定", 616, 400, owner);
   if (!window) return;
   ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f.get()));
   HFONT font = f->font;
@@ -147,7 +147,7 @@ void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
   for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
     const CheckBox& c = kCheckBoxes[i];
     HWND b = AddControl(window, font, L"BUTTON", c.caption, BS_AUTOCHECKBOX | WS_TABSTOP, c.id, 300, 14 + static_cast<int>(i) * 28,
-                 290, 22);
+                 306, 22);
     if (f->picked.*c.value) ::SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0);
   }
   // Windows 98, Me, 2000 and XP always handle FAT32: nothing to choose there.
@@ -163,9 +163,9 @@ void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
   for (const std::wstring& line : found) ::SendMessageW(installs, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 
   AddControl(window, font, L"STATIC", L"Ver.1.0.0", SS_LEFT, kIdVersionLabel, 14, 368, 100, 20);
-  AddControl(window, font, L"BUTTON", L"システム保存 画面", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemButton, 250, 362, 140, 28);
-  AddControl(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 400, 362, 90, 28);
-  AddControl(window, font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 498, 362, 90, 28);
+  AddControl(window, font, L"BUTTON", L"システム保存 画面", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemButton, 266, 362, 140, 28);
+  AddControl(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 416, 362, 90, 28);
+  AddControl(window, font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 514, 362, 90, 28);
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(::GetDlgItem(window, IDOK));
 

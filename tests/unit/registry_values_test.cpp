@@ -255,20 +255,7 @@ TEST_F(RegistryValues, TheStoreWritesWholeAndLoadsOnlyItsOwnSnapshotsRecord) {
   EXPECT_EQ(LoadRegRecord(x.fs, work, 77, loaded), RegRecordLoad::Missing);
 }
 
-TEST(RegistryValueRules, PresentDayKindAndAutostartKeys) {
-  struct Case {
-    WinKind kind;
-    const wchar_t* version;
-    bool presentDay;
-  } cases[] = {{WinKind::WinXP, L"5.1", false}, {WinKind::WinXP, L"6.0", true}, {WinKind::WinXP, L"6.1", true},
-               {WinKind::WinXP, L" 10.0", true}, {WinKind::Win2000, L"5.0", false}, {WinKind::Win98, L"4.10.1998", false},
-               {WinKind::WinXP, L"", false}};
-  for (const Case& c : cases) {
-    Environment env;
-    env.WinKind = c.kind;
-    env.VersionText = c.version;
-    EXPECT_EQ(IsPresentDay(env), c.presentDay) << static_cast<int>(c.kind);
-  }
+TEST(RegistryValueRules, AutostartKeys) {
   EXPECT_TRUE(IsAutostartKey(CU, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"));
   EXPECT_TRUE(IsAutostartKey(LM, L"SYSTEM\\CurrentControlSet\\Services\\X\\Parameters"));
   EXPECT_TRUE(IsAutostartKey(CU, L"Software\\Classes\\*\\shellex\\ContextMenuHandlers\\Zel"));

@@ -24,8 +24,8 @@ TEST(WinKindTable, EveryRowOfTheVersionTexts) {
   EXPECT_EQ(DecideWinKind(L"", L"4.0", nullptr), WinKind::WinNT);
   EXPECT_EQ(DecideWinKind(L"", L"5.0", nullptr), WinKind::Win2000);
   EXPECT_EQ(DecideWinKind(L"", L"5.1", nullptr), WinKind::WinXP);
-  EXPECT_EQ(DecideWinKind(L"", L"5.2", nullptr), WinKind::WinXP);  // compared as text
-  EXPECT_EQ(DecideWinKind(L"", L"6.1", nullptr), WinKind::WinXP);
+  EXPECT_EQ(DecideWinKind(L"", L"5.2", nullptr), WinKind::WinXP);
+  EXPECT_EQ(DecideWinKind(L"", L"6.1", nullptr), WinKind::PresentDay);
   EXPECT_EQ(DecideWinKind(L"  ", L"", &by), WinKind::Win95);      // neither holds text
   EXPECT_TRUE(by.empty());
   EXPECT_EQ(DecideWinKind(L"4.10.2222", L"5.1", nullptr), WinKind::Win98);  // 9x text read first

@@ -51,7 +51,7 @@ TEST_F(SystemReport, EveryLineOfAnXpMachineInOrder) {
 
   const std::vector<std::wstring> expected = {
       L"報告日付：     2026/12/06",
-      L"使用ＯＳ：     Windows-XP（6.1）",
+      L"使用ＯＳ：     Windows-XP（5.1）",
       L"ntdll.dll：1,234,567 （2024/05/01 12:34:56）",
       L"gone.dll：無し",
       L"ＣＰＵ：       x86 Family 6 Model 15（GenuineIntel）2400MHz",
@@ -181,7 +181,7 @@ TEST_F(SystemReport, WritingReplacesTheFileAndTheLogsAppendAfterIt) {
   }
   const std::string bytes = x.fs.Content(path);
   EXPECT_EQ(bytes.find("old report"), std::string::npos);
-  EXPECT_EQ(bytes.rfind(ToCp932(L"報告日付：     2026/12/06\r\n使用ＯＳ：     Windows-XP（6.1）\r\n"), 0), 0u);
+  EXPECT_EQ(bytes.rfind(ToCp932(L"報告日付：     2026/12/06\r\n使用ＯＳ：     Windows-XP（5.1）\r\n"), 0), 0u);
   const std::string tail = std::string(60, '-') + "\r\n\r\n" + ToCp932(L"確認の記録") + "\r\n";
   ASSERT_GE(bytes.size(), tail.size());
   EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);

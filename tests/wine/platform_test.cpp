@@ -154,3 +154,28 @@ TEST(Win32Registry, ReadsTextValuesAndGivesEmptyTextForMissingOnes) {
 
 }  // namespace
 }  // namespace zel::win32
+
+TEST(Win32KnownFolders, EveryNamedRoleIsAnExistingFolderOfItsOwn) {
+  zel::win32::Win32System sys;
+  std::set<std::wstring> seen;
+  int named = 0;
+  for (int i = 0; i < zel::kKnownFolderCount; ++i) {
+    const std::wstring path = sys.KnownFolderPath(static_cast<zel::KnownFolder>(i));
+    // A folder the platform names but has not made (Wine's Templates) is no folder at all.
+    if (path.empty()) {
+      EXPECT_EQ(static_cast<zel::KnownFolder>(i), zel::KnownFolder::Templates);
+      continue;
+    }
+    ++named;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << i;
+    seen.insert(path);
+  }
+  // Distinct roles, distinct folders: a wrong table row would name one twice.
+  EXPECT_EQ(seen.size(), static_cast<size_t>(named));
+  EXPECT_GE(named, zel::kKnownFolderCount - 1);
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(sys.KnownFolderPath(zel::KnownFolder::Windows), windows);
+  EXPECT_EQ(sys.KnownFolderPath(zel::KnownFolder::Fonts), std::wstring(windows) + L"\\Fonts");
+}

@@ -43,7 +43,8 @@ class ReportTest(E2ETest):
         self.assertNotIn("前回の報告書", lines)
 
         self.assertIn(lines[0], ("報告日付：     " + before, "報告日付：     " + time.strftime("%Y/%m/%d")))
-        self.assertRegex(lines[1], r"^使用ＯＳ：     Windows-XP（\d+\.\d+）$")
+        # Wine's prefix says Windows 7: NT 6.1, build 7601.
+        self.assertEqual(lines[1], "使用ＯＳ：     Windows-7（6.1.7601）")
         at = lines.index("ドライブ構成")
         machine_lines = [i for i in range(2, at) if lines[i].startswith(("ＣＰＵ：", "マザーボード："))]
         libraries = lines[2:machine_lines[0] if machine_lines else at]

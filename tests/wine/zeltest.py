@@ -62,9 +62,10 @@ class Machine:
         self.procs = []
 
     @classmethod
-    def fresh(cls, test, name, drives=(), windows_98=False):
-        """A new machine; drives are (letter, kind, serial) tuples, added before the server starts."""
-        box = sandbox.Sandbox.fresh(BUILD, name, display())
+    def fresh(cls, test, name, drives=(), windows_98=False, registry=None, screen=None):
+        """A new machine; drives are (letter, kind, serial) tuples, added before the server starts,
+        as is registry text (REGEDIT4 form) to import; screen is a display of the machine's own."""
+        box = sandbox.Sandbox.fresh(BUILD, name, screen or display())
         machine = cls(box)
         test.addCleanup(machine.shutdown)
         # The extra drives' folders start empty too.
@@ -73,6 +74,8 @@ class Machine:
             box.add_drive(letter, machine.drive_folder(letter), kind, serial)
         if windows_98:
             box.set_windows_98()
+        if registry:
+            box.import_reg(registry)
         box.kill()  # drive types are read when the server starts
         box.start_server()
         os.makedirs(box.unix_path("C:\\zeltest"), exist_ok=True)

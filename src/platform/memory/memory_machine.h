@@ -186,6 +186,12 @@ class MemorySystem : public System {
   std::wstring EnvVar(std::wstring_view name) override;
   std::wstring ExecutablePath() override { return exePath; }
   DisplayInfo Display() override { return display; }
+  // What KnownFolderPath answers; missing roles give an empty path.
+  std::map<KnownFolder, std::wstring> knownFolders;
+  std::wstring KnownFolderPath(KnownFolder folder) override {
+    auto it = knownFolders.find(folder);
+    return it == knownFolders.end() ? std::wstring() : it->second;
+  }
   bool RemoveFont(std::wstring_view path) override;
   void Beep() override { ++beeps; }
   LocalTime Now() override { return now; }

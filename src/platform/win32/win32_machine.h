@@ -65,6 +65,7 @@ class Win32System : public System {
   std::wstring EnvVar(std::wstring_view name) override;
   std::wstring ExecutablePath() override;
   DisplayInfo Display() override;
+  std::wstring KnownFolderPath(KnownFolder folder) override;
   bool RemoveFont(std::wstring_view path) override;
   void Beep() override;
   LocalTime Now() override;

@@ -2,6 +2,9 @@
 #include <shellapi.h>
 #include <mmsystem.h>
 #include <tlhelp32.h>
+#include <shlobj.h>
+#include <initguid.h>
+#include <knownfolders.h>
 
 #include <vector>
 
@@ -260,6 +263,78 @@ std::wstring Win32System::ExecutablePath() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+namespace {
+
+struct KnownFolderIds {
+  const GUID* id;
+  int csidl;  // the older call's number; -1 where it has none
+};
+
+// In the order of KnownFolder.
+const KnownFolderIds kKnownFolderIds[] = {
+    {&FOLDERID_RoamingAppData, CSIDL_APPDATA},
+    {&FOLDERID_LocalAppData, CSIDL_LOCAL_APPDATA},
+    {&FOLDERID_LocalAppDataLow, -1},
+    {&FOLDERID_Desktop, CSIDL_DESKTOPDIRECTORY},
+    {&FOLDERID_Documents, CSIDL_PERSONAL},
+    {&FOLDERID_StartMenu, CSIDL_STARTMENU},
+    {&FOLDERID_Programs, CSIDL_PROGRAMS},
+    {&FOLDERID_Startup, CSIDL_STARTUP},
+    {&FOLDERID_SendTo, CSIDL_SENDTO},
+    {&FOLDERID_Templates, CSIDL_TEMPLATES},
+    {&FOLDERID_Favorites, CSIDL_FAVORITES},
+    {&FOLDERID_ProgramData, CSIDL_COMMON_APPDATA},
+    {&FOLDERID_PublicDesktop, CSIDL_COMMON_DESKTOPDIRECTORY},
+    {&FOLDERID_CommonStartMenu, CSIDL_COMMON_STARTMENU},
+    {&FOLDERID_CommonPrograms, CSIDL_COMMON_PROGRAMS},
+    {&FOLDERID_CommonStartup, CSIDL_COMMON_STARTUP},
+    {&FOLDERID_PublicDocuments, CSIDL_COMMON_DOCUMENTS},
+    {&FOLDERID_ProgramFiles, CSIDL_PROGRAM_FILES},
+    {&FOLDERID_ProgramFilesX86, CSIDL_PROGRAM_FILESX86},
+    {&FOLDERID_ProgramFilesCommon, CSIDL_PROGRAM_FILES_COMMON},
+    {&FOLDERID_ProgramFilesCommonX86, CSIDL_PROGRAM_FILES_COMMONX86},
+    {&FOLDERID_System, CSIDL_SYSTEM},
+    {&FOLDERID_SystemX86, CSIDL_SYSTEMX86},
+    {&FOLDERID_Fonts, CSIDL_FONTS},
+    {&FOLDERID_Windows, CSIDL_WINDOWS},
+};
+static_assert(sizeof kKnownFolderIds / sizeof kKnownFolderIds[0] == kKnownFolderCount);
+
+using GetKnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+
+// The present-day call where the shell has it (Vista on), looked up at run
+// time so that the program still starts where it is absent.
+GetKnownFolderPathFn KnownFolderCall() {
+  static const GetKnownFolderPathFn call = [] {
+    HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
+    if (!shell) shell = ::LoadLibraryW(L"shell32.dll");
+    return shell ? reinterpret_cast<GetKnownFolderPathFn>(
+                       reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetKnownFolderPath")))
+                 : nullptr;
+  }();
+  return call;
+}
+
+}  // namespace
+
+std::wstring Win32System::KnownFolderPath(KnownFolder folder) {
+  const int index = static_cast<int>(folder);
+  if (index < 0 || index >= kKnownFolderCount) return std::wstring();
+  const KnownFolderIds& ids = kKnownFolderIds[index];
+  std::wstring path;
+  if (GetKnownFolderPathFn call = KnownFolderCall()) {
+    PWSTR got = nullptr;
+    // Without KF_FLAG_DONT_VERIFY: a folder named but missing is not monitored anyway.
+    if (SUCCEEDED(call(*ids.id, 0, nullptr, &got)) && got) path = got;
+    ::CoTaskMemFree(got);
+    if (!path.empty()) return path;
+  }
+  if (ids.csidl < 0) return path;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (SUCCEEDED(::SHGetFolderPathW(nullptr, ids.csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) path = buffer;
+  return path;
 }
 
 DisplayInfo Win32System::Display() {

@@ -13,7 +13,7 @@ XpMachine::XpMachine() {
   fs.AddFile(L"C:\\windows\\system32\\kernel32.dll", "MZ");
   fs.AddFolder(L"C:\\Program Files\\Common Files");
   sys.env[L"WINDIR"] = L"C:\\windows";
-  reg.Set(RegRoot::LocalMachine, kNtVersion, L"CurrentVersion", L"6.1");
+  reg.Set(RegRoot::LocalMachine, kNtVersion, L"CurrentVersion", L"5.1");
   reg.Set(RegRoot::LocalMachine, kCurrentVersion, L"ProgramFilesDir", L"C:\\Program Files");
   const std::wstring profile = L"C:\\users\\root";
   SetShellFolder(L"Desktop", profile + L"\\Desktop");
@@ -33,6 +33,39 @@ void XpMachine::SetShellFolder(const std::wstring& name, const std::wstring& pat
 void XpMachine::MakeWin98(const std::wstring& versionNumber) {
   reg.Set(RegRoot::LocalMachine, kCurrentVersion, L"VersionNumber", versionNumber);
   fs.AddFolder(L"C:\\windows\\System");
+}
+
+void XpMachine::MakePresentDay() {
+  reg.Set(RegRoot::LocalMachine, kNtVersion, L"CurrentVersion", L"6.3");
+  reg.Set(RegRoot::LocalMachine, kNtVersion, L"CurrentMajorVersionNumber", L"10");
+  reg.Set(RegRoot::LocalMachine, kNtVersion, L"CurrentMinorVersionNumber", L"0");
+  reg.Set(RegRoot::LocalMachine, kNtVersion, L"CurrentBuildNumber", L"19045");
+  using K = KnownFolder;
+  const std::wstring user = L"C:\\users\\root";
+  const std::wstring roaming = user + L"\\AppData\\Roaming";
+  const std::wstring menu = roaming + L"\\Microsoft\\Windows\\Start Menu";
+  const std::wstring common = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
+  const std::pair<K, std::wstring> folders[] = {
+      {K::RoamingAppData, roaming}, {K::LocalAppData, user + L"\\AppData\\Local"},
+      {K::LocalAppDataLow, user + L"\\AppData\\LocalLow"}, {K::Desktop, user + L"\\Desktop"},
+      {K::Documents, user + L"\\Documents"}, {K::StartMenu, menu}, {K::Programs, menu + L"\\Programs"},
+      {K::Startup, menu + L"\\Programs\\StartUp"}, {K::SendTo, roaming + L"\\Microsoft\\Windows\\SendTo"},
+      {K::Templates, roaming + L"\\Microsoft\\Windows\\Templates"}, {K::Favorites, user + L"\\Favorites"},
+      {K::ProgramData, L"C:\\ProgramData"}, {K::PublicDesktop, L"C:\\users\\Public\\Desktop"},
+      {K::CommonStartMenu, common}, {K::CommonPrograms, common + L"\\Programs"},
+      {K::CommonStartup, common + L"\\Programs\\StartUp"}, {K::PublicDocuments, L"C:\\users\\Public\\Documents"},
+      {K::ProgramFiles, L"C:\\Program Files"}, {K::ProgramFilesX86, L"C:\\Program Files (x86)"},
+      {K::ProgramFilesCommon, L"C:\\Program Files\\Common Files"},
+      {K::ProgramFilesCommonX86, L"C:\\Program Files (x86)\\Common Files"},
+      {K::System, L"C:\\windows\\system32"}, {K::SystemX86, L"C:\\windows\\syswow64"},
+      {K::Fonts, L"C:\\windows\\Fonts"}, {K::Windows, L"C:\\windows"},
+  };
+  for (const auto& [folder, path] : folders) {
+    sys.knownFolders[folder] = path;
+    fs.AddFolder(path);
+  }
+  fs.AddFolder(user + L"\\AppData\\Local\\Temp");
+  sys.env[L"TEMP"] = user + L"\\AppData\\Local\\Temp";
 }
 
 void XpMachine::InstallProgram(const std::wstring& folder) {

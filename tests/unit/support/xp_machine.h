@@ -18,6 +18,10 @@ class XpMachine : public MemoryMachine {
   XpMachine();
   // Turns the machine into a Windows 98 one (version text, folders).
   void MakeWin98(const std::wstring& versionNumber = L"4.10.2222");
+  // Turns the machine into a present-day one as Wine shows it (NT text "6.3",
+  // major 10, build 19045) whose platform names the known folders as Wine
+  // lays them out; every named folder exists.
+  void MakePresentDay();
   // The program's folder with its shipped files.
   void InstallProgram(const std::wstring& folder = L"C:\\Zel32");
   void SetShellFolder(const std::wstring& name, const std::wstring& path);

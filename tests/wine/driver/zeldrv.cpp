@@ -31,6 +31,10 @@
 //   zeldrv xwindow TITLE                    the X window that shows the window under Wine
 //   zeldrv rect TITLE [CONTROL]             the window's (or control's) left, top, right and bottom, and the screen's size
 //   zeldrv checked TITLE CAPTION            1 when the check box or option button is checked, else 0
+//   zeldrv layout TITLE                     the display's DPI and the client size, then one line per visible
+//                                           child: id, class, left, top, right, bottom (client coordinates),
+//                                           the width its one-line text needs in its font (0 where the text
+//                                           may wrap or be shortened), the text
 //
 // Line breaks inside a text are printed as U+2029, so that every item is one
 // output line. TITLE may be written CLASS:TITLE to pick a window class as well. CONTROL is a
@@ -471,6 +475,48 @@ int Run(const std::vector<std::wstring>& a) {
     swprintf(line, 96, L"%ld %ld %ld %ld %d %d", r.left, r.top, r.right, r.bottom, ::GetSystemMetrics(SM_CXSCREEN),
              ::GetSystemMetrics(SM_CYSCREEN));
     Print(line);
+    return 0;
+  }
+  if (cmd == L"layout") {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    RECT client;
+    ::GetClientRect(window, &client);
+    Print(std::to_wstring(dpi) + L" " + std::to_wstring(client.right) + L" " + std::to_wstring(client.bottom));
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (!::IsWindowVisible(child)) continue;
+      RECT r;
+      ::GetWindowRect(child, &r);
+      ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+      wchar_t cls[64] = {};
+      ::GetClassNameW(child, cls, 64);
+      const std::wstring text = TextOf(child);
+      const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+      const LONG type = style & 0x0F;
+      // Only one-line texts that are neither wrapped nor shortened must fit whole.
+      const bool button = _wcsicmp(cls, L"Button") == 0 && type != BS_GROUPBOX && type != BS_OWNERDRAW;
+      const bool label = _wcsicmp(cls, L"Static") == 0 && (type == SS_LEFTNOWORDWRAP || (style & SS_CENTERIMAGE)) &&
+                         !(style & SS_ELLIPSISMASK);
+      int need = 0;
+      if ((button || label) && !text.empty() && text.find(L'\n') == std::wstring::npos) {
+        HDC dc = ::GetDC(child);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+        RECT t = {0, 0, 0, 0};
+        ::DrawTextW(dc, text.c_str(), -1, &t, DT_CALCRECT | DT_SINGLELINE);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(child, dc);
+        need = t.right;
+        if (button && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                       type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE)) {
+          need += ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
+        }
+      }
+      wchar_t line[160];
+      swprintf(line, 160, L"%d %ls %ld %ld %ld %ld %d ", ::GetDlgCtrlID(child), cls, r.left, r.top, r.right, r.bottom,
+               need);
+      Print(line + OneLine(text));
+    }
     return 0;
   }
   if (cmd == L"checked" && a.size() >= 3) {

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "check/check.h"
+#include "report/system_report.h"
+#include "snapshot/prepare.h"
+#include "startup/known_folders.h"
+#include "startup/startup.h"
+#include "support/recording_front_end.h"
+#include "support/xp_machine.h"
+#include "wash/wash.h"
+
+namespace zel {
+namespace {
+
+using testing::RecordingFrontEnd;
+using testing::XpMachine;
+
+const std::wstring kUser = L"C:\\users\\root";
+const std::wstring kLocal = kUser + L"\\AppData\\Local";
+const std::wstring kRoaming = kUser + L"\\AppData\\Roaming";
+const std::wstring kMenu = kRoaming + L"\\Microsoft\\Windows\\Start Menu";
+const std::wstring kCommonMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
+
+TEST(PresentDayKind, VersionsAndNames) {
+  struct Row {
+    const wchar_t* nt;
+    const wchar_t* major;
+    WinKind kind;
+  };
+  const Row rows[] = {
+      {L"5.1", L"", WinKind::WinXP},       {L"5.2", L"", WinKind::WinXP},     {L"5.0", L"", WinKind::Win2000},
+      {L"4.0", L"", WinKind::WinNT},       {L"6.0", L"", WinKind::PresentDay}, {L"6.1", L"", WinKind::PresentDay},
+      {L"6.3", L"10", WinKind::PresentDay}, {L"10.0", L"", WinKind::PresentDay},  // "10" is later than "5.1"
+      {L"5.1", L"10", WinKind::PresentDay},  // the major number alone decides as well
+  };
+  for (const Row& r : rows) EXPECT_EQ(DecideWinKind(L"", r.nt, nullptr, r.major), r.kind) << r.nt << " " << r.major;
+  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"10.0", nullptr, L"10"), WinKind::Win98);  // 9x text read first
+  EXPECT_STREQ(WorkFolderSuffix(WinKind::PresentDay), L"\\WinXP");
+  EXPECT_TRUE(IsNtFamily(WinKind::PresentDay));
+  EXPECT_TRUE(Fat32Forced(WinKind::PresentDay));
+
+  EXPECT_EQ(PresentDayVersionText(L"6.3", L"10", L"0", L"19045"), L"10.0.19045");
+  EXPECT_EQ(PresentDayVersionText(L"6.1", L"", L"", L"7601"), L"6.1.7601");
+  EXPECT_EQ(PresentDayVersionText(L"6.0", L"", L"", L""), L"6.0");
+  const std::pair<const wchar_t*, const wchar_t*> names[] = {
+      {L"6.0.6002", L"Vista"}, {L"6.1.7601", L"7"},   {L"6.2", L"8"},     {L"6.3.9600", L"8.1"},
+      {L"10.0.19045", L"10"},  {L"10.0.22631", L"11"}, {L"10.0", L"10"},   {L"12.5", L"12.5"},
+  };
+  for (const auto& [version, word] : names) EXPECT_EQ(WindowsWord(WinKind::PresentDay, version), word) << version;
+  EXPECT_EQ(WindowsWord(WinKind::WinXP, L"5.1"), L"XP");
+}
+
+// A started present-day machine with a snapshot.
+class PresentDay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    x.MakePresentDay();
+    x.fs.AddFile(kUser + L"\\Documents\\letter.doc", "mine", 0x100);
+    x.fs.AddFile(L"C:\\ProgramData\\Before\\kept.dat", "mine", 0x100);
+  }
+  void Start() {
+    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
+  }
+  void Snap() {
+    Start();
+    Preparation p{x.machine, fe, env, options, main};
+    ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    x.clock += 1000000;
+    record.testDone = true;
+    record.program = L"C:\\dl\\setup.exe";
+  }
+  std::vector<std::wstring> Check() {
+    fe.console.clear();
+    CheckRequest r{x.machine, fe, env, options, snap, record, {}};
+    RunCheck(r);
+    return fe.console;
+  }
+  std::vector<std::wstring> Wash() {
+    fe.console.clear();
+    WashRequest r{x.machine, fe, env, options, snap, record, {}};
+    washed = RunWash(r);
+    return fe.console;
+  }
+  static long Count(const std::vector<std::wstring>& lines, const std::wstring& line) {
+    return std::count(lines.begin(), lines.end(), line);
+  }
+
+  XpMachine x;
+  RecordingFrontEnd fe;
+  Environment env;
+  Settings settings{x.ini};
+  RunningOptions options;
+  MainFolderList main;
+  Snapshot snap;
+  RunRecord record;
+  WashResult washed;
+};
+
+TEST_F(PresentDay, KeepsXpsWorkFolderAndShowsTheRealVersion) {
+  Start();
+  EXPECT_EQ(env.WinKind, WinKind::PresentDay);
+  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\WinXP");
+  EXPECT_EQ(env.IniPath, L"C:\\Zel32\\WinXP\\Zel32.INI");
+  EXPECT_EQ(env.VersionText, L"10.0.19045");
+  const std::vector<std::wstring> report = SystemReportLines(x.machine, env, options);
+  EXPECT_NE(std::find(report.begin(), report.end(), L"使用ＯＳ：     Windows-10（10.0.19045）"), report.end());
+}
+
+TEST_F(PresentDay, MonitoredFoldersComeFromTheKnownFoldersWithTheirKindDigits) {
+  x.sys.knownFolders.erase(KnownFolder::LocalAppDataLow);                  // not named: left out
+  x.sys.knownFolders[KnownFolder::Favorites] = kUser + L"\\NoSuchFolder";  // named but missing: left out
+  x.sys.knownFolders[KnownFolder::Templates] = L"C:\\Zel32\\WinXP";         // the program's own: left out
+  Start();
+  const std::vector<std::wstring> expected = {
+      L"0" + kRoaming, L"0" + kLocal, L"1" + kUser + L"\\Desktop", L"0" + kUser + L"\\Documents",
+      L"1" + kMenu, L"1" + kMenu + L"\\Programs", L"1" + kMenu + L"\\Programs\\StartUp",
+      L"1" + kRoaming + L"\\Microsoft\\Windows\\SendTo", L"0C:\\ProgramData", L"1C:\\users\\Public\\Desktop",
+      L"1" + kCommonMenu, L"1" + kCommonMenu + L"\\Programs", L"1" + kCommonMenu + L"\\Programs\\StartUp",
+      L"0C:\\users\\Public\\Documents", L"0C:\\Program Files", L"0C:\\Program Files (x86)",
+      L"0C:\\Program Files\\Common Files", L"0C:\\Program Files (x86)\\Common Files", L"0C:\\windows\\syswow64",
+      L"2C:\\windows\\Fonts"};
+  EXPECT_EQ(main.Entries(), expected);
+}
+
+TEST_F(PresentDay, OnXpTheKnownFoldersAreNotUsed) {
+  x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentVersion", L"5.1");
+  x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentMajorVersionNumber", L"");
+  Start();
+  EXPECT_EQ(env.WinKind, WinKind::WinXP);
+  EXPECT_TRUE(env.SelfChanging.empty());
+  EXPECT_FALSE(main.Contains(L"C:\\ProgramData"));
+  EXPECT_TRUE(main.Contains(L"C:\\windows\\Temp"));
+}
+
+TEST_F(PresentDay, AnInstallersFilesAndFoldersAreListedOnceAndWashedWhole) {
+  Snap();
+  struct Change {
+    std::wstring made;  // what the program makes
+    std::wstring line;  // the check's line for it
+  };
+  const std::vector<Change> changes = {
+      {kRoaming + L"\\Fix\\settings.ini", L"●ﾌｫﾙﾀﾞｰ『" + kRoaming + L"\\Fix』が追加されています"},
+      {kLocal + L"\\fix.log", L"●ﾌｧｲﾙ『" + kLocal + L"\\fix.log』が追加されています"},
+      {L"C:\\ProgramData\\Fix\\data.bin", L"●ﾌｫﾙﾀﾞｰ『C:\\ProgramData\\Fix』が追加されています"},
+      {L"C:\\Program Files (x86)\\Fix\\fix.exe", L"●ﾌｫﾙﾀﾞｰ『C:\\Program Files (x86)\\Fix』が追加されています"},
+      {L"C:\\Program Files (x86)\\Common Files\\Fix\\c.dll",
+       L"●ﾌｫﾙﾀﾞｰ『C:\\Program Files (x86)\\Common Files\\Fix』が追加されています"},
+      {L"C:\\windows\\syswow64\\fix32.dll", L"●ﾌｧｲﾙ『C:\\windows\\syswow64\\fix32.dll』が追加されています"},
+      {kCommonMenu + L"\\Programs\\Fix\\Fix.lnk", L"●ｸﾞﾙｰﾌﾟ『Fix』が追加されています"},
+      {kCommonMenu + L"\\Programs\\StartUp\\FixTray.lnk",
+       L"●ｼｮｰﾄｶｯﾄ『" + kCommonMenu + L"\\Programs\\StartUp\\FixTray』が追加されています"},
+      {L"C:\\users\\Public\\Desktop\\Fix.lnk", L"●ｼｮｰﾄｶｯﾄ『C:\\users\\Public\\Desktop\\Fix』が追加されています"},
+      {L"C:\\windows\\Fonts\\fix.ttf", L"●ﾌｫﾝﾄ『fix.ttf』が追加されています"},
+  };
+  for (const Change& c : changes) x.fs.AddFile(c.made, "x");
+  // The platform gives a folder a new time when something is made in it.
+  x.fs.Find(L"C:\\windows\\syswow64")->lastWrite = x.clock;
+  x.fs.Find(L"C:\\windows\\Fonts")->lastWrite = x.clock;
+  const std::vector<std::wstring> check = Check();
+  for (const Change& c : changes) EXPECT_EQ(Count(check, c.line), 1) << c.made;
+  EXPECT_EQ(check.size(), changes.size());  // no monitored folder reported for its own time
+  // Nothing inside a new folder is listed on its own.
+  for (const std::wstring& line : check) EXPECT_EQ(line.find(L"settings.ini"), std::wstring::npos) << line;
+
+  Wash();
+  EXPECT_EQ(washed.failures, 0);
+  for (const wchar_t* gone : {L"C:\\ProgramData\\Fix", L"C:\\Program Files (x86)\\Fix", L"C:\\windows\\syswow64\\fix32.dll",
+                              L"C:\\users\\Public\\Desktop\\Fix.lnk", L"C:\\windows\\Fonts\\fix.ttf"}) {
+    EXPECT_FALSE(x.fs.Exists(gone)) << gone;
+  }
+  EXPECT_FALSE(x.fs.Exists(kRoaming + L"\\Fix"));
+  EXPECT_FALSE(x.fs.Exists(kCommonMenu + L"\\Programs\\Fix"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\ProgramData\\Before\\kept.dat"));
+  EXPECT_TRUE(x.fs.Exists(kUser + L"\\Documents\\letter.doc"));
+  EXPECT_EQ(Check(), std::vector<std::wstring>{kNothingChanged});
+}
+
+TEST_F(PresentDay, WhatChangesByItselfIsNeverListedAndItsNeighboursAre) {
+  Snap();
+  // The machine's own churn while nothing was tested.
+  for (const std::wstring& made : std::vector<std::wstring>{
+           kLocal + L"\\Temp\\~tmp1.tmp", kLocal + L"\\IconCache.db", kLocal + L"\\CrashDumps\\a.dmp",
+        kLocal + L"\\D3DSCache\\s.bin", kUser + L"\\Desktop\\desktop.ini", L"C:\\users\\Public\\Desktop\\Thumbs.db",
+           L"C:\\windows\\Temp\\x.log", L"C:\\windows\\Prefetch\\A.pf", L"C:\\windows\\Logs\\cbs.log"}) {
+    x.fs.AddFile(made, "x");
+  }
+  EXPECT_EQ(Check(), std::vector<std::wstring>{kNothingChanged});
+  // The same names elsewhere, and other names beside them, are real changes.
+  x.fs.AddFile(kRoaming + L"\\IconCache.db", "x");
+  x.fs.AddFile(kLocal + L"\\Temp2\\t.txt", "x");
+  x.fs.AddFile(L"C:\\windows\\Templog\\t.txt", "x");
+  const std::vector<std::wstring> check = Check();
+  EXPECT_EQ(Count(check, L"●ﾌｧｲﾙ『" + kRoaming + L"\\IconCache.db』が追加されています"), 1);
+  EXPECT_EQ(Count(check, L"●ﾌｫﾙﾀﾞｰ『" + kLocal + L"\\Temp2』が追加されています"), 1);
+  EXPECT_EQ(Count(check, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\Templog』が追加されています"), 1);
+  Wash();
+  EXPECT_TRUE(x.fs.Exists(kLocal + L"\\IconCache.db"));
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\Temp\\x.log"));
+  EXPECT_FALSE(x.fs.Exists(kLocal + L"\\Temp2"));
+}
+
+TEST_F(PresentDay, AMonitoredFolderOnAnotherDiskNowIsNeitherCheckedNorWashed) {
+  x.fs.AddDrive(L'D', DriveType::Fixed);
+  x.sys.knownFolders[KnownFolder::ProgramFilesX86] = L"D:\\Programs32";
+  x.fs.AddFolder(L"D:\\Programs32");
+  Snap();
+  ASSERT_TRUE(main.Contains(L"D:\\Programs32"));
+  x.fs.SetVolume(L'D', 0xBEEF);
+  x.fs.AddFile(L"D:\\Programs32\\theirs.exe", "x");
+  for (const std::wstring& line : Check()) EXPECT_EQ(line.find(L"theirs.exe"), std::wstring::npos) << line;
+  Wash();
+  EXPECT_TRUE(x.fs.Exists(L"D:\\Programs32\\theirs.exe"));
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,173 @@
+"""Present-day Windows as Wine shows it (version 10.0): an untouched machine
+checks clean; the installer-like fixture that writes into every known folder
+has each change listed with its exact line, once, and undone by the wash, and
+drive C: is afterwards as it was but for a printed allow-list. The windows
+laid out at 150% and 200% keep every control inside them and every one-line
+text whole."""
+import unittest
+
+from cycle import ALLOWED, Cycle
+from zeltest import E2ETest, MAIN_TITLE, Machine, sandbox
+
+NOTHING = " ※ 変更・追加はありません"
+# The known folders whose new files are shortcuts and whose new folders are groups.
+SHORTCUT_ROLES = {"Desktop", "StartMenu", "Programs", "Startup", "SendTo", "PublicDesktop", "CommonStartMenu",
+                  "CommonPrograms", "CommonStartup"}
+PROGRAM = "modernsetup.exe"
+OPTIONS = "ZelOptionForm:オプション設定"
+CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
+MESSAGE_BOX = "ZelMsgBox:ゼルカ"
+SYSTEM_FORM = "ZelSystemForm:システムの保存と復元"
+
+
+def expected_lines(log, verb):
+    """The check's (verb "追加されています") or the wash's ("削除しました") line of
+    every change the fixture's log names."""
+    lines = []
+    for row in log.splitlines():
+        fields = row.split("\t")
+        if fields[0] not in ("file", "shortcut", "folder"):
+            continue
+        what, role, path = fields
+        shortcuts = role in SHORTCUT_ROLES
+        if what == "shortcut" and shortcuts:
+            label, subject = "ｼｮｰﾄｶｯﾄ", path[:-len(".lnk")]
+        elif what == "folder" and shortcuts:
+            label, subject = "ｸﾞﾙｰﾌﾟ", path.rsplit("\\", 1)[1]
+        elif what == "folder":
+            label, subject = "ﾌｫﾙﾀﾞｰ", path
+        else:
+            label, subject = "ﾌｧｲﾙ", path
+        lines.append("●%s『%s』%s" % (label, subject, "が追加されています" if verb == "added" else "を削除しました"))
+    return lines
+
+
+class PresentDayCycleTest(E2ETest):
+    @classmethod
+    def setUpClass(cls):
+        cls.holder = unittest.TestCase()
+        cls.cycle = Cycle(Machine.fresh(cls.holder, "present"))
+        m = cls.cycle.machine
+        m.install_fixture(PROGRAM, "C:\\fixtures")
+        cls.cycle.prepare()
+        with open(m.path("C:\\zeltest\\modernsetup.args"), "w") as f:
+            f.write("/delay=3000")
+        cls.cycle.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.holder.doCleanups()
+
+    def test_1_an_untouched_machine_checks_clean(self):
+        c = self.cycle
+        c.machine.drv("click", MAIN_TITLE, "確認")
+        c.zel.wait_status("ファイル名をクリックして下さい")
+        self.assertEqual(c.items("CONSOL"), [NOTHING])
+
+    def test_2_every_known_folder_listed_and_washed(self):
+        c = self.cycle
+        m = c.machine
+        c.run_fixture(PROGRAM)
+        log = m.read_bytes("C:\\zeltest\\modernsetup.log").decode("utf-8")
+        self.assertIn("done\t0", log, log)
+        added = expected_lines(log, "added")
+        absent = log.count("absent\t")
+        self.assertLessEqual(absent, 1, log)  # Wine makes no Templates folder
+        self.assertEqual(len(added), 2 * (22 - absent), log)  # a file and a folder in each folder
+
+        check = c.check()
+        m.screenshot("present-day-after-check")
+        print("\ncheck:\n  " + "\n  ".join(check))
+        for line in added:
+            self.assertEqual(check.count(line), 1, line)
+        # Nothing else: no folder of the list reported for its own time, no noise.
+        self.assertEqual(sorted(line for line in check if line.startswith("●")), sorted(added))
+        self.assertFalse(any("inside.txt" in line for line in check), check)  # new folders listed whole
+
+        wash, _ = c.wash()
+        print("wash:\n  " + "\n  ".join(wash))
+        for line in expected_lines(log, "washed"):
+            self.assertEqual(wash.count(line), 1, line)
+        self.assertFalse(any("できません" in line for line in wash), wash)
+
+        added_files, removed, changed, _ = c.difference()
+        print("allowed to differ:\n  " + "\n  ".join("%s: %s" % a for a in ALLOWED))
+        self.assertEqual((added_files, removed, changed), ([], [], []))
+
+
+def layout(machine, title):
+    """The driver's layout of a window: (dpi, width, height), [(id, class, rect, need, text)]."""
+    rows = machine.drv("layout", title)[1].rstrip("\n").split("\n")
+    dpi, width, height = (int(v) for v in rows[0].split())
+    controls = []
+    for row in rows[1:]:
+        parts = row.split(" ", 7)
+        controls.append((parts[0], parts[1], tuple(int(v) for v in parts[2:6]), int(parts[6]),
+                         parts[7] if len(parts) > 7 else ""))
+    return (dpi, width, height), controls
+
+
+class ScaledDisplayTest(E2ETest):
+    """The main window, the options window and the folder chooser at LogPixels
+    144 and 192, on a screen of the size such displays have (2560x1600)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.screen = sandbox.Display(size="2560x1600")
+        cls.screen.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.screen.stop()
+
+    def check_window(self, machine, title, dpi, shot):
+        (seen_dpi, width, height), controls = layout(machine, title)
+        self.assertEqual(seen_dpi, dpi)
+        machine.screenshot(shot)
+        self.assertTrue(controls)
+        for cid, cls, (left, top, right, bottom), need, text in controls:
+            where = "%s %s %s %r" % (title, cid, cls, text)
+            self.assertTrue(0 <= left <= right <= width and 0 <= top <= bottom <= height,
+                            "%s leaves the window: %s in %dx%d" % (where, (left, top, right, bottom), width, height))
+            self.assertLessEqual(need, right - left, "%s: its text is cut" % where)
+        return width, height
+
+    def test_windows_at_150_and_200_percent(self):
+        sizes = {}
+        for dpi in (144, 192):
+            with self.subTest(dpi=dpi):
+                holder = unittest.TestCase()
+                try:
+                    reg = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%08x\n" % dpi
+                    m = Machine.fresh(holder, "dpi%d" % dpi, registry=reg, screen=self.screen.name)
+                    m.install(ini="[Options]\nCheckLevel= 1\nQuery2000=-1\nUseMouseHelp=0\n")
+                    zel = m.start_zel()
+                    zel.wait_ready()
+                    sizes[dpi] = self.check_window(m, MAIN_TITLE, dpi, "main-window-%d" % dpi)
+                    m.drv("click", MAIN_TITLE, "設定")
+                    m.drv("find", OPTIONS, 20000)
+                    self.check_window(m, OPTIONS, dpi, "options-%d" % dpi)
+                    m.drv("click", OPTIONS, "システム保存 画面")
+                    m.drv("find", CHOOSER, 20000)
+                    self.check_window(m, CHOOSER, dpi, "folder-chooser-%d" % dpi)
+                    # A drive root is refused with the program's message box.
+                    m.drv("settext", CHOOSER, "DIRLIN", "C:\\")
+                    m.drv("click", CHOOSER, "OK")
+                    m.drv("find", MESSAGE_BOX, 20000)
+                    self.check_window(m, MESSAGE_BOX, dpi, "message-box-%d" % dpi)
+                    zel.answer("OK", about="フォルダー名を指定してください")
+                    m.drv("find", CHOOSER, 20000)
+                    m.drv("settext", CHOOSER, "DIRLIN", "C:\\ZelSave")
+                    m.drv("click", CHOOSER, "OK")
+                    m.drv("find", SYSTEM_FORM, 20000)
+                    self.check_window(m, SYSTEM_FORM, dpi, "system-form-%d" % dpi)
+                    m.drv("click", SYSTEM_FORM, "閉じる")
+                finally:
+                    holder.doCleanups()
+        # The windows grow with the display's DPI.
+        self.assertGreater(sizes[192][0], sizes[144][0])
+        self.assertGreater(sizes[192][1], sizes[144][1])
+
+
+if __name__ == "__main__":
+    unittest.main()

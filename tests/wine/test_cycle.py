@@ -139,7 +139,7 @@ class CycleTest(E2ETest):
         self.assertTrue(seen[0].startswith("アンインストーラーを起動します"), seen)
         self.assertIn("nowindow\t0", m.read_bytes("C:\\zeltest\\uninst.log").decode("utf-8"))
         self.assertIn("レジストリの復元指定", seen)
-        self.assertIn("●レジストリ『%s』を削除しました" % UNINSTALL_KEY, wash)
+        self.assertIn("●レジストリ『%s』を削除しました" % WASHED_KEY, wash)
         self.assertFalse(c.lit("INIDSP3"))
 
 

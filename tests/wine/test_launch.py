@@ -95,6 +95,16 @@ class LaunchTest(E2ETest):
                 return now != before and "(-" in now
             self.wait_for(grown, 40, "the free space display did not follow the write")
             m.screenshot("launch-running")
+            # The drive menu while the program runs: what it does comes after
+            # the run's lines, and the status still says the program runs.
+            m.drv("rclick", MAIN_TITLE, "C:")
+            m.drv("find", "#32768:", 10000)
+            m.drv("press", MAIN_TITLE, "DOWN")  # このドライブの現在のファイル名を記録
+            m.drv("press", MAIN_TITLE, "ENTER")
+            self.wait_for(lambda: any(l.startswith("ドライブ C のファイル名を記録しました") for l in self.items("CONSOL")),
+                          60, "the drive's names were not recorded")
+            self.assertIn("    bigwrite.exe 実行開始", self.items("CONSOL"))
+            self.assertEqual(self.text("RUNDSP").strip(), "実行中")
         finally:
             m.drv("close", APP)  # a failure here must not leave the run going for the next tests
         self.wait_for(lambda: self.ended("bigwrite.exe"), 20, "the run did not end after the window closed")

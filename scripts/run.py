@@ -5,8 +5,10 @@ With a display the program opens on it for a person to use, and this waits
 until it ends. Without one it runs the program's whole job on a virtual
 display, twice, each time in a fresh machine: with the installer-like fixture
 that changes one thing of every kind (zelsetup.exe), and with the one that
-writes into every known folder of a present-day Windows (modernsetup.exe),
-after a check of the untouched machine. Each time: start, snapshot, test,
+writes into every known folder of a present-day Windows (modernsetup.exe)
+followed by its registry half (zelreg.exe: values of every type in both
+views, autostart, a service, a file type, an uninstall entry, a changed and a
+deleted value of the user's), after a check of the untouched machine. Each time: start, snapshot, test,
 check, wash. It prints the wash list and the wash's lines, saves screenshots
 of the window after the check and after the wash, and compares the files of
 drive C: before the test and after the wash against a printed list of what
@@ -56,7 +58,10 @@ def whole_cycle(program="zelsetup.exe"):
         print("\nゼルカ: the whole cycle with %s in the sandboxed machine %s" % (program, m.box.prefix))
         if program != "zelsetup.exe":
             m.install_fixture(program, "C:\\fixtures")
+            m.install_fixture("zelreg.exe", "C:\\fixtures")
         cycle.prepare()
+        if program != "zelsetup.exe":
+            cycle.plant_user_values()
         print("files of C: before the test: %d" % len(cycle.before))
         cycle.start()
         if program != "zelsetup.exe":
@@ -65,6 +70,9 @@ def whole_cycle(program="zelsetup.exe"):
             show("the check of the untouched machine", cycle.items("CONSOL"))
         print("snapshot prepared; testing C:\\fixtures\\%s (an installer-like program)" % program)
         cycle.run_fixture(program)
+        if program != "zelsetup.exe":
+            print("and C:\\fixtures\\zelreg.exe, the registry half of a present-day installer")
+            cycle.run_registry_fixture()
         check = cycle.check()
         shot_check = m.screenshot("run-%s-after-check" % program[:-4])
         show("wash list (the check)", check)

@@ -9,6 +9,10 @@ CHECKED = "洗浄ボタンか、ファイル名をクリックして下さい"
 READY = "ファイルを選択して下さい"
 INI = QUIET_INI + "UseMouseHelp=0\nUseWarning=0\nRegScanInst=-1\n"
 
+# The user's values under this key that zelreg.exe changes, deletes and leaves.
+USER_KEY = "HKEY_CURRENT_USER\\Software\\ZelRegUser"
+PLANTED = (("Changed", "REG_DWORD", "1"), ("Deleted", "REG_SZ", "まもなく消える"), ("Kept", "REG_BINARY", "00ff10"))
+
 # What may differ on C: after the wash, and why.
 ALLOWED = (
     (sandbox.PROGRAM_FOLDER, "the program's own folder: its work folder, snapshot copies and records"),
@@ -77,6 +81,21 @@ class Cycle:
         """Starts the fixture and answers the installer's closing message."""
         self.start_fixture(program)
         self.zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
+
+    def plant_user_values(self):
+        """The user's registry values zelreg.exe changes, deletes and leaves,
+        planted before the snapshot. A fresh machine has no
+        HKCU\\Software\\Classes yet; a user's always has."""
+        run = self.machine.box.run
+        run(["reg", "add", "HKEY_CURRENT_USER\\Software\\Classes\\.zelplanted", "/ve", "/d", "planted", "/f"])
+        for name, kind, data in PLANTED:
+            run(["reg", "add", USER_KEY, "/v", name, "/t", kind, "/d", data, "/f"])
+
+    def run_registry_fixture(self):
+        """zelreg.exe: a present-day installer's registry changes, no window."""
+        self.start_fixture("zelreg.exe")
+        self.wait_for(lambda: "    zelreg.exe 実行終了" in self.items("CONSOL"), 90)
+        return self.machine.read_bytes("C:\\zeltest\\zelreg.log").decode("utf-8")
 
     def check(self):
         """F8; the check's console."""

@@ -1,12 +1,14 @@
 """Present-day Windows as Wine shows it (version 10.0): an untouched machine
-checks clean; the installer-like fixture that writes into every known folder
-has each change listed with its exact line, once, and undone by the wash, and
-drive C: is afterwards as it was but for a printed allow-list. The windows
+checks clean; an installer-like fixture that writes into every known folder
+and makes a present-day installer's registry changes has each change listed
+with its exact line, once, and undone by the wash, in the view it was made
+in; drive C: and the recorded registry keys are afterwards as they were but
+for a printed allow-list. The windows
 laid out at 150% and 200% keep every control inside them and every one-line
 text whole."""
 import unittest
 
-from cycle import ALLOWED, Cycle
+from cycle import ALLOWED, USER_KEY, Cycle
 from zeltest import E2ETest, MAIN_TITLE, Machine, sandbox
 
 NOTHING = " ※ 変更・追加はありません"
@@ -14,10 +16,51 @@ NOTHING = " ※ 変更・追加はありません"
 SHORTCUT_ROLES = {"Desktop", "StartMenu", "Programs", "Startup", "SendTo", "PublicDesktop", "CommonStartMenu",
                   "CommonPrograms", "CommonStartup"}
 PROGRAM = "modernsetup.exe"
+WORK = sandbox.PROGRAM_FOLDER + "\\WinXP"
 OPTIONS = "ZelOptionForm:オプション設定"
 CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
 MESSAGE_BOX = "ZelMsgBox:ゼルカ"
 SYSTEM_FORM = "ZelSystemForm:システムの保存と復元"
+
+# The keys compared before the test and after the wash: every area the record
+# keeps (the 32-bit view of HKLM\SOFTWARE is its Wow6432Node).
+AREAS = ("HKEY_CURRENT_USER\\Software", "HKEY_LOCAL_MACHINE\\Software",
+         "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services")
+HKLM, HKCU = "HKEY_LOCAL_MACHINE\\SOFTWARE\\", "HKEY_CURRENT_USER\\Software\\"
+REG_AUTOSTART = [
+    "●【自動起動】レジストリ値『%sMicrosoft\\Windows\\CurrentVersion\\Run』の『ZelReg』が追加されています" % HKCU,
+    "●【自動起動】レジストリ『HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\ZelRegSvc』が追加されています",
+]
+REG_OTHERS = [
+    "●レジストリ『%sMicrosoft\\Windows\\CurrentVersion\\Uninstall\\ZelReg』が追加されています" % HKLM,
+    # written alike in both views: one line, washed in both
+    "●レジストリ『%sZelReg』が追加されています" % HKLM,
+    "●レジストリ『%sClasses\\.zelreg』が追加されています" % HKCU,
+    "●レジストリ『%sClasses\\ZelReg.Document』が追加されています" % HKCU,
+] + ["●レジストリ値『%sZelRegUser』の『%s』が追加されています" % (HKCU, name)
+     for name in ("Text", "Expand", "Multi", "Binary", "Dword", "Qword")] + [
+    "●レジストリ値『%sZelRegUser』の『Changed』が変更されています" % HKCU,
+    "●レジストリ値『%sZelRegUser』の『Deleted』が削除されています" % HKCU,
+]
+
+
+def washed(line):
+    """The wash's line for a registry line of the check."""
+    return line.replace("が追加されています", "を削除しました").replace("が変更されています", "を元に戻しました") \
+        .replace("が削除されています", "を元に戻しました").replace("●【自動起動】", "●")
+
+
+def lines_of(export):
+    """An export's keys and value lines as a set of "[key] line" texts."""
+    out, key = set(), None
+    text = export.decode("utf-16")
+    for line in text.replace("\\\r\n  ", "").splitlines():
+        if line.startswith("["):
+            key = line
+            out.add(key)
+        elif line and key:
+            out.add(key + " " + line)
+    return out
 
 
 def expected_lines(log, verb):
@@ -49,7 +92,10 @@ class PresentDayCycleTest(E2ETest):
         cls.cycle = Cycle(Machine.fresh(cls.holder, "present"))
         m = cls.cycle.machine
         m.install_fixture(PROGRAM, "C:\\fixtures")
+        m.install_fixture("zelreg.exe", "C:\\fixtures")
         cls.cycle.prepare()
+        cls.cycle.plant_user_values()
+        cls.registry_before = {key: cls.export(m, key, "before%d" % i) for i, key in enumerate(AREAS)}
         with open(m.path("C:\\zeltest\\modernsetup.args"), "w") as f:
             f.write("/delay=3000")
         cls.cycle.start()
@@ -58,13 +104,23 @@ class PresentDayCycleTest(E2ETest):
     def tearDownClass(cls):
         cls.holder.doCleanups()
 
+    @staticmethod
+    def export(m, key, name):
+        path = "C:\\zeltest\\%s.reg" % name
+        m.box.run(["regedit", "/e", path, key])
+        return lines_of(m.read_bytes(path))
+
     def test_1_an_untouched_machine_checks_clean(self):
         c = self.cycle
         c.machine.drv("click", MAIN_TITLE, "確認")
         c.zel.wait_status("ファイル名をクリックして下さい")
         self.assertEqual(c.items("CONSOL"), [NOTHING])
 
-    def test_2_every_known_folder_listed_and_washed(self):
+    def test_2_an_installers_files_and_registry_listed_and_washed(self):
+        # The installer comes in two programs: modernsetup.exe writes into every
+        # known folder, zelreg.exe makes the registry changes (values of every
+        # type in both views, autostart, a service, a file type, an uninstall
+        # entry, a planted value changed and one deleted).
         c = self.cycle
         m = c.machine
         c.run_fixture(PROGRAM)
@@ -74,25 +130,45 @@ class PresentDayCycleTest(E2ETest):
         absent = log.count("absent\t")
         self.assertLessEqual(absent, 1, log)  # Wine makes no Templates folder
         self.assertEqual(len(added), 2 * (22 - absent), log)  # a file and a folder in each folder
+        self.assertIn("end\t0", c.run_registry_fixture())
 
         check = c.check()
         m.screenshot("present-day-after-check")
         print("\ncheck:\n  " + "\n  ".join(check))
-        for line in added:
+        for line in added + REG_AUTOSTART + REG_OTHERS:
             self.assertEqual(check.count(line), 1, line)
-        # Nothing else: no folder of the list reported for its own time, no noise.
-        self.assertEqual(sorted(line for line in check if line.startswith("●")), sorted(added))
+        # Nothing else but the heading of the uninstall key's export comparison:
+        # no folder of the list reported for its own time, no noise.
+        self.assertEqual(sorted(line for line in check if line.startswith("●")),
+                         sorted(added + REG_AUTOSTART + REG_OTHERS + ["●以下のレジストリが追加されています"]))
         self.assertFalse(any("inside.txt" in line for line in check), check)  # new folders listed whole
+        # Autostart entries stand before every other registry line.
+        self.assertLess(max(check.index(line) for line in REG_AUTOSTART), min(check.index(line) for line in REG_OTHERS))
+        self.assertTrue(m.exists(WORK + "\\Zel32.rgv"))
 
-        wash, _ = c.wash()
+        wash, seen = c.wash()
         print("wash:\n  " + "\n  ".join(wash))
-        for line in expected_lines(log, "washed"):
+        self.assertIn("レジストリの復元指定", seen)
+        for line in expected_lines(log, "washed") + [washed(line) for line in REG_AUTOSTART + REG_OTHERS]:
             self.assertEqual(wash.count(line), 1, line)
-        self.assertFalse(any("できません" in line for line in wash), wash)
+        self.assertFalse(any("できません" in line or "戻せません" in line for line in wash), wash)
+        # A complete wash spends the snapshot and its registry record.
+        self.assertFalse(m.exists(WORK + "\\Zel32.rgv"))
 
         added_files, removed, changed, _ = c.difference()
         print("allowed to differ:\n  " + "\n  ".join("%s: %s" % a for a in ALLOWED))
         self.assertEqual((added_files, removed, changed), ([], [], []))
+        # The recorded keys are as before the test, values untouched included;
+        # what differs is the machine's own bookkeeping, printed.
+        for i, key in enumerate(AREAS):
+            after = self.export(m, key, "after%d" % i)
+            gone, came = sorted(self.registry_before[key] - after), sorted(after - self.registry_before[key])
+            if gone or came:
+                print("%s differs by itself:\n  - %s\n  + %s" % (key, "\n  - ".join(gone), "\n  + ".join(came)))
+            self.assertFalse([t for t in gone + came if "ZelReg" in t], (gone, came))
+        user = self.export(m, USER_KEY, "user")
+        self.assertIn('[%s] "Kept"=hex:00,ff,10' % USER_KEY, user)
+        self.assertIn('[%s] "Changed"=dword:00000001' % USER_KEY, user)
 
 
 def layout(machine, title):

@@ -250,11 +250,15 @@ class Zel:
         deadline = time.time() + timeout
         seen = None
         while time.time() < deadline:
-            seen = self.status()
+            try:
+                seen = self.status()
+            except DriverError as e:  # the window is not (or no longer, or not yet) there
+                seen = "(no window: %s)" % e
             if seen == text:
                 return
             time.sleep(0.3)
-        raise DriverError("the status line reads %r, not %r" % (seen, text))
+        windows = self.machine.drv("windows", check=False)[1]
+        raise DriverError("the status line reads %r, not %r; the windows:\n%s" % (seen, text, windows))
 
     def wait_ready(self, timeout=120):
         """The window is up and the snapshot preparation has finished."""
@@ -268,6 +272,8 @@ class Zel:
         self.machine.drv("close", MAIN_TITLE)
         if not self.ended(30):
             raise DriverError("the program did not end after its window was closed")
+        # The next start must not find this window on its way out.
+        self.machine.drv("gone", MAIN_TITLE, 10000)
 
 
 class E2ETest(unittest.TestCase):

@@ -243,22 +243,29 @@ class Zel:
         self.machine.drv("answer", caption)
         return box
 
-    def status(self):
-        return self.machine.drv("text", MAIN_TITLE, "RUNDSP")[1].rstrip("\n")
+    def status(self, patience=30):
+        """The status line. The driver at times cannot find the window for a
+        while on a loaded machine although the program runs on: it is asked
+        again for up to PATIENCE seconds before that counts as a failure."""
+        deadline = time.time() + patience
+        while True:
+            try:
+                return self.machine.drv("text", MAIN_TITLE, "RUNDSP")[1].rstrip("\n")
+            except DriverError as e:
+                if time.time() >= deadline:
+                    windows = self.machine.drv("windows", check=False)[1]
+                    raise DriverError("%s\nthe windows:\n%s" % (e, windows))
+                time.sleep(0.5)
 
     def wait_status(self, text, timeout=60):
         deadline = time.time() + timeout
         seen = None
         while time.time() < deadline:
-            try:
-                seen = self.status()
-            except DriverError as e:  # the window is not (or no longer, or not yet) there
-                seen = "(no window: %s)" % e
+            seen = self.status()
             if seen == text:
                 return
             time.sleep(0.3)
-        windows = self.machine.drv("windows", check=False)[1]
-        raise DriverError("the status line reads %r, not %r; the windows:\n%s" % (seen, text, windows))
+        raise DriverError("the status line reads %r, not %r" % (seen, text))
 
     def wait_ready(self, timeout=120):
         """The window is up and the snapshot preparation has finished."""

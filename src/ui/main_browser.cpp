@@ -32,28 +32,28 @@ LocalTime LocalTimeOf(std::uint64_t fileTime) {
 }
 
 // A picture file as a bitmap, through the platform's picture loading.
-HBITMAP LoadPictureFile(FileSystem& fs, const std::wstring& path) {
+win32::Bitmap LoadPictureFile(FileSystem& fs, const std::wstring& path) {
   std::string bytes;
-  if (fs.ReadBytes(path, bytes) != FsError::None || bytes.empty()) return nullptr;
+  if (fs.ReadBytes(path, bytes) != FsError::None || bytes.empty()) return {};
   HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (!memory) return nullptr;
+  if (!memory) return {};
   memcpy(::GlobalLock(memory), bytes.data(), bytes.size());
   ::GlobalUnlock(memory);
   IStream* stream = nullptr;
   if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &stream))) {
     ::GlobalFree(memory);
-    return nullptr;
+    return {};
   }
   IPicture* picture = nullptr;
   HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
                                 reinterpret_cast<void**>(&picture));
   stream->Release();
-  if (FAILED(hr) || !picture) return nullptr;
+  if (FAILED(hr) || !picture) return {};
   OLE_HANDLE handle = 0;
   short type = 0;
-  HBITMAP copy = nullptr;
+  win32::Bitmap copy;
   if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle))) {
-    copy = static_cast<HBITMAP>(::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
+    copy.Reset(static_cast<HBITMAP>(::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0)));
   }
   picture->Release();
   return copy;
@@ -263,9 +263,9 @@ void MainWindow::ShowConsole() {
 }
 
 void MainWindow::ShowPicture(const std::wstring& path) {
-  HBITMAP bitmap = LoadPictureFile(machine_.fs, path);
+  win32::Bitmap bitmap = LoadPictureFile(machine_.fs, path);
   if (!bitmap) return;
-  picture_.Reset(bitmap);
+  picture_ = std::move(bitmap);
   ::ShowWindow(c_->console, SW_HIDE);
   ::ShowWindow(c_->picture, SW_SHOW);
   ::InvalidateRect(c_->picture, nullptr, TRUE);

@@ -171,6 +171,7 @@ TEST(FolderPaths, RootsAndTheListOfAFolder) {
   const Case cases[] = {
       {L"C:", L"C:\\", 3},
       {L"C:\\", L"C:\\", 3},
+      {L"C:\\\\", L"C:\\", 3},
       {L"C:\\a\\b\\\\", L"C:\\a\\b", 3},
       {L"\\\\srv\\share\\x\\", L"\\\\srv\\share\\x", 11},
       {L"\\\\srv\\share", L"\\\\srv\\share", 11},
@@ -202,11 +203,11 @@ TEST(FolderPaths, RootsAndTheListOfAFolder) {
 TEST(FolderPaths, SubfoldersSortCaseBlindWithoutFiles) {
   testing::XpMachine x;
   x.fs.AddFolder(L"C:\\pick\\beta");
-  x.fs.AddFolder(L"C:\\pick\\Alpha");
-  x.fs.AddFolder(L"C:\\pick\\gamma");
+  x.fs.AddFolder(L"C:\\pick\\Gamma");
+  x.fs.AddFolder(L"C:\\pick\\alpha");
   x.fs.AddFile(L"C:\\pick\\aaa.txt", "x");
   x.fs.AddFolder(L"C:\\empty");
-  EXPECT_EQ(ListSubfolders(x.fs, L"C:\\pick"), (std::vector<std::wstring>{L"Alpha", L"beta", L"gamma"}));
+  EXPECT_EQ(ListSubfolders(x.fs, L"C:\\pick"), (std::vector<std::wstring>{L"alpha", L"beta", L"Gamma"}));
   EXPECT_EQ(ListSubfolders(x.fs, L"C:\\empty"), std::vector<std::wstring>{});
   EXPECT_EQ(ListSubfolders(x.fs, L"C:\\missing"), std::nullopt);
 }

@@ -187,7 +187,6 @@ void MainWindow::CreateControls() {
 
 void MainWindow::ShowDrives() {
   Controls& c = *c_;
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
   for (int i = 0; i < 26; ++i) {
     DriveType type = env_.DriveTypes[i];
     if (type == DriveType::Unknown || type == DriveType::NoRoot || c.drives[i]) continue;

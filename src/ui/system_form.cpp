@@ -87,6 +87,7 @@ class FormFrontEnd : public FrontEnd {
 };
 
 struct Form {
+  Form(Machine& m, Settings& s, const Environment& e) : machine(m), settings(s), env(e) {}
   Machine& machine;
   Settings& settings;
   const Environment& env;
@@ -331,7 +332,7 @@ const ControlSpec kSystemControls[] = {
 }  // namespace
 
 void ShowSystemForm(HWND owner, Machine& machine, Settings& settings, const Environment& env) {
-  auto f = std::make_unique<Form>(Form{.machine = machine, .settings = settings, .env = env});
+  auto f = std::make_unique<Form>(machine, settings, env);
   {
     BoxFrontEnd fe(owner);
     f->set = Choose(*f, owner, fe, CurrentSetFolder(settings, env));

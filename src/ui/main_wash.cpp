@@ -88,14 +88,15 @@ int MainWindow::WashRegistry(const std::optional<RegExportDiff>& diff, bool* put
   *putBack = false;
   Machine& m = machine_.machine;
   if (snapshot_.registry) {
+    const std::vector<RegFinding> findings = CompareRegistry(m.reg, *snapshot_.registry, this);
     RegWashOffer offer;
-    offer.repair = !CompareRegistry(m.reg, *snapshot_.registry, this).empty();
+    offer.repair = !findings.empty();
     if (!offer.repair) {
       *putBack = true;
       return 0;
     }
     if (ShowRegWashForm(window_, offer) != RegWashChoice::Repair) return 0;
-    const int failures = WashRegistryValues(m.reg, *this, *snapshot_.registry).failures;
+    const int failures = WashRegistryFindings(m.reg, *this, *snapshot_.registry, findings).failures;
     *putBack = failures == 0;
     return failures;
   }

@@ -13,32 +13,11 @@
 #include <new>
 
 #include "bench_common.h"
+#include "heap_count.h"
 #include "platform/win32/win32_machine.h"
 #include "registry/value_check.h"
-#include "registry/value_record.h"
+#include "snapshot/value_record.h"
 
-namespace {
-size_t g_current = 0, g_peak = 0;
-void* Counted(size_t n) {
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
-  g_current += _msize(p);
-  if (g_current > g_peak) g_peak = g_current;
-  return p;
-}
-void Uncounted(void* p) {
-  if (!p) return;
-  g_current -= _msize(p);
-  std::free(p);
-}
-}  // namespace
-
-void* operator new(size_t n) { return Counted(n); }
-void* operator new[](size_t n) { return Counted(n); }
-void operator delete(void* p) noexcept { Uncounted(p); }
-void operator delete[](void* p) noexcept { Uncounted(p); }
-void operator delete(void* p, size_t) noexcept { Uncounted(p); }
-void operator delete[](void* p, size_t) noexcept { Uncounted(p); }
 
 namespace {
 
@@ -143,13 +122,13 @@ Round Measure(int keys, int repeats) {
     (void)sink;
     bare.push_back(bench::Now() - t);
 
-    const size_t base = g_current;
-    g_peak = g_current;
+    const size_t base = bench::HeapNow();
+    bench::ResetHeapPeak();
     t = bench::Now();
     zel::RegRecord rec = zel::RecordRegistry(reg, &fe, 1);
     record.push_back(bench::Now() - t);
-    out.heapPeak = g_peak - base;
-    out.held = g_current - base;
+    out.heapPeak = bench::HeapPeak() - base;
+    out.held = bench::HeapNow() - base;
 
     t = bench::Now();
     const size_t found = zel::CompareRegistry(reg, rec, &fe).size();

@@ -15,39 +15,13 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "heap_count.h"
 #include "platform/win32/win32_machine.h"
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot_codec.h"
 #include "snapshot/store.h"
 
-// Every allocation of the process is counted, so that the peak of one
-// operation can be read exactly (the system's peak counters cannot be reset).
-namespace {
-size_t g_current = 0;
-size_t g_peak = 0;
-
-void* Counted(size_t n) {
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
-  g_current += _msize(p);
-  g_peak = std::max(g_peak, g_current);
-  return p;
-}
-
-void Uncounted(void* p) {
-  if (!p) return;
-  g_current -= _msize(p);
-  std::free(p);
-}
-}  // namespace
-
-void* operator new(size_t n) { return Counted(n); }
-void* operator new[](size_t n) { return Counted(n); }
-void operator delete(void* p) noexcept { Uncounted(p); }
-void operator delete[](void* p) noexcept { Uncounted(p); }
-void operator delete(void* p, size_t) noexcept { Uncounted(p); }
-void operator delete[](void* p, size_t) noexcept { Uncounted(p); }
 
 using bench::Median;
 using bench::Now;
@@ -151,12 +125,12 @@ int wmain(int argc, wchar_t** argv) {
       write.push_back(Now() - t);
     };
     if (r % 2) writePlain();
-    size_t base = g_current;
-    g_peak = g_current;
+    size_t base = bench::HeapNow();
+    bench::ResetHeapPeak();
     double t0 = Now();
     zel::FsError saved = zel::WriteSnapshotFiles(machine.fs, env.WorkDir, snap);
     double t1 = Now();
-    savePeak = std::max(savePeak, g_peak - base);
+    savePeak = std::max(savePeak, bench::HeapPeak() - base);
     if (r % 2 == 0) writePlain();
 
     std::string back;
@@ -166,14 +140,14 @@ int wmain(int argc, wchar_t** argv) {
       read.push_back(Now() - t);
     };
     if (r % 2) readPlain();
-    base = g_current;
-    g_peak = g_current;
+    base = bench::HeapNow();
+    bench::ResetHeapPeak();
     zel::Snapshot loaded;
     double t3 = Now();
     zel::LoadResult result = zel::LoadSnapshot(machine.fs, env, loaded);
     double t4 = Now();
-    loadPeak = std::max(loadPeak, g_peak - base);
-    loadHeld = g_current - base;
+    loadPeak = std::max(loadPeak, bench::HeapPeak() - base);
+    loadHeld = bench::HeapNow() - base;
     if (r % 2 == 0) readPlain();
     if (saved != zel::FsError::None || result != zel::LoadResult::Loaded || !(loaded == snap) ||
         back.size() != plainBytes.size()) {

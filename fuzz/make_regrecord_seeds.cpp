@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/memory/memory_machine.h"
-#include "registry/value_record.h"
+#include "snapshot/value_record.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "registry/value_record.h"
 #include "snapshot/snapshot_codec.h"
+#include "snapshot/value_record.h"
 
 namespace zel::fuzz {
 

@@ -9,29 +9,12 @@
 
 namespace zel {
 
-const wchar_t kAutoexecMarker[] = L"rem ---これ以下は、Zel32自動挿入---";
-const wchar_t kRestartBatchName[] = L"Zel.BAT";
 
 namespace {
 
 // The command interpreter reads at most 127 characters of a batch line.
 constexpr size_t kMaxBatchLine = 127;
 constexpr char kEndOfFile = 0x1A;
-
-// The start of the first line that is the marker, or npos.
-size_t MarkerLineAt(const std::string& bytes) {
-  const std::string marker = ToCp932(kAutoexecMarker);
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string_view line(bytes.data() + start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line == marker) return start;
-    start = end + 1;
-  }
-  return std::string::npos;
-}
 
 bool IsBootRoot(std::wstring_view root) { return root.size() == 3 && IsDriveLetterPath(root); }
 
@@ -146,13 +129,6 @@ std::optional<AutoexecPaths> AutoexecOf(const Environment& env) {
 }
 
 }  // namespace
-
-bool HoldsRestartBlock(FileSystem& fs, std::wstring_view autoexec) {
-  std::string bytes;
-  return fs.ReadBytes(autoexec, bytes) == FsError::None && MarkerLineAt(bytes) != std::string::npos;
-}
-
-std::wstring RestartBatchPath(const Environment& env) { return env.BootDrive + kRestartBatchName; }
 
 bool IsShortBatchPath(std::wstring_view path) {
   if (!IsDriveLetterPath(path)) return false;

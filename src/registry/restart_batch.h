@@ -17,21 +17,10 @@
 
 #include "platform/machine.h"
 #include "startup/environment.h"
+#include "startup/restart_marks.h"
 
 namespace zel {
 
-// The line that marks the program's block in autoexec.bat: everything from it
-// to the end of the file is the program's own.
-extern const wchar_t kAutoexecMarker[];
-// "Zel.BAT", in the boot drive's root.
-extern const wchar_t kRestartBatchName[];
-
-// True when the file holds the marker line (a restore waits for the next start
-// of Windows).
-bool HoldsRestartBlock(FileSystem& fs, std::wstring_view autoexec);
-
-// BootDrive + "Zel.BAT".
-std::wstring RestartBatchPath(const Environment& env);
 
 // What the batch does at the next start.
 struct HiveCopy {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/frontend.h"
-#include "registry/value_record.h"
+#include "snapshot/value_record.h"
 
 namespace zel {
 

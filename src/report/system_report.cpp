@@ -4,8 +4,8 @@
 #include "base/format.h"
 #include "base/path.h"
 #include "report/report_log.h"
-#include "snapshot/registry_snapshot.h"
 #include "startup/file_helpers.h"
+#include "startup/restart_marks.h"
 
 namespace zel {
 namespace {

@@ -6,15 +6,13 @@
 #include "base/format.h"
 #include "base/path.h"
 #include "base/text.h"
-#include "registry/restart_batch.h"
-#include "registry/value_record.h"
 #include "report/report_log.h"
 #include "snapshot/entries.h"
 #include "snapshot/listing.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/store.h"
+#include "snapshot/value_record.h"
 #include "startup/file_helpers.h"
-#include "testrun/library_copy.h"
 
 namespace zel {
 
@@ -35,7 +33,7 @@ void CopyStartupFiles(const Services& p, const std::wstring& root, wchar_t lette
   if (!FileExists(m.fs, autoexec)) return;
   // While the program's own block is in the boot drive's autoexec.bat, the
   // user's version is the one it saved beside it.
-  if (EqualsNoCase(root, p.env.BootDrive) && HoldsProgramBlock(m.fs, autoexec) && FileExists(m.fs, p.env.AutoexecZel)) {
+  if (EqualsNoCase(root, p.env.BootDrive) && HoldsRestartBlock(m.fs, autoexec) && FileExists(m.fs, p.env.AutoexecZel)) {
     autoexec = p.env.AutoexecZel;
   }
   CopyFileChecked(m, p.fe, autoexec, autoexecCopy);
@@ -80,9 +78,6 @@ void RecordRegistryValues(const Services& p, Snapshot& snap) {
 }
 
 }  // namespace
-
-// The marker and its test belong to the restart batch, which writes the block.
-bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec) { return HoldsRestartBlock(fs, autoexec); }
 
 Outcome PrepareDrives(const Services& p, Snapshot& snap) {
   Machine& m = p.m;

@@ -8,6 +8,7 @@
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/restart_marks.h"
 #include "startup/services.h"
 #include "startup/settings.h"
 #include "startup/startup.h"
@@ -24,12 +25,5 @@ Outcome PrepareDrives(const Services& sv, Snapshot& snap);
 // end. A failed save is reported and the work goes on with the snapshot in
 // memory (there is then nothing to resume after a restart).
 Outcome PrepareSnapshot(const Services& sv, const MainFolderList& main, Snapshot& snap);
-
-// The line that marks the program's block in autoexec.bat.
-extern const wchar_t kAutoexecMarker[];
-
-// True when the file holds the marker line (a restore or restart batch is
-// waiting for the next start of Windows).
-bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec);
 
 }  // namespace zel

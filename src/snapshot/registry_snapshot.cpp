@@ -7,11 +7,11 @@
 #include "base/path.h"
 #include "snapshot/prepare.h"
 #include "startup/file_helpers.h"
+#include "startup/restart_marks.h"
 
 namespace zel {
 
 const wchar_t kUninstallKey[] = L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const wchar_t kUninstallExportName[] = L"追加と削除.reg";
 
 namespace {
 
@@ -68,23 +68,6 @@ std::wstring WatchedIniNames(WinKind kind) {
   return names;
 }
 
-HivePaths FixHivePaths(FileSystem& fs, const Environment& env) {
-  HivePaths h;
-  if (!env.NtFamily()) {
-    h.user = env.WinDir + L"\\user.dat";
-    h.system = env.WinDir + L"\\system.dat";
-    h.userCopy = env.BackupDir + L"\\user.dat";
-    h.systemCopy = env.BackupDir + L"\\system.dat";
-    return h;
-  }
-  if (FolderExists(fs, env.DesktopDir)) h.user = env.ProfileDir + L"\\NTUSER.DAT";
-  else h.user = env.WinDir.substr(0, 3) + L"Documents and Settings\\Administrator\\NTUSER.DAT";
-  h.system = env.SysDir + L"\\Config\\SYSTEM";
-  h.userCopy = env.BackupDir + L"\\NTUSER.DAT";
-  h.systemCopy = env.BackupDir + L"\\SYSTEM";
-  return h;
-}
-
 void SaveIniFiles(Machine& m, FrontEnd& fe, const Environment& env) {
   const std::wstring names = WatchedIniNames(env.WinKind);
   size_t start = 1;
@@ -108,10 +91,6 @@ void SaveGroups(Machine& m, FrontEnd& fe, const Environment& env) {
   }
 }
 
-bool RegistryRestorePending(FileSystem& fs, const Environment& env) {
-  if (!env.RegClearPath.empty() && FileAt(fs, env.RegClearPath)) return true;
-  return !env.AutoexecBat.empty() && HoldsProgramBlock(fs, env.AutoexecBat);
-}
 
 void SaveHives(Machine& m, FrontEnd& fe, const Environment& env, const HivePaths& hives, Snapshot& snap) {
   const std::optional<FileEntry> user = FileAt(m.fs, hives.user);

@@ -17,24 +17,14 @@ namespace zel {
 // "/WIN.INI/SYSTEM.INI/.../WININIT.INI/", with "DELETEFI.INI/" on Windows Me.
 std::wstring WatchedIniNames(WinKind kind);
 
-// The live hive files and their copies in the backup folder.
-struct HivePaths {
-  std::wstring user, system;
-  std::wstring userCopy, systemCopy;
-};
-HivePaths FixHivePaths(FileSystem& fs, const Environment& env);
 
 extern const wchar_t kUninstallKey[];
-extern const wchar_t kUninstallExportName[];  // "追加と削除.reg", in the work folder
 
 // Each watched INI file of the Windows folder into the backup folder.
 void SaveIniFiles(Machine& m, FrontEnd& fe, const Environment& env);
 // Every "*.GRP" file of the Windows folder into the backup folder.
 void SaveGroups(Machine& m, FrontEnd& fe, const Environment& env);
 
-// A registry restore waits for the next start of Windows: the program's block
-// is in the boot drive's autoexec.bat, or the work folder holds RegClear.dat.
-bool RegistryRestorePending(FileSystem& fs, const Environment& env);
 
 // Records the hives' last-write times in snap. On Windows 95/98/Me the hives
 // are also copied into the backup folder, so that the copies show the registry

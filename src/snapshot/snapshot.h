@@ -19,7 +19,7 @@ struct RegRecord;
 // A registry record, shared and never changed; equal by content.
 struct RegRecordHandle {
   std::shared_ptr<const RegRecord> record;
-  bool operator==(const RegRecordHandle& other) const;  // registry/value_record.cpp
+  bool operator==(const RegRecordHandle& other) const;  // snapshot/value_record.cpp
   explicit operator bool() const { return record != nullptr; }
   const RegRecord& operator*() const { return *record; }
 };

@@ -1,10 +1,11 @@
 #include "snapshot/store.h"
 
 #include "base/path.h"
-#include "registry/value_record.h"
 #include "snapshot/listing.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/snapshot_codec.h"
+#include "snapshot/value_record.h"
+#include "startup/restart_marks.h"
 
 namespace zel {
 

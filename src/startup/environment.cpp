@@ -4,6 +4,7 @@
 
 #include "base/path.h"
 #include "base/text.h"
+#include "startup/file_helpers.h"
 
 namespace zel {
 
@@ -143,6 +144,27 @@ bool Environment::MayHoldSelfChanging(std::wstring_view folder) const {
   }
   return false;
 }
+
+HivePaths FixHivePaths(FileSystem& fs, const Environment& env) {
+  HivePaths h;
+  if (!env.NtFamily()) {
+    h.user = env.WinDir + L"\\user.dat";
+    h.system = env.WinDir + L"\\system.dat";
+    h.userCopy = env.BackupDir + L"\\user.dat";
+    h.systemCopy = env.BackupDir + L"\\system.dat";
+    return h;
+  }
+  if (FolderExists(fs, env.DesktopDir)) h.user = env.ProfileDir + L"\\NTUSER.DAT";
+  else h.user = env.WinDir.substr(0, 3) + L"Documents and Settings\\Administrator\\NTUSER.DAT";
+  h.system = env.SysDir + L"\\Config\\SYSTEM";
+  h.userCopy = env.BackupDir + L"\\NTUSER.DAT";
+  h.systemCopy = env.BackupDir + L"\\SYSTEM";
+  return h;
+}
+
+const wchar_t kUninstallExportName[] = L"追加と削除.reg";
+
+std::wstring LibrarySaveFolder(const Environment& env) { return env.WorkDir + L"\\Library"; }
 
 void FindSwapFiles(FileSystem& fs, Environment& env) {
   env.SwapFiles = {};

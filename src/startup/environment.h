@@ -110,4 +110,17 @@ bool IsPresentDay(const Environment& env);
 // WinDir, WinKind and DriveTypes.
 void FindSwapFiles(FileSystem& fs, Environment& env);
 
+// The live hive files and their copies in the backup folder.
+struct HivePaths {
+  std::wstring user, system;
+  std::wstring userCopy, systemCopy;
+};
+HivePaths FixHivePaths(FileSystem& fs, const Environment& env);
+
+// The export of the uninstall key the snapshot keeps in the work folder.
+extern const wchar_t kUninstallExportName[];  // "追加と削除.reg"
+
+// The folder that keeps the saved system libraries: WorkDir + "\Library".
+std::wstring LibrarySaveFolder(const Environment& env);
+
 }  // namespace zel

@@ -1,6 +1,6 @@
 #include "base/path.h"
 #include "base/text.h"
-#include "registry/restart_batch.h"
+#include "startup/restart_marks.h"
 #include "startup/file_helpers.h"
 #include "startup/known_folders.h"
 #include "startup/startup.h"

@@ -2,12 +2,12 @@
 
 #include "base/path.h"
 #include "base/text.h"
+#include "extract/exe_kind.h"
 #include "extract/extract.h"
 #include "report/report_log.h"
 #include "snapshot/listing.h"
 #include "startup/file_helpers.h"
 #include "testrun/console_text.h"
-#include "testrun/exe_kind.h"
 #include "testrun/library_copy.h"
 
 namespace zel {

@@ -68,8 +68,6 @@ bool CopyIn(LibraryCopy& copy, const std::wstring& from, const std::wstring& to,
 
 }  // namespace
 
-std::wstring LibrarySaveFolder(const Environment& env) { return env.WorkDir + L"\\Library"; }
-
 bool IsQuietFolder(const Environment& env, std::wstring_view folder) {
   if (EqualsNoCase(folder, env.WinDir) || EqualsNoCase(folder, env.SysDir)) return true;
   for (const std::wstring& dir : env.SystemDirs) {

@@ -27,8 +27,6 @@ struct LibraryCopy {
   bool copiedAny = false;
 };
 
-// The folder that keeps the saved system libraries: WorkDir + "\Library".
-std::wstring LibrarySaveFolder(const Environment& env);
 
 // Source folders whose neighbours are the system's own libraries: nothing
 // there is attached, saved, copied or expanded.

@@ -2,8 +2,8 @@
 // or, with the right button, into a folder the user names; list an archive.
 #include "base/path.h"
 #include "base/text.h"
+#include "extract/exe_kind.h"
 #include "extract/extract.h"
-#include "testrun/exe_kind.h"
 #include "ui/folder_form.h"
 #include "ui/main_controls.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "extract/exe_kind.h"
 #include "platform/memory/memory_machine.h"
-#include "testrun/exe_kind.h"
 
 namespace zel {
 namespace {

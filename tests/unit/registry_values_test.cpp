@@ -4,9 +4,9 @@
 
 #include "platform/memory/memory_machine.h"
 #include "registry/value_check.h"
-#include "registry/value_record.h"
 #include "registry/value_wash.h"
 #include "snapshot/snapshot_codec.h"
+#include "snapshot/value_record.h"
 #include "startup/environment.h"
 #include "support/recording_front_end.h"
 

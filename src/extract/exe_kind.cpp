@@ -1,4 +1,4 @@
-#include "testrun/exe_kind.h"
+#include "extract/exe_kind.h"
 
 #include "base/text.h"
 

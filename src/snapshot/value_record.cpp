@@ -1,4 +1,4 @@
-#include "registry/value_record.h"
+#include "snapshot/value_record.h"
 
 #include "base/path.h"
 #include "base/text.h"

@@ -2,7 +2,8 @@
 folder (WINDIR pointed at it), then changes made from Linux, the compare's
 lines, the restore of ordinary files at once, and what waits for the next
 start of Windows: a locked file replaced at the next session (NT family), a
-changed hive through Zel.BAT and autoexec.bat (Windows 98)."""
+changed hive through Zel.BAT and autoexec.bat (Windows 98, with its own work
+folder)."""
 import os
 import re
 import unittest
@@ -172,6 +173,10 @@ class SystemSaveTest(E2ETest):
         }, windows_98=True)
         zel = machine.start_zel()
         self.open_form(machine, zel)
+        # The 98 kind keeps its own work folder (no NT-family notice was asked).
+        self.assertTrue(os.path.isdir(machine.path("C:\\Zel32\\Win98\\Backup")))
+        self.assertFalse(machine.exists("C:\\Zel32\\WinXP"))
+        self.assertEqual(machine.read_ini("Options", "BootDrive", "C:\\Zel32\\Win98\\Zel32.INI"), "C:\\")
         self.save(machine, zel)
 
         self.write(machine, WIN + "\\system.dat", b"changed hive", LATER)

@@ -87,7 +87,9 @@ class WashTrapsTest(E2ETest):
         m.drv("post", MAIN_TITLE, 0x0011, 0)  # WM_QUERYENDSESSION
         m.drv("post", MAIN_TITLE, 0x0016, 1)  # WM_ENDSESSION
         time.sleep(2)
+        self.assertIsNone(m.message_box(500), "a question while Windows ends")
         self.assertTrue(m.exists(WORK + "\\Zel32.dat"))
+        self.assertTrue(m.exists(WORK + "\\Zel32.ext"))
         m.box.kill()  # and the machine goes down
         other = m.drive_folder("D") + "-other"
         m.box.add_drive("D", other, "hd", 0x2222BBBB)

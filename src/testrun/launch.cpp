@@ -63,7 +63,7 @@ bool OneOf(const std::wstring& ext, std::initializer_list<const wchar_t*> list) 
 
 std::wstring Quoted(std::wstring_view path) { return L"\"" + std::wstring(path) + L"\""; }
 
-LaunchResult Cancel(LaunchContext& ctx, bool exe) {
+LaunchResult Cancel(const Services& ctx, bool exe) {
   LaunchResult r;
   r.outcome = LaunchOutcome::Cancelled;
   if (exe) {
@@ -74,12 +74,12 @@ LaunchResult Cancel(LaunchContext& ctx, bool exe) {
 }
 
 // Opens a file with its application; true when the shell took it.
-bool OpenWithShell(LaunchContext& ctx, const std::wstring& path) {
+bool OpenWithShell(const Services& ctx, const std::wstring& path) {
   return ctx.m.desktop.ShellOpen(path, ParentFolder(path)) > 32;
 }
 
 // Other extensions are handed to their application, asked once per extension.
-LaunchResult HandOver(LaunchContext& ctx, const std::wstring& path, const std::wstring& name, const std::wstring& ext) {
+LaunchResult HandOver(const Services& ctx, const std::wstring& path, const std::wstring& name, const std::wstring& ext) {
   LaunchResult r;
   r.outcome = LaunchOutcome::Handed;
   if (ext == L"WAV") {
@@ -116,7 +116,7 @@ std::wstring WithoutExtension(const std::wstring& name) {
 }
 
 // The visible top-level windows before the start: none of them is the program's.
-std::vector<std::wstring> WindowsBefore(LaunchContext& ctx) {
+std::vector<std::wstring> WindowsBefore(const Services& ctx) {
   std::vector<std::wstring> titles;
   for (const TopWindow& w : ctx.m.desktop.TopLevelWindows()) {
     if (w.visible) titles.push_back(w.title.size() > 127 ? w.title.substr(0, 127) : w.title);
@@ -131,7 +131,7 @@ std::uint64_t TimeOf(FileSystem& fs, const std::wstring& path) {
 
 }  // namespace
 
-LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
+LaunchResult LaunchProgram(const Services& ctx, RunRecord& record, int& warningsShown, const LaunchRequest& request) {
   const std::wstring& path = request.path;
   const std::wstring name = LastComponent(path);
   const std::wstring folder = ParentFolder(path);
@@ -172,7 +172,7 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
   }
 
   // Batch files run only after an extraction made them, or when allowed.
-  if ((ext == L"BAT" || ext == L"PIF") && ctx.record.temporaryFolders.empty() && !ctx.record.batchAllowed) {
+  if ((ext == L"BAT" || ext == L"PIF") && record.temporaryFolders.empty() && !record.batchAllowed) {
     ctx.fe.Beep();
     return Cancel(ctx, false);
   }
@@ -186,7 +186,6 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
 
   // The record first: whatever the start copies from here on is washed, also
   // when the start then fails.
-  RunRecord& record = ctx.record;
   record.testDone = true;
   record.program = path;
   record.installer = record.installer || r.run.installer;
@@ -197,7 +196,7 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
   record.dateStamp = DateText(ctx.m.sys.Now());
   if (record.librarySaves.empty()) record.librarySaves = LibrarySaveFolder(ctx.env);
 
-  LibraryCopy copy{ctx.m, ctx.fe, ctx.env, record.attached, record.librarySaves};
+  LibraryCopy copy{ctx, record.attached, record.librarySaves};
   bool directSaver = false;
   if (ext == L"SCR") {
     CopyModules(copy, folder, L"SCR");
@@ -205,9 +204,9 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
                   mb::kResultYes;
   }
 
-  if (ctx.options.UseWarning && request.fromTestButton && ctx.warningsShown == 0) {
+  if (ctx.options.UseWarning && request.fromTestButton && warningsShown == 0) {
     ctx.fe.Ask(StartWarning(name), mb::kOk | mb::kIconExclamation, L"");
-    ++ctx.warningsShown;
+    ++warningsShown;
   }
 
   ctx.m.fs.SetCurrentFolder(folder);
@@ -246,8 +245,7 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
   }
 
   if (selfExtractingInstaller) {
-    Extractor x{ctx.m, ctx.libraries, ctx.fe, ctx.env, ctx.options};
-    ExtractOutcome unpacked = ExtractToTemporary(x, path);
+    ExtractOutcome unpacked = ExtractToTemporary(ctx, path);
     if (!unpacked.folder.empty()) record.temporaryFolders.push_back(unpacked.folder);
     if (unpacked.result == ExtractResult::Extracted) {
       ctx.fe.AppendConsole(L"　　■解凍終了■");

@@ -22,7 +22,7 @@ void MainWindow::Extract(bool intoNamedFolder) {
   }
   if (!BeginAction()) return;
   ShowConsole();
-  Extractor x{machine_.machine, archives_, *this, env_, options_};
+  const Services& x = services_;
   ExtractOutcome outcome;
   if (intoNamedFolder) {
     // A folder of the user's: the wash does not delete it.
@@ -63,7 +63,7 @@ void MainWindow::ListArchiveContents() {
   }
   if (!BeginAction()) return;
   ShowConsole();
-  Extractor x{machine_.machine, archives_, *this, env_, options_};
+  const Services& x = services_;
   ListArchive(x, archive);
   EndAction();
 }

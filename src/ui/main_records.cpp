@@ -55,7 +55,7 @@ void MainWindow::ShowRecordsMenu() {
   ::AppendMenuW(menu, MF_STRING, kIdMenuComment, L"テスト履歴にコメントを記入");
   const int chosen = TrackMenu(window_, menu);
   if (chosen == 0 || !BeginAction()) return;
-  RecordsContext rc{machine_.machine, *this, env_};
+  const Services& rc = services_;
   auto view = [&](const std::optional<std::wstring>& text, const std::wstring& name) {
     if (!text) return;
     if (!docForm_) docForm_ = std::make_unique<DocForm>(machine_.fs);
@@ -98,7 +98,7 @@ void MainWindow::ShowDriveMenu(wchar_t letter) {
   // runs: the drive's lines come after them, and the status stays.
   const bool running = run_.running;
   KeepStatusFrontEnd keepStatus(*this);
-  DriveContext dc{machine_.machine, running ? static_cast<FrontEnd&>(keepStatus) : *this, env_, options_};
+  const Services dc = running ? services_.With(keepStatus) : services_;
   ShowConsole();
   if (!running) ClearConsole();
   DisableActions();

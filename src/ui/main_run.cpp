@@ -133,11 +133,10 @@ void MainWindow::StartTest() {
   }
   if (!record_.testDone) folderBeforeTest_ = folder_;
   ::SetFocus(c_->files);
-  LaunchContext ctx{machine_.machine, *this, archives_, env_, settings_, options_, record_, warningsShown_};
   LaunchRequest request;
   request.path = path;
   request.picturePaneVisible = ::IsWindowVisible(c_->picture) != FALSE;
-  LaunchResult result = LaunchProgram(ctx, request);
+  LaunchResult result = LaunchProgram(services_, record_, warningsShown_, request);
   if (result.librariesCopied) {
     washEnabled_ = true;
     checkEnabled_ = true;

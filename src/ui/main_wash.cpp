@@ -67,14 +67,14 @@ void MainWindow::RunCheckAction() {
   ::SendMessageW(c_->files, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 
   Machine& m = machine_.machine;
-  CheckRequest request{m, *this, env_, options_, snapshot_, record_, {}};
+  CheckRequest request{snapshot_, record_, {}};
   request.compareIniAndRegistry = [&] {
     const LRESULT before = ::SendMessageW(c_->console, LB_GETCOUNT, 0, 0);
-    lastRegistryCheck_ = CheckIniAndRegistry(m, *this, env_, settings_, options_, snapshot_, FixHivePaths(m.fs, env_));
+    lastRegistryCheck_ = CheckIniAndRegistry(services_, snapshot_, FixHivePaths(m.fs, env_));
     if (snapshot_.registry) CheckRegistryValues(m.reg, *this, *snapshot_.registry);
     return static_cast<int>(::SendMessageW(c_->console, LB_GETCOUNT, 0, 0) - before);
   };
-  CheckResult result = RunCheck(request);
+  CheckResult result = RunCheck(services_, request);
   lastCheckOfTest_ = record_.testDone;
   Busy();
   EndAction();
@@ -142,26 +142,24 @@ void MainWindow::RunWashAction() {
 void MainWindow::Wash() {
   DisableActions();
   Machine& m = machine_.machine;
-  RemovalContext removal{m, *this, env_, snapshot_, record_};
 
   // Step 1: a CD-ROM's browser is closed first, or the wash waits.
-  if (record_.testDone && record_.fromCdRom && !CloseBrowserWindows(removal)) return;
+  if (record_.testDone && record_.fromCdRom && !CloseBrowserWindows(services_)) return;
   Busy();
   // Step 2: the uninstallers the test added, when the registry changed; the
   // check's comparison counts only when the check came after the test.
   const RegistryCheck* lastCheck = lastCheckOfTest_ && lastRegistryCheck_ ? &*lastRegistryCheck_ : nullptr;
-  if (record_.testDone && RegistryChangedForWash(m, *this, env_, settings_, options_, snapshot_,
-                                                 FixHivePaths(m.fs, env_), lastCheck)) {
-    for (const std::wstring& uninstaller : FindUninstallers(removal)) LaunchUninstaller(removal, uninstaller);
+  if (record_.testDone && RegistryChangedForWash(services_, snapshot_, FixHivePaths(m.fs, env_), lastCheck)) {
+    for (const std::wstring& uninstaller : FindUninstallers(services_, snapshot_, record_)) LaunchUninstaller(services_, uninstaller);
   }
   ClearConsole();
   int registryFailures = 0;
   if (record_.testDone) {
     // Step 4: what registered itself for removal is offered in the control
     // panel; step 5: the registry.
-    std::optional<RegExportDiff> diff = CompareUninstallExports(m, *this, env_, settings_, options_, snapshot_);
+    std::optional<RegExportDiff> diff = CompareUninstallExports(services_, snapshot_);
     bool goOn = true;
-    if (diff && !diff->added.empty()) goOn = RunApplicationRemoval(removal, diff->displayName);
+    if (diff && !diff->added.empty()) goOn = RunApplicationRemoval(services_, diff->displayName);
     if (goOn) {
       bool putBack = false;
       registryFailures = WashRegistry(diff, &putBack);
@@ -176,7 +174,7 @@ void MainWindow::Wash() {
   for (const std::wstring& folder : record_.temporaryFolders) {
     if (IsSameOrBelow(folder_, folder)) ChangeFolder(ParentFolder(folder));  // the browser leaves it first
   }
-  WashRequest request{m, *this, env_, options_, snapshot_, record_, {}};
+  WashRequest request{snapshot_, record_, {}};
   request.restoreIniFiles = [&] {
     RestoreIniFiles(m, *this, env_, snapshot_);
     // What still differs from its copy could not be put back.
@@ -184,7 +182,7 @@ void MainWindow::Wash() {
   };
   const bool tested = record_.testDone;
   const std::wstring program = record_.program;
-  WashResult result = RunWash(request);
+  WashResult result = RunWash(services_, request);
   result.failures += registryFailures;
   Busy();
   if (tested) {  // what was put back no longer lights its lamp
@@ -244,9 +242,8 @@ bool MainWindow::RenewSpentSnapshot() {
   ShowConsole();
   ClearConsole();
   mainFolders_ = BuildMainFolderList(machine_.fs, env_, options_.CheckLevel);  // the level may have changed
-  Preparation prep{machine_.machine, *this, env_, options_, mainFolders_};
   Snapshot fresh;
-  if (PrepareSnapshot(prep, fresh) != Outcome::Continue) return false;
+  if (PrepareSnapshot(services_, mainFolders_, fresh) != Outcome::Continue) return false;
   snapshot_ = std::move(fresh);
   snapshotSpent_ = false;
   return true;

@@ -201,8 +201,7 @@ void MainWindow::Load() {
         outcome = ResumeTest();
         break;
       case ResumeChoice::Fresh: {
-        Preparation prep{m, *this, env_, options_, mainFolders_};
-        outcome = PrepareSnapshot(prep, snapshot_);
+        outcome = PrepareSnapshot(services_, mainFolders_, snapshot_);
         break;
       }
     }
@@ -341,8 +340,7 @@ bool MainWindow::OnClose(bool windowsEnding) {
   // What was added to the drives with a record is offered for deletion;
   // while Windows ends nothing is asked and the records stay.
   if (!windowsEnding) {
-    DriveContext dc{m, *this, env_, options_};
-    OfferDriveDeletionsAtEnd(dc);
+    OfferDriveDeletionsAtEnd(services_);
   }
   if (!keepForResume) {
     for (int i = 0; i < 26; ++i) {

@@ -23,6 +23,7 @@
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "startup/startup.h"
 #include "testrun/monitor.h"
@@ -190,6 +191,8 @@ class MainWindow : public FrontEnd {
   std::vector<TestedProgram> testedPrograms_;  // for the test history, written at the end
   int warningsShown_ = 0;
   win32::Win32ArchiveLibraries archives_;
+  // What every operation shares; the main window is their front end.
+  Services services_{machine_.machine, *this, env_, settings_, options_, archives_};
   MouseHelp mouseHelp_;
   int hoverIndex_ = -1;
   RunState run_;

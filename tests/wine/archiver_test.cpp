@@ -71,7 +71,7 @@ class Win32Archiver : public ::testing::Test {
     });
     return names;
   }
-  Extractor X() { return Extractor{w.machine, libs, fe, env, options}; }
+  const Services& X() const { return sv; }
   std::wstring Fix(const wchar_t* name) { return root + L"\\fix\\" + name; }
   std::string Command(const std::wstring& text) { return ToCp932(text); }
 
@@ -80,6 +80,8 @@ class Win32Archiver : public ::testing::Test {
   testing::RecordingFrontEnd fe;
   Environment env;
   RunningOptions options;
+  Settings settings{w.ini};
+  Services sv{w.machine, fe, env, settings, options, libs};
   std::wstring root;
 };
 

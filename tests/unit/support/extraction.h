@@ -1,6 +1,5 @@
-// The extraction on the in-memory machine: the program's folders set, the
-// temporary folder at C:\users\root\Temp, both archive kinds readable, and
-// archive libraries that are stand-ins answering from a script.
+// The extraction on the in-memory machine, not started: the program's folders
+// set, the temporary folder at C:\users\root\Temp, both archive kinds readable.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,13 +8,11 @@
 #include <vector>
 
 #include "extract/extract.h"
-#include "platform/memory/memory_archiver.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 
 namespace zel::testing {
 
-class ExtractionTest : public ::testing::Test {
+class ExtractionTest : public ::testing::Test, public StartedMachine {
  protected:
   static constexpr wchar_t kTemp[] = L"C:\\users\\root\\Temp";
 
@@ -29,7 +26,7 @@ class ExtractionTest : public ::testing::Test {
     x.sys.env[L"TEMP"] = kTemp;
     x.fs.AddFolder(kTemp);
   }
-  Extractor X() { return Extractor{x.machine, libs, fe, env, options}; }
+  const Services& X() const { return sv; }
   // Every path below the folder, "\" after folders; one level only unless DEEP.
   std::vector<std::wstring> Tree(const std::wstring& folder, bool deep = true) {
     std::vector<std::wstring> out;
@@ -42,12 +39,6 @@ class ExtractionTest : public ::testing::Test {
     });
     return out;
   }
-
-  XpMachine x;
-  MemoryArchiveLibraries libs;
-  RecordingFrontEnd fe;
-  Environment env;
-  RunningOptions options;
 };
 
 }  // namespace zel::testing

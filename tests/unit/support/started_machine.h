@@ -1,7 +1,7 @@
 // A machine as the main window has it once the process start and the loading
 // have run: the in-memory machine laid out like the sandbox's, a front end
-// that records what it is told, the environment record, the settings and the
-// running options.
+// that records what it is told, the environment record, the settings, the
+// running options, archive libraries, and the services bundle of them all.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_archiver.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "startup/startup.h"
 #include "support/recording_front_end.h"
@@ -24,6 +26,8 @@ struct StartedMachine {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;  // stand-ins answering from a script
+  Services sv{x.machine, fe, env, settings, options, libs};
 
   Outcome StartProcess() { return RunProcessStart(x.machine, fe, env, settings); }
   Outcome Load() { return LoadEnvironment(x.machine, fe, env, settings, options); }

@@ -2,20 +2,13 @@
 
 #include <algorithm>
 
-#include "check/check.h"
 #include "report/system_report.h"
-#include "snapshot/prepare.h"
 #include "startup/known_folders.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "wash/wash.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 const std::wstring kUser = L"C:\\users\\root";
@@ -38,7 +31,6 @@ TEST(PresentDayKind, VersionsAndNames) {
   };
   for (const Row& r : rows) EXPECT_EQ(DecideWinKind(L"", r.nt, nullptr, r.major), r.kind) << r.nt << " " << r.major;
   EXPECT_EQ(DecideWinKind(L"4.10.2222", L"10.0", nullptr, L"10"), WinKind::Win98);  // 9x text read first
-  EXPECT_STREQ(WorkFolderSuffix(WinKind::PresentDay), L"\\WinXP");
   EXPECT_TRUE(IsNtFamily(WinKind::PresentDay));
   EXPECT_TRUE(Fat32Forced(WinKind::PresentDay));
 
@@ -53,8 +45,8 @@ TEST(PresentDayKind, VersionsAndNames) {
   EXPECT_EQ(WindowsWord(WinKind::WinXP, L"5.1"), L"XP");
 }
 
-// A started present-day machine with a snapshot.
-class PresentDay : public ::testing::Test {
+// A present-day machine; started and with a snapshot as each test needs.
+class PresentDay : public ::testing::Test, public testing::SnapshotCycle {
  protected:
   void SetUp() override {
     x.MakePresentDay();
@@ -62,44 +54,12 @@ class PresentDay : public ::testing::Test {
     x.fs.AddFile(L"C:\\ProgramData\\Before\\kept.dat", "mine", 0x100);
   }
   void Start() {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    StartedMachine::Start();
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-  }
-  void Snap() {
-    Start();
-        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    x.clock += 1000000;
-    record.testDone = true;
-    record.program = L"C:\\dl\\setup.exe";
-  }
-  std::vector<std::wstring> Check() {
-    fe.console.clear();
-    CheckRequest r{snap, record, {}};
-    RunCheck(sv, r);
-    return fe.console;
-  }
-  std::vector<std::wstring> Wash() {
-    fe.console.clear();
-    WashRequest r{snap, record, {}};
-    washed = RunWash(sv, r);
-    return fe.console;
   }
   static long Count(const std::vector<std::wstring>& lines, const std::wstring& line) {
     return std::count(lines.begin(), lines.end(), line);
   }
-
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
-  Snapshot snap;
-  RunRecord record;
-  WashResult washed;
 };
 
 TEST_F(PresentDay, KeepsXpsWorkFolderAndShowsTheRealVersion) {

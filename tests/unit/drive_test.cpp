@@ -4,23 +4,18 @@
 
 #include "drive/drive_protection.h"
 #include "drive/drive_record.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 // The started XP machine with a second fixed drive D: holding the user's files.
-class Drive : public ::testing::Test {
+class Drive : public ::testing::Test, public testing::StartedMachine {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     x.fs.AddDrive(L'D', DriveType::Fixed);
     x.fs.AddFile(L"D:\\docs\\報告.txt", "mine");
     x.fs.AddFile(L"D:\\docs\\sub\\a.txt", "mine");
@@ -38,13 +33,6 @@ class Drive : public ::testing::Test {
     EXPECT_EQ(CheckDriveAdditions(sv, letter), DriveOutcome::Done);
     return fe.console;
   }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
 };
 
 using Lines = std::vector<std::wstring>;

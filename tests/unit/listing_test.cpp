@@ -7,24 +7,19 @@
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
 #include "snapshot/prepare.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 // A started machine: process start and loading done, as the main window has
 // them before its folder lists.
-class Started : public ::testing::Test {
+class Started : public ::testing::Test, public testing::StartedMachine {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
   }
   std::vector<std::wstring> Paths(const MainFolderList& list) {
     std::vector<std::wstring> paths;
@@ -40,13 +35,6 @@ class Started : public ::testing::Test {
     unentered = record.unentered;
     return record.text;
   }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
   std::vector<std::wstring> lossy;
   std::string unentered;
 };

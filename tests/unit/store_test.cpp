@@ -5,21 +5,16 @@
 #include "base/cp932.h"
 #include "base/text.h"
 #include "snapshot/listing.h"
-#include "snapshot/prepare.h"
 #include "snapshot/snapshot_codec.h"
 #include "snapshot/store.h"
-#include "startup/startup.h"
 #include "support/crashing_file_system.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
 using testing::Crash;
 using testing::CrashingFileSystem;
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 // The header field at a 1-based position of the file's layout.
@@ -287,27 +282,12 @@ TEST(SnapshotFile, RecordTextIsStrictUtf8) {
 // ---------------------------------------------------------------------------
 // On the machine: saving, loading, the resume question.
 
-class Store : public ::testing::Test {
+class Store : public ::testing::Test, public testing::SnapshotCycle {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     files = SnapshotFilesIn(env.WorkDir);
   }
-  Snapshot Prepare() {
-    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-        Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    return snap;
-  }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
   SnapshotFiles files;
 };
 

@@ -16,11 +16,8 @@ using testing::XpMachine;
 
 // A started machine: process start and loading done, as the main window has
 // them before its folder lists.
-class Started : public ::testing::Test, public testing::StartedMachine {
+class Started : public testing::Started {
  protected:
-  void SetUp() override {
-    Start();
-  }
   std::vector<std::wstring> Paths(const MainFolderList& list) {
     std::vector<std::wstring> paths;
     for (const std::wstring& e : list.Entries()) paths.push_back(e);

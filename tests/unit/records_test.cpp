@@ -13,12 +13,8 @@ namespace {
 
 using testing::XpMachine;
 
-class Records : public ::testing::Test, public testing::StartedMachine {
+class Records : public testing::Started {
  protected:
-  void SetUp() override {
-    Start();
-    fe.questions.clear();
-  }
   std::string Bytes(const std::wstring& path) { return x.fs.Content(path); }
   const Services& ctx = sv;
 };

@@ -66,24 +66,15 @@ TEST_F(Started, MainFoldersAtLevelZeroCoverTheWindowsSubfoldersOnce) {
   EXPECT_NE(list.Membership().find(L"|C:\\WINDOWS\\MEDIA|"), std::wstring::npos);
 }
 
-TEST_F(Started, AFolderNamedTwiceInTwoLetterCasesEntersOnce) {
+TEST_F(Started, AMainFolderEntersOnceIfItExistsAndIsNotTheProgramsOwnUpToAHundred) {
   MainFolderList list;
   EXPECT_TRUE(list.AddMainFolder(x.fs, env, L"C:\\windows\\Temp", L'0'));
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, L"C:\\WINDOWS\\TEMP", L'1'));
+  EXPECT_FALSE(list.AddMainFolder(x.fs, env, L"C:\\WINDOWS\\TEMP", L'1'));  // another letter case
   EXPECT_FALSE(list.AddMainFolder(x.fs, env, L"C:\\windows\\NoSuch", L'0'));
+  for (const std::wstring& own : {env.WorkDir, env.BackupDir, env.ProgramDir}) {
+    EXPECT_FALSE(list.AddMainFolder(x.fs, env, own, L'0')) << own;
+  }
   EXPECT_EQ(list.Count(), 1u);
-}
-
-TEST_F(Started, TheProgramsOwnFoldersAreNeverMonitored) {
-  MainFolderList list;
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, env.WorkDir, L'0'));
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, env.BackupDir, L'0'));
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, env.ProgramDir, L'0'));
-  EXPECT_EQ(list.Count(), 0u);
-}
-
-TEST_F(Started, MainFolderListHoldsAtMostOneHundred) {
-  MainFolderList list;
   for (int i = 0; i < 105; ++i) {
     std::wstring path = L"C:\\many\\f" + std::to_wstring(i);
     x.fs.AddFolder(path);

@@ -17,23 +17,10 @@ const std::wstring kRoaming = kUser + L"\\AppData\\Roaming";
 const std::wstring kMenu = kRoaming + L"\\Microsoft\\Windows\\Start Menu";
 const std::wstring kCommonMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 
-TEST(PresentDayKind, VersionsAndNames) {
-  struct Row {
-    const wchar_t* nt;
-    const wchar_t* major;
-    WinKind kind;
-  };
-  const Row rows[] = {
-      {L"5.1", L"", WinKind::WinXP},       {L"5.2", L"", WinKind::WinXP},     {L"5.0", L"", WinKind::Win2000},
-      {L"4.0", L"", WinKind::WinNT},       {L"6.0", L"", WinKind::PresentDay}, {L"6.1", L"", WinKind::PresentDay},
-      {L"6.3", L"10", WinKind::PresentDay}, {L"10.0", L"", WinKind::PresentDay},  // "10" is later than "5.1"
-      {L"5.1", L"10", WinKind::PresentDay},  // the major number alone decides as well
-  };
-  for (const Row& r : rows) EXPECT_EQ(DecideWinKind(L"", r.nt, nullptr, r.major), r.kind) << r.nt << " " << r.major;
-  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"10.0", nullptr, L"10"), WinKind::Win98);  // 9x text read first
+TEST(PresentDayKind, VersionTextsAndNames) {
+  // The version texts that make this kind are rows of WinKindTable.
   EXPECT_TRUE(IsNtFamily(WinKind::PresentDay));
   EXPECT_TRUE(Fat32Forced(WinKind::PresentDay));
-
   EXPECT_EQ(PresentDayVersionText(L"6.3", L"10", L"0", L"19045"), L"10.0.19045");
   EXPECT_EQ(PresentDayVersionText(L"6.1", L"", L"", L"7601"), L"6.1.7601");
   EXPECT_EQ(PresentDayVersionText(L"6.0", L"", L"", L""), L"6.0");

@@ -21,18 +21,22 @@ TEST(WinKindTable, EveryRowOfTheVersionTexts) {
   const struct {
     const wchar_t* nineX;
     const wchar_t* nt;
+    const wchar_t* major;  // the present-day major number
     WinKind kind;
   } rows[] = {
-      {L"4.00.950", L"", WinKind::Win95},    {L"4.10.1998", L"", WinKind::Win98},
-      {L"4.10.2222", L"", WinKind::Win98},   {L"4.90.3000", L"", WinKind::WinMe},
-      {L"", L"4.0", WinKind::WinNT},         {L"", L"5.0", WinKind::Win2000},
-      {L"", L"5.1", WinKind::WinXP},         {L"", L"5.2", WinKind::WinXP},
-      {L"", L"6.1", WinKind::PresentDay},    {L"  ", L"", WinKind::Win95},  // neither holds text
-      {L"4.10.2222", L"5.1", WinKind::Win98},                              // the 9x text is read first
+      {L"4.00.950", L"", L"", WinKind::Win95},   {L"4.10.1998", L"", L"", WinKind::Win98},
+      {L"4.10.2222", L"", L"", WinKind::Win98},  {L"4.90.3000", L"", L"", WinKind::WinMe},
+      {L"", L"4.0", L"", WinKind::WinNT},        {L"", L"5.0", L"", WinKind::Win2000},
+      {L"", L"5.1", L"", WinKind::WinXP},        {L"", L"5.2", L"", WinKind::WinXP},
+      {L"", L"6.0", L"", WinKind::PresentDay},   {L"", L"6.1", L"", WinKind::PresentDay},
+      {L"", L"6.3", L"10", WinKind::PresentDay}, {L"", L"10.0", L"", WinKind::PresentDay},  // "10" after "5.1"
+      {L"", L"5.1", L"10", WinKind::PresentDay},  // the major number alone decides as well
+      {L"  ", L"", L"", WinKind::Win95},          // neither holds text
+      {L"4.10.2222", L"5.1", L"10", WinKind::Win98},  // the 9x text is read first
   };
   for (const auto& r : rows) {
     std::wstring by = L"unset";
-    EXPECT_EQ(DecideWinKind(r.nineX, r.nt, &by), r.kind) << r.nineX << L"|" << r.nt;
+    EXPECT_EQ(DecideWinKind(r.nineX, r.nt, &by, r.major), r.kind) << r.nineX << L"|" << r.nt << L"|" << r.major;
     EXPECT_EQ(by, *r.nineX == L' ' ? L"" : (*r.nineX ? r.nineX : r.nt)) << r.nineX << L"|" << r.nt;
   }
   EXPECT_TRUE(IsNtFamily(WinKind::WinNT));

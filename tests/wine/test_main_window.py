@@ -1,6 +1,7 @@
 """The main window as a person uses it: drives, folders, the four filters,
 the lines of a selected file, the picture pane, the favourite folder, the
-text viewer and the window's place kept for the next start."""
+text viewer, the options dialog and the window's place kept for the next
+start."""
 import os
 import shutil
 import struct
@@ -9,6 +10,8 @@ import unittest
 from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, TEST_BIN, wait_for
 
 INI = "C:\\Zel32\\WinXP\\Zel32.INI"
+OPTIONS = "ZelOptionForm:オプション設定"
+CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
 
 
 def bmp(path, width=40, height=30):
@@ -105,6 +108,45 @@ class MainWindowTest(E2ETest):
         m.drv("find", viewer, 10000)
         self.assertIn("はじめにお読み下さい", m.drv("text", viewer, "1501")[1])
         m.drv("close", viewer)
+
+        # The options dialog: OK writes every setting in its stored form (and
+        # says once that the restore setting waits for the next start), Cancel
+        # writes nothing.
+        m.drv("click", MAIN_TITLE, "設定")
+        m.drv("find", OPTIONS, 20000)
+        for caption in ("全フォルダーの第１レベルのみ", "実行時、警告を表示する",
+                        "レジストリを値まで記録する"):  # Wine is a present-day Windows: on by default
+            self.assertTrue(m.state("checked", caption, OPTIONS), caption)
+        self.assertEqual(m.text("VERDSP", OPTIONS).strip(), "Ver.1.0.0")
+        m.screenshot("options-dialog")
+        # No test ran: the system save button asks for the save folder; a
+        # cancelled chooser opens nothing.
+        m.drv("click", OPTIONS, "システム保存 画面")
+        m.drv("find", CHOOSER, 20000)
+        m.drv("click", CHOOSER, "キャンセル")
+        m.drv("gone", CHOOSER, 10000)
+        self.assertFalse(any("\tZelSystemForm\t" in line for line in m.windows()))
+        for caption in ("全フォルダーの下位レベルまで", "黒地にオレンジ", "報告書を記録する", "実行時、警告を表示する",
+                        "システム･ファイルを総て保存・復元   （再起動が必要）"):
+            m.drv("click", OPTIONS, caption)
+        m.drv("click", OPTIONS, "OK")
+        self.zel.answer("OK", about="次回の起動時から有効になります")
+        m.drv("gone", OPTIONS, 10000)
+        self.assertIsNone(m.message_box(1500), "the notice came twice")
+        for key, value in (("CheckLevel", "2"), ("ZelConColType", "2"), ("Report", "-1"), ("UseWarning", "0"),
+                           ("SaveAllSys", "-1"), ("UseMouseHelp", "0"), ("QueryDirDel", "-1"), ("ExtractDos", "0"),
+                           ("CanUseFAT32", "-1"),  # always on for XP
+                           ("ZelBackColor4", None)):  # unchanged: not written
+            self.assertEqual(m.read_ini("Options", key, INI), value, key)
+        before = m.read_bytes(INI)
+        m.drv("click", MAIN_TITLE, "設定")
+        m.drv("find", OPTIONS, 20000)
+        self.assertTrue(m.state("checked", "全フォルダーの下位レベルまで", OPTIONS))
+        m.drv("click", OPTIONS, "マウス･ヘルプを使用する")
+        m.drv("click", OPTIONS, "白地に黒")
+        m.drv("click", OPTIONS, "ｷｬﾝｾﾙ")
+        m.drv("gone", OPTIONS, 10000)
+        self.assertEqual(m.read_bytes(INI), before)
 
         # The window's place and size are kept for the next start.
         self.zel.close()

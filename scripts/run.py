@@ -67,7 +67,7 @@ def whole_cycle(program="zelsetup.exe"):
         if program != "zelsetup.exe":
             m.drv("click", zeltest.MAIN_TITLE, "確認")
             cycle.zel.wait_status("ファイル名をクリックして下さい")
-            show("the check of the untouched machine", cycle.items("CONSOL"))
+            show("the check of the untouched machine", cycle.zel.console())
         print("snapshot prepared; testing C:\\fixtures\\%s (an installer-like program)" % program)
         cycle.run_fixture(program)
         if program != "zelsetup.exe":

@@ -13,9 +13,7 @@
 #include "base/text.h"
 #include "extract/builtin.h"
 #include "extract/extract.h"
-#include "platform/memory/memory_archiver.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/extraction.h"
 
 namespace zel {
 namespace {
@@ -188,45 +186,14 @@ TEST(ArchiveNames, OnlyPlainRelativeNamesPass) {
 
 // Extraction through the program's own reader: no archive library is in the
 // system folder.
-class BuiltInExtraction : public ::testing::Test {
+class BuiltInExtraction : public testing::ExtractionTest {
  protected:
-  static constexpr wchar_t kTemp[] = L"C:\\users\\root\\Temp";
   static constexpr wchar_t kFirst[] = L"C:\\users\\root\\Temp\\ZEL0001";
-  BuiltInExtraction() {
-    env.ProgramDir = L"C:\\Zel32";
-    env.WorkDir = L"C:\\Zel32\\WinXP";
-    env.WinDir = L"C:\\windows";
-    env.SysDir = L"C:\\windows\\system32";
-    env.HasUnlha = env.HasUnzip = true;
-    x.sys.env[L"TEMP"] = kTemp;
-    x.fs.AddFolder(kTemp);
-  }
-  const Services& X() const { return sv; }
   std::wstring Put(const std::string& sample, const std::wstring& as) {
     const std::wstring path = L"C:\\dl\\" + as;
     x.fs.AddFile(path, Sample(sample));
     return path;
   }
-  // Every path below the folder, "\" after folders.
-  std::vector<std::wstring> Tree(const std::wstring& folder) {
-    std::vector<std::wstring> out;
-    x.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
-      if (e.name == L"." || e.name == L"..") return;
-      out.push_back(e.name + (e.IsFolder() ? L"\\" : L""));
-      if (e.IsFolder()) {
-        for (const std::wstring& below : Tree(folder + L"\\" + e.name)) out.push_back(e.name + L"\\" + below);
-      }
-    });
-    return out;
-  }
-
-  testing::XpMachine x;
-  MemoryArchiveLibraries libs;
-  testing::RecordingFrontEnd fe;
-  Environment env;
-  RunningOptions options;
-  Settings settings{x.ini};
-  Services sv{x.machine, fe, env, settings, options, libs};
 };
 
 TEST_F(BuiltInExtraction, ZipAndLzhUnpackWithTheirContentsAndTimes) {

@@ -1,77 +1,101 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "base/cp932.h"
 #include "base/text.h"
-#include "check/check.h"
-#include "snapshot/prepare.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "wash/wash.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
+using testing::Has;
+using testing::SnapshotCycle;
 using testing::XpMachine;
 
-// A started machine with a snapshot: the tests then change the disk as a
-// program under test would, and check and wash.
-class Cycle : public ::testing::Test {
- protected:
-  void SetUp() override {
-    x.fs.AddFile(L"C:\\windows\\notepad.exe", "old", 0x100);
-    x.fs.AddFile(L"C:\\windows\\shared.dat", "mine", 0x100);
-    x.fs.AddFile(L"C:\\windows\\inf\\a.inf", "x", 0x100);
-    x.fs.AddFile(L"C:\\windows\\inf\\deep\\b.pnf", "x", 0x100);
-    x.fs.AddFile(L"C:\\config.sys", "FILES=40\r\n", 0x100);
-    x.fs.AddFile(L"C:\\users\\root\\Documents\\letter.doc", "mine", 0x100);
-    x.fs.AddFolder(L"C:\\windows\\SendTo");
-  }
-  void Snap(int level = 1) {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
-    options.CheckLevel = level;
-    main = BuildMainFolderList(x.fs, env, level);
-        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    x.clock += 1000000;  // the test runs after the snapshot
-    record.testDone = true;
-    record.program = L"C:\\dl\\setup.exe";
-    fe.console.clear();
-    fe.questions.clear();
-  }
-  std::vector<std::wstring> Check() {
-    fe.console.clear();
-    CheckRequest r{snap, record, {}};
-    prompt = RunCheck(sv, r).prompt;
-    return fe.console;
-  }
-  std::vector<std::wstring> Wash() {
-    fe.console.clear();
-    WashRequest r{snap, record, {}};
-    washed = RunWash(sv, r);
-    return fe.console;
-  }
-  static bool Has(const std::vector<std::wstring>& lines, const std::wstring& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
+const std::wstring kNothing = L" ※ 変更・追加はありません";
 
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
-  Snapshot snap;
-  RunRecord record;
-  std::wstring prompt;
-  WashResult washed;
+// The user's files before the snapshot.
+void Furnish(XpMachine& x) {
+  x.fs.AddFile(L"C:\\windows\\notepad.exe", "old", 0x100);
+  x.fs.AddFile(L"C:\\windows\\shared.dat", "mine", 0x100);
+  x.fs.AddFile(L"C:\\windows\\inf\\a.inf", "x", 0x100);
+  x.fs.AddFile(L"C:\\windows\\inf\\deep\\b.pnf", "x", 0x100);
+  x.fs.AddFile(L"C:\\config.sys", "FILES=40\r\n", 0x100);
+  x.fs.AddFile(L"C:\\users\\root\\Documents\\letter.doc", "mine", 0x100);
+  x.fs.AddFolder(L"C:\\windows\\SendTo");
+}
+
+class Cycle : public ::testing::Test, public SnapshotCycle {
+ protected:
+  void SetUp() override { Furnish(x); }
 };
+
+// What the check must not take for a change of the test: it is neither
+// listed nor washed.
+TEST(CycleNoChange, WhatIsNoAdditionIsNeitherListedNorWashed) {
+  using Step = std::function<void(SnapshotCycle&)>;
+  const struct {
+    const char* name;
+    Step before;  // before the snapshot
+    int level;
+    Step after;
+    std::vector<const wchar_t*> stay;
+  } cases[] = {
+      {"excluded names and renames of the letter case only", nullptr, 1,
+       [](SnapshotCycle& c) {
+         c.x.fs.AddFile(L"C:\\windows\\win.ini", "[changed]");             // the INI comparison's
+         c.x.fs.AddFile(L"C:\\windows\\system32\\WaveMix.Ini", "x", 0x100);  // never reported
+         c.snap.system[3].text += "0000000000000001/WaveMix.Ini|";
+         c.x.fs.MoveOne(L"C:\\windows\\notepad.exe", L"C:\\windows\\NOTEPAD.EXE", false);  // the same file
+         c.x.fs.MoveOne(L"C:\\users", L"C:\\Users", false);  // a root folder, recorded as it was on disk
+       },
+       {L"C:\\windows\\system32\\WaveMix.Ini", L"C:\\windows\\NOTEPAD.EXE"}},
+      {"a folder that could not be listed",
+       [](SnapshotCycle& c) {
+         c.x.fs.AddFile(L"C:\\Program Files\\Common Files\\x.dll", "x");
+         c.x.fs.SetUnreadable(L"C:\\Program Files");
+       },
+       1, [](SnapshotCycle& c) { c.x.fs.SetUnreadable(L"C:\\Program Files", false); },
+       {L"C:\\Program Files\\Common Files\\x.dll"}},
+      {"below the second level at level one", nullptr, 1,
+       [](SnapshotCycle& c) {
+         c.x.fs.AddFile(L"C:\\windows\\inf\\deep\\newer.pnf", "x");  // "deep" was named, never listed
+         c.x.fs.AddFile(L"C:\\windows\\inf\\deep\\deeper\\f.txt", "x");
+       },
+       {L"C:\\windows\\inf\\deep\\newer.pnf"}},
+      {"the snapshot's level 0, the setting raised after it", nullptr, 0,
+       [](SnapshotCycle& c) {
+         c.options.CheckLevel = 1;
+         c.x.fs.AddFile(L"C:\\windows\\inf\\deep\\x.pnf", "x");  // below a folder monitored at level 0
+       },
+       {L"C:\\windows\\inf\\deep\\x.pnf"}},
+      {"the snapshot's level 1, the setting raised to 2", nullptr, 1,
+       [](SnapshotCycle& c) {
+         c.options.CheckLevel = 2;
+         c.x.fs.AddFile(L"C:\\windows\\inf\\deep\\later.pnf", "x");
+       },
+       {L"C:\\windows\\inf\\deep\\later.pnf"}},
+      {"the program's own folders", [](SnapshotCycle& c) { c.x.InstallProgram(L"C:\\windows\\Zel"); }, 1,
+       [](SnapshotCycle& c) {
+         c.x.fs.AddFile(L"C:\\windows\\Zel\\WinXP\\Zel32.dir", "x");
+         c.x.fs.AddFile(L"C:\\windows\\Zel\\報告書.txt", "x");
+       },
+       {L"C:\\windows\\Zel\\WinXP\\Zel32.dir", L"C:\\windows\\Zel\\報告書.txt"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SnapshotCycle m;
+    Furnish(m.x);
+    if (c.before) c.before(m);
+    m.Snap(c.level);
+    c.after(m);
+    EXPECT_EQ(m.Check(), std::vector<std::wstring>{kNothing});
+    m.Wash();
+    for (const wchar_t* path : c.stay) EXPECT_TRUE(m.x.fs.Exists(path)) << path;
+  }
+}
 
 TEST_F(Cycle, AnInstallersChangesAreListedAndWashed) {
   Snap();
@@ -136,7 +160,7 @@ TEST_F(Cycle, NothingSinceTheLastWashListsOnlyTheTemporaryFolder) {
   x.fs.AddFile(L"C:\\windows\\system32\\later.dll", "x");
   std::vector<std::wstring> c = Check();
   ASSERT_EQ(c.size(), 1u);
-  EXPECT_EQ(c[0], L" ※ 変更・追加はありません");
+  EXPECT_EQ(c[0], kNothing);
   EXPECT_EQ(prompt, L"ファイル名をクリックして下さい");
   x.fs.AddFile(L"C:\\tmp\\ZEL0001\\a.txt", "x");
   record.temporaryFolders = {L"C:\\tmp\\ZEL0001"};
@@ -146,28 +170,6 @@ TEST_F(Cycle, NothingSinceTheLastWashListsOnlyTheTemporaryFolder) {
   EXPECT_EQ(w, std::vector<std::wstring>{L"●ﾌｫﾙﾀﾞｰ『C:\\tmp\\ZEL0001』を削除しました"});
   EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\later.dll"));  // no test: nothing else is touched
   EXPECT_TRUE(record.temporaryFolders.empty());
-}
-
-TEST_F(Cycle, ExcludedFilesAndCaseOnlyRenamesAreNotChanges) {
-  Snap();
-  x.fs.AddFile(L"C:\\windows\\win.ini", "[changed]");             // the INI comparison's
-  x.fs.AddFile(L"C:\\windows\\system32\\WaveMix.Ini", "x", 0x100);  // never reported
-  snap.system[3].text += "0000000000000001/WaveMix.Ini|";
-  x.fs.MoveOne(L"C:\\windows\\notepad.exe", L"C:\\windows\\NOTEPAD.EXE", false);  // the same file
-  x.fs.MoveOne(L"C:\\users", L"C:\\Users", false);  // a root folder, recorded as it was on disk
-  std::vector<std::wstring> c = Check();
-  EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
-}
-
-TEST_F(Cycle, AFolderThatCouldNotBeListedIsNeverCompared) {
-  x.fs.AddFile(L"C:\\Program Files\\Common Files\\x.dll", "x");
-  x.fs.SetUnreadable(L"C:\\Program Files");
-  Snap();
-  x.fs.SetUnreadable(L"C:\\Program Files", false);
-  std::vector<std::wstring> c = Check();
-  EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
-  Wash();
-  EXPECT_TRUE(x.fs.Exists(L"C:\\Program Files\\Common Files\\x.dll"));
 }
 
 TEST_F(Cycle, AnAddedLinkGoesAsALinkAndItsTargetStays) {
@@ -180,19 +182,6 @@ TEST_F(Cycle, AnAddedLinkGoesAsALinkAndItsTargetStays) {
   EXPECT_TRUE(Has(w, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\linked』を削除しました"));
   EXPECT_FALSE(x.fs.Exists(L"C:\\linked"));
   EXPECT_EQ(x.fs.Content(L"C:\\data\\precious.doc"), "mine");
-}
-
-TEST_F(Cycle, AnotherDiskUnderTheSameLetterIsNeitherCheckedNorWashed) {
-  x.fs.AddDrive(L'D', DriveType::Fixed);
-  x.fs.AddFolder(L"D:\\old");
-  Snap();
-  x.fs.SetVolume(L'D', 0xBEEF);
-  x.fs.AddFolder(L"D:\\users\\someone");
-  std::vector<std::wstring> c = Check();
-  EXPECT_TRUE(Has(c, L"●ドライブ『D:\\』は、記録したときと別のディスクです（確認しません）"));
-  std::vector<std::wstring> w = Wash();
-  EXPECT_TRUE(Has(w, L"●ドライブ『D:\\』は、記録したときと別のディスクのため、洗浄しません"));
-  EXPECT_TRUE(x.fs.Exists(L"D:\\users\\someone"));
 }
 
 TEST_F(Cycle, EveryListOnAnotherDiskIsLeftAloneAndSaidOncePerDrive) {
@@ -243,6 +232,17 @@ TEST_F(Cycle, AListedFolderThatBecameALinkIsNeverEntered) {
   EXPECT_GT(washed.failures, 0);
 }
 
+TEST_F(Cycle, ALossyFolderNameIsNeverEntered) {
+  x.fs.AddFile(L"C:\\windows\\caf\u00e9\\keep.txt", "mine");
+  Snap(2);
+  // Another folder whose code-page form is the same as the recorded one's.
+  x.fs.AddFile(L"C:\\windows\\caf\u00e8\\mine.txt", "mine");
+  x.fs.AddFile(L"C:\\windows\\caf\u00e9\\new.txt", "x");
+  Wash();
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\caf\u00e8\\mine.txt"), "mine");
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\caf\u00e9\\new.txt"));
+}
+
 TEST_F(Cycle, AnOlderFolderInsideAnAddedOneIsKeptWithItsFiles) {
   x.fs.AddFile(L"C:\\Projects\\report.doc", "mine");
   Snap();
@@ -257,43 +257,6 @@ TEST_F(Cycle, AnOlderFolderInsideAnAddedOneIsKeptWithItsFiles) {
   EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\temp\\Setup\\junk.tmp"));
   EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\temp\\Setup\\Cache\\more.tmp"));
   EXPECT_EQ(washed.failures, 2);
-}
-
-TEST_F(Cycle, ALossyFolderNameIsNeverEntered) {
-  x.fs.AddFile(L"C:\\windows\\caf\u00e9\\keep.txt", "mine");
-  Snap(2);
-  // Another folder whose code-page form is the same as the recorded one's.
-  x.fs.AddFile(L"C:\\windows\\caf\u00e8\\mine.txt", "mine");
-  x.fs.AddFile(L"C:\\windows\\caf\u00e9\\new.txt", "x");
-  Wash();
-  EXPECT_EQ(x.fs.Content(L"C:\\windows\\caf\u00e8\\mine.txt"), "mine");
-  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\caf\u00e9\\new.txt"));
-}
-
-TEST_F(Cycle, AtLevelOneNothingBelowTheSecondLevelIsAnAddition) {
-  Snap(1);
-  x.fs.AddFile(L"C:\\windows\\inf\\deep\\newer.pnf", "x");  // "deep" was named, never listed
-  x.fs.AddFile(L"C:\\windows\\inf\\deep\\deeper\\f.txt", "x");
-  std::vector<std::wstring> c = Check();
-  EXPECT_EQ(c, std::vector<std::wstring>{L" ※ 変更・追加はありません"});
-  Wash();
-  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\inf\\deep\\newer.pnf"));
-}
-
-TEST_F(Cycle, TheWalksUseTheSnapshotsLevelNotTheSetting) {
-  Snap(0);
-  options.CheckLevel = 1;  // raised after the snapshot
-  x.fs.AddFile(L"C:\\windows\\inf\\deep\\x.pnf", "x");  // below a folder monitored at level 0
-  EXPECT_EQ(Check(), std::vector<std::wstring>{L" ※ 変更・追加はありません"});
-  Wash();
-  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\inf\\deep\\x.pnf"));
-}
-
-TEST_F(Cycle, LevelOneRaisedToTwoStillStopsAtTheSecondLevel) {
-  Snap(1);
-  options.CheckLevel = 2;
-  x.fs.AddFile(L"C:\\windows\\inf\\deep\\later.pnf", "x");
-  EXPECT_EQ(Check(), std::vector<std::wstring>{L" ※ 変更・追加はありません"});
 }
 
 TEST_F(Cycle, AFolderOlderThanTheSnapshotWasRenamedAndKeepsItsFiles) {
@@ -314,17 +277,6 @@ TEST_F(Cycle, ANameWithoutACodePageFormIsNeverDeleted) {
   std::vector<std::wstring> w = Wash();
   EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\caf\u00e9.dll』は削除できません"));
   EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\caf\u00e9.dll"));
-}
-
-TEST_F(Cycle, TheProgramsOwnFoldersAreNeverWashed) {
-  x.InstallProgram(L"C:\\windows\\Zel");
-  Snap();
-  EXPECT_EQ(env.ProgramDir, L"C:\\windows\\Zel");
-  x.fs.AddFile(L"C:\\windows\\Zel\\WinXP\\Zel32.dir", "x");
-  x.fs.AddFile(L"C:\\windows\\Zel\\報告書.txt", "x");
-  EXPECT_EQ(Check(), std::vector<std::wstring>{L" ※ 変更・追加はありません"});
-  Wash();
-  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\Zel\\WinXP\\Zel32.dir"));
 }
 
 TEST_F(Cycle, AFileInUseIsReportedAndTheWashGoesOn) {

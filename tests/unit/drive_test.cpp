@@ -4,29 +4,22 @@
 
 #include "drive/drive_protection.h"
 #include "drive/drive_record.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 // The started XP machine with a second fixed drive D: holding the user's files.
-class Drive : public ::testing::Test {
+class Drive : public ::testing::Test, public testing::StartedMachine {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     x.fs.AddDrive(L'D', DriveType::Fixed);
     x.fs.AddFile(L"D:\\docs\\報告.txt", "mine");
     x.fs.AddFile(L"D:\\docs\\sub\\a.txt", "mine");
     x.fs.AddFile(L"D:\\top.txt", "mine");
-    fe.questions.clear();
-    fe.console.clear();
   }
   DriveRecord Load(wchar_t letter) {
     DriveRecord record;
@@ -38,13 +31,6 @@ class Drive : public ::testing::Test {
     EXPECT_EQ(CheckDriveAdditions(sv, letter), DriveOutcome::Done);
     return fe.console;
   }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
 };
 
 using Lines = std::vector<std::wstring>;
@@ -151,17 +137,21 @@ TEST_F(Drive, DeletingAsksBeforeEachFolderAndSaysWhatHappenedAfterIt) {
   EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
 }
 
-
 TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) {
+  // The program's folders at another place.
+  auto at = [this](const wchar_t* programDir) {
+    Environment e = env;
+    e.ProgramDir = programDir;
+    e.WorkDir = e.ProgramDir + L"\\WinXP";
+    e.BackupDir = e.WorkDir + L"\\Backup";
+    x.fs.AddFolder(e.WorkDir);
+    return e;
+  };
   // The program lives on D: below a folder the walk does not know yet.
-  Environment own = env;
-  own.ProgramDir = L"D:\\Apps\\Zel32";
-  own.WorkDir = own.ProgramDir + L"\\WinXP";
-  own.BackupDir = own.WorkDir + L"\\Backup";
+  const Environment own = at(L"D:\\Apps\\Zel32");
   x.fs.AddFolder(L"D:\\old");
   x.fs.AddFile(L"D:\\old\\keep.txt", "mine");
   Services here{x.machine, fe, own, settings, options, libs};
-  x.fs.AddFolder(own.WorkDir);
   ASSERT_EQ(RecordDriveNames(here, L'D'), DriveOutcome::Done);
   x.fs.AddFile(own.ProgramDir + L"\\Zel32.exe", "MZ");
   x.fs.AddFile(own.WorkDir + L"\\Zel32.dat", "snapshot");
@@ -188,11 +178,7 @@ TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) 
 
   // A folder added after the record that holds the program's folders is
   // listed but kept.
-  Environment later = own;
-  later.ProgramDir = L"D:\\Tools\\Zel32";
-  later.WorkDir = later.ProgramDir + L"\\WinXP";
-  later.BackupDir = later.WorkDir + L"\\Backup";
-  x.fs.AddFolder(later.WorkDir);
+  const Environment later = at(L"D:\\Tools\\Zel32");
   ASSERT_EQ(x.fs.CopyOne(own.WorkDir + L"\\DrvList.D", later.WorkDir + L"\\DrvList.D", false), FsError::None);
   x.fs.AddFile(L"D:\\Tools\\other.txt", "x");
   Services moved{x.machine, fe, later, settings, options, libs};
@@ -202,11 +188,7 @@ TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) 
   EXPECT_TRUE(x.fs.Exists(L"D:\\Tools\\other.txt"));
   EXPECT_TRUE(x.fs.Exists(later.WorkDir + L"\\DrvList.D"));
   // The program's folder itself, new since the record: neither listed nor touched.
-  Environment fresh = own;
-  fresh.ProgramDir = L"D:\\Fresh";
-  fresh.WorkDir = fresh.ProgramDir + L"\\WinXP";
-  fresh.BackupDir = fresh.WorkDir + L"\\Backup";
-  x.fs.AddFolder(fresh.WorkDir);
+  const Environment fresh = at(L"D:\\Fresh");
   ASSERT_EQ(x.fs.CopyOne(own.WorkDir + L"\\DrvList.D", fresh.WorkDir + L"\\DrvList.D", false), FsError::None);
   x.fs.AddFile(fresh.ProgramDir + L"\\ZELDIR.INI", "x");
   Services third{x.machine, fe, fresh, settings, options, libs};
@@ -374,13 +356,6 @@ TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
   x.fs.SetUnreadable(L"D:\\");
   fe.answers = {mb::kResultYes};
   EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Unreadable);
-}
-
-TEST(DriveHints, TheCheckAndTheWashEndWithTheirOwnHint) {
-  EXPECT_EQ(DriveCheckHintLines(),
-            (Lines{L"", L" ※ ドライブへのファイル追加を確認したいときは", L" 　 ドライブ･ボタンを右クリックして下さい"}));
-  EXPECT_EQ(DriveWashHintLines(),
-            (Lines{L"", L" ※ ドライブへ追加されたファイルを削除したい", L" 　 ときはドライブ･ボタンを右クリックして下さい"}));
 }
 
 }  // namespace

@@ -4,17 +4,11 @@
 #include "base/text.h"
 #include "extract/dos_job.h"
 #include "extract/extract.h"
-#include "platform/memory/memory_archiver.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/extraction.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
-using testing::XpMachine;
-
-const wchar_t kTemp[] = L"C:\\users\\root\\Temp";
 const wchar_t kPif[] = L"C:\\windows\\PIF\\LHA.PIF";
 const wchar_t kBatch[] = L"C:\\windows\\PIF\\ZEL32.BAT";
 
@@ -29,44 +23,20 @@ std::string ExeHeader(unsigned char b24, const char* at36, const char* at30) {
   return h;
 }
 
-class Extraction : public ::testing::Test {
+class Extraction : public testing::ExtractionTest {
  protected:
   Extraction() {
-    env.ProgramDir = L"C:\\Zel32";
-    env.WorkDir = L"C:\\Zel32\\WinXP";
-    env.WinDir = L"C:\\windows";
-    env.SysDir = L"C:\\windows\\system32";
-    env.WinKind = WinKind::WinXP;
-    x.sys.env[L"TEMP"] = kTemp;
-    x.fs.AddFolder(kTemp);
     x.fs.AddFile(L"C:\\dl\\a.lzh", "lzh");
     x.fs.AddFile(L"C:\\dl\\a.zip", "zip");
     x.fs.AddFile(kPif, std::string(517, '\0'));
     x.fs.AddFile(kBatch, "CD \\\r\n");
-    env.HasUnlha = env.HasUnzip = true;
   }
   // The archive libraries in the system folder (stand-ins: libs answers).
   void AddLibraries() {
     x.fs.AddFile(L"C:\\windows\\system32\\UNLHA32.DLL", "MZ");
     x.fs.AddFile(L"C:\\windows\\system32\\UNZIP32.DLL", "MZ");
   }
-  const Services& X() const { return sv; }
-  std::string Cp932(const std::wstring& s) { return ToCp932(s); }
-  std::vector<std::wstring> TempFolders() {
-    std::vector<std::wstring> names;
-    x.fs.Enumerate(std::wstring(kTemp) + L"\\*", [&](const FileEntry& e) {
-      if (e.name != L"." && e.name != L"..") names.push_back(e.name);
-    });
-    return names;
-  }
-
-  XpMachine x;
-  MemoryArchiveLibraries libs;
-  RecordingFrontEnd fe;
-  Environment env;
-  RunningOptions options;
-  Settings settings{x.ini};
-  Services sv{x.machine, fe, env, settings, options, libs};
+  std::vector<std::wstring> TempFolders() { return Tree(kTemp, false); }
 };
 
 TEST(ArchiveRouting, TypesAndLibraryCommands) {
@@ -110,7 +80,7 @@ TEST_F(Extraction, CommandLineIsCodePage932AndUnencodableNamesAreRefused) {
   ASSERT_EQ(ExtractToTemporary(X(), L"C:\\ダウンロード\\ソフト.zip").result, ExtractResult::Extracted);
   ASSERT_EQ(libs.calls.size(), 1u);
   EXPECT_EQ(libs.calls[0].entry, "UnZip");
-  EXPECT_EQ(libs.calls[0].commandLine, Cp932(L"x \"C:\\ダウンロード\\ソフト.zip\" \"C:\\users\\root\\Temp\\ZEL0001\\\" *"));
+  EXPECT_EQ(libs.calls[0].commandLine, ToCp932(L"x \"C:\\ダウンロード\\ソフト.zip\" \"C:\\users\\root\\Temp\\ZEL0001\\\" *"));
 
   x.fs.AddFile(L"C:\\dl\\한.zip", "zip");  // no code page 932 form: the library would open another name
   ExtractOutcome out = ExtractToTemporary(X(), L"C:\\dl\\한.zip");

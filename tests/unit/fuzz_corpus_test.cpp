@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -51,55 +52,41 @@ std::string Mutate(std::string bytes, std::mt19937& rng) {
   return bytes;
 }
 
+// Each seed is valid input and passes CHECK, and so does each of MUTATIONS
+// changes of it (every other one changed twice).
+void Replay(const char* what, const std::vector<std::string>& seeds, int mutations,
+            const std::function<bool(const std::string&)>& valid,
+            const std::function<std::string(const std::string&)>& check) {
+  ASSERT_GE(seeds.size(), 3u) << what;
+  for (size_t s = 0; s < seeds.size(); ++s) {
+    ASSERT_TRUE(valid(seeds[s])) << what << " seed " << s << " is not valid input";
+    ASSERT_EQ(check(seeds[s]), "") << what << " seed " << s;
+    std::mt19937 rng(static_cast<unsigned>(s + 1));
+    for (int i = 0; i < mutations; ++i) {
+      std::string input = Mutate(seeds[s], rng);
+      if (i % 2) input = Mutate(input, rng);
+      ASSERT_EQ(check(input), "") << what << " seed " << s << ", mutation " << i;
+    }
+  }
+}
+
 TEST(FuzzCorpus, SeedsAndTheirMutationsKeepEveryProperty) {
-  const std::vector<std::string> seeds = Seeds();
-  ASSERT_GE(seeds.size(), 3u);
-  for (size_t s = 0; s < seeds.size(); ++s) {
+  Replay("snapshot", Seeds(), 3000, [](const std::string& seed) {
     std::string_view data, record;
-    fuzz::SplitInput(seeds[s], data, record);
+    fuzz::SplitInput(seed, data, record);
     Snapshot snap;
-    ASSERT_TRUE(DecodeSnapshot(data, record, snap)) << "seed " << s << " is not a valid snapshot";
-    ASSERT_EQ(fuzz::CheckSnapshotInput(seeds[s]), "");
-    std::mt19937 rng(static_cast<unsigned>(s + 1));
-    for (int i = 0; i < 3000; ++i) {
-      std::string input = Mutate(seeds[s], rng);
-      if (i % 2) input = Mutate(input, rng);
-      ASSERT_EQ(fuzz::CheckSnapshotInput(input), "") << "seed " << s << ", mutation " << i;
-    }
-  }
-}
-
-TEST(FuzzCorpus, ArchiveSeedsAndTheirMutationsKeepEveryProperty) {
+    return DecodeSnapshot(data, record, snap);
+  }, fuzz::CheckSnapshotInput);
   for (const bool zip : {true, false}) {
-    const std::vector<std::string> seeds = Seeds(std::filesystem::path(ZEL_ARCHIVE_CORPUS) / (zip ? "zip" : "lzh"));
-    ASSERT_GE(seeds.size(), 3u);
-    for (size_t s = 0; s < seeds.size(); ++s) {
-      archive::Listing listing;
-      ASSERT_EQ(zip ? archive::ListZip(seeds[s], listing) : archive::ListLzh(seeds[s], listing), archive::Error::None);
-      ASSERT_EQ(fuzz::CheckArchiveInput(seeds[s], zip), "");
-      std::mt19937 rng(static_cast<unsigned>(s + 1));
-      for (int i = 0; i < 300; ++i) {
-        std::string input = Mutate(seeds[s], rng);
-        if (i % 2) input = Mutate(input, rng);
-        ASSERT_EQ(fuzz::CheckArchiveInput(input, zip), "") << (zip ? "zip" : "lzh") << " seed " << s << ", mutation " << i;
-      }
-    }
+    archive::Listing listing;
+    Replay(zip ? "zip" : "lzh", Seeds(std::filesystem::path(ZEL_ARCHIVE_CORPUS) / (zip ? "zip" : "lzh")), 300,
+           [&](const std::string& seed) {
+             return (zip ? archive::ListZip(seed, listing) : archive::ListLzh(seed, listing)) == archive::Error::None;
+           },
+           [zip](const std::string& input) { return fuzz::CheckArchiveInput(input, zip); });
   }
-}
-
-TEST(FuzzCorpus, RegistryRecordSeedsAndTheirMutationsKeepEveryProperty) {
-  const std::vector<std::string> seeds = Seeds(ZEL_REG_FUZZ_CORPUS);
-  ASSERT_GE(seeds.size(), 3u);
-  for (size_t s = 0; s < seeds.size(); ++s) {
-    ASSERT_TRUE(DecodeRegRecord(seeds[s])) << "seed " << s << " is not a valid record";
-    ASSERT_EQ(fuzz::CheckRegRecordInput(seeds[s]), "");
-    std::mt19937 rng(static_cast<unsigned>(s + 1));
-    for (int i = 0; i < 3000; ++i) {
-      std::string input = Mutate(seeds[s], rng);
-      if (i % 2) input = Mutate(input, rng);
-      ASSERT_EQ(fuzz::CheckRegRecordInput(input), "") << "seed " << s << ", mutation " << i;
-    }
-  }
+  Replay("registry record", Seeds(ZEL_REG_FUZZ_CORPUS), 3000,
+         [](const std::string& seed) { return DecodeRegRecord(seed).has_value(); }, fuzz::CheckRegRecordInput);
 }
 
 }  // namespace

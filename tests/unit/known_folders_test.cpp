@@ -2,20 +2,13 @@
 
 #include <algorithm>
 
-#include "check/check.h"
 #include "report/system_report.h"
-#include "snapshot/prepare.h"
 #include "startup/known_folders.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "wash/wash.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 const std::wstring kUser = L"C:\\users\\root";
@@ -24,24 +17,10 @@ const std::wstring kRoaming = kUser + L"\\AppData\\Roaming";
 const std::wstring kMenu = kRoaming + L"\\Microsoft\\Windows\\Start Menu";
 const std::wstring kCommonMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 
-TEST(PresentDayKind, VersionsAndNames) {
-  struct Row {
-    const wchar_t* nt;
-    const wchar_t* major;
-    WinKind kind;
-  };
-  const Row rows[] = {
-      {L"5.1", L"", WinKind::WinXP},       {L"5.2", L"", WinKind::WinXP},     {L"5.0", L"", WinKind::Win2000},
-      {L"4.0", L"", WinKind::WinNT},       {L"6.0", L"", WinKind::PresentDay}, {L"6.1", L"", WinKind::PresentDay},
-      {L"6.3", L"10", WinKind::PresentDay}, {L"10.0", L"", WinKind::PresentDay},  // "10" is later than "5.1"
-      {L"5.1", L"10", WinKind::PresentDay},  // the major number alone decides as well
-  };
-  for (const Row& r : rows) EXPECT_EQ(DecideWinKind(L"", r.nt, nullptr, r.major), r.kind) << r.nt << " " << r.major;
-  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"10.0", nullptr, L"10"), WinKind::Win98);  // 9x text read first
-  EXPECT_STREQ(WorkFolderSuffix(WinKind::PresentDay), L"\\WinXP");
+TEST(PresentDayKind, VersionTextsAndNames) {
+  // The version texts that make this kind are rows of WinKindTable.
   EXPECT_TRUE(IsNtFamily(WinKind::PresentDay));
   EXPECT_TRUE(Fat32Forced(WinKind::PresentDay));
-
   EXPECT_EQ(PresentDayVersionText(L"6.3", L"10", L"0", L"19045"), L"10.0.19045");
   EXPECT_EQ(PresentDayVersionText(L"6.1", L"", L"", L"7601"), L"6.1.7601");
   EXPECT_EQ(PresentDayVersionText(L"6.0", L"", L"", L""), L"6.0");
@@ -53,8 +32,8 @@ TEST(PresentDayKind, VersionsAndNames) {
   EXPECT_EQ(WindowsWord(WinKind::WinXP, L"5.1"), L"XP");
 }
 
-// A started present-day machine with a snapshot.
-class PresentDay : public ::testing::Test {
+// A present-day machine; started and with a snapshot as each test needs.
+class PresentDay : public ::testing::Test, public testing::SnapshotCycle {
  protected:
   void SetUp() override {
     x.MakePresentDay();
@@ -62,44 +41,12 @@ class PresentDay : public ::testing::Test {
     x.fs.AddFile(L"C:\\ProgramData\\Before\\kept.dat", "mine", 0x100);
   }
   void Start() {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    StartedMachine::Start();
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-  }
-  void Snap() {
-    Start();
-        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    x.clock += 1000000;
-    record.testDone = true;
-    record.program = L"C:\\dl\\setup.exe";
-  }
-  std::vector<std::wstring> Check() {
-    fe.console.clear();
-    CheckRequest r{snap, record, {}};
-    RunCheck(sv, r);
-    return fe.console;
-  }
-  std::vector<std::wstring> Wash() {
-    fe.console.clear();
-    WashRequest r{snap, record, {}};
-    washed = RunWash(sv, r);
-    return fe.console;
   }
   static long Count(const std::vector<std::wstring>& lines, const std::wstring& line) {
     return std::count(lines.begin(), lines.end(), line);
   }
-
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
-  Snapshot snap;
-  RunRecord record;
-  WashResult washed;
 };
 
 TEST_F(PresentDay, KeepsXpsWorkFolderAndShowsTheRealVersion) {

@@ -7,25 +7,17 @@
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
 #include "snapshot/prepare.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 // A started machine: process start and loading done, as the main window has
 // them before its folder lists.
-class Started : public ::testing::Test {
+class Started : public testing::Started {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
-  }
   std::vector<std::wstring> Paths(const MainFolderList& list) {
     std::vector<std::wstring> paths;
     for (const std::wstring& e : list.Entries()) paths.push_back(e);
@@ -40,13 +32,6 @@ class Started : public ::testing::Test {
     unentered = record.unentered;
     return record.text;
   }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
   std::vector<std::wstring> lossy;
   std::string unentered;
 };
@@ -81,24 +66,15 @@ TEST_F(Started, MainFoldersAtLevelZeroCoverTheWindowsSubfoldersOnce) {
   EXPECT_NE(list.Membership().find(L"|C:\\WINDOWS\\MEDIA|"), std::wstring::npos);
 }
 
-TEST_F(Started, AFolderNamedTwiceInTwoLetterCasesEntersOnce) {
+TEST_F(Started, AMainFolderEntersOnceIfItExistsAndIsNotTheProgramsOwnUpToAHundred) {
   MainFolderList list;
   EXPECT_TRUE(list.AddMainFolder(x.fs, env, L"C:\\windows\\Temp", L'0'));
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, L"C:\\WINDOWS\\TEMP", L'1'));
+  EXPECT_FALSE(list.AddMainFolder(x.fs, env, L"C:\\WINDOWS\\TEMP", L'1'));  // another letter case
   EXPECT_FALSE(list.AddMainFolder(x.fs, env, L"C:\\windows\\NoSuch", L'0'));
+  for (const std::wstring& own : {env.WorkDir, env.BackupDir, env.ProgramDir}) {
+    EXPECT_FALSE(list.AddMainFolder(x.fs, env, own, L'0')) << own;
+  }
   EXPECT_EQ(list.Count(), 1u);
-}
-
-TEST_F(Started, TheProgramsOwnFoldersAreNeverMonitored) {
-  MainFolderList list;
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, env.WorkDir, L'0'));
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, env.BackupDir, L'0'));
-  EXPECT_FALSE(list.AddMainFolder(x.fs, env, env.ProgramDir, L'0'));
-  EXPECT_EQ(list.Count(), 0u);
-}
-
-TEST_F(Started, MainFolderListHoldsAtMostOneHundred) {
-  MainFolderList list;
   for (int i = 0; i < 105; ++i) {
     std::wstring path = L"C:\\many\\f" + std::to_wstring(i);
     x.fs.AddFolder(path);

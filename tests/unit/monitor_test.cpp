@@ -6,9 +6,9 @@
 namespace zel {
 namespace {
 
-class Monitor : public ::testing::Test {
- protected:
-  void SetUp() override {
+// A run that has started, with two windows already open before it.
+struct RunningProgram {
+  RunningProgram() {
     run.running = true;
     run.windowsBefore = {L"ゼルカ", L"Explorer"};
     x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}, {2, L"Explorer", L"X", 0x14CF0000, true}};
@@ -28,31 +28,36 @@ class Monitor : public ::testing::Test {
   std::wstring consoleLine4;
 };
 
-TEST_F(Monitor, AWindowIsAdoptedAndTheRunEndsOneTickAfterItCloses) {
-  Tick(1000);
-  EXPECT_EQ(run.programWindow, 0);  // nothing new yet, still looking
-  Open(7, L"Tool", 0x14CF0000);     // an ordinary window
-  TickResult r = Tick(1000);
-  EXPECT_EQ(run.programWindow, 7);
-  EXPECT_EQ(r.nextIntervalMs, 3000);  // found: the interval of the program's drive
-  Close(7);
-  r = Tick();
-  EXPECT_FALSE(r.endRun);
-  EXPECT_EQ(run.endCountdown, 1);
-  r = Tick();
-  EXPECT_TRUE(r.endRun);
-}
+class Monitor : public ::testing::Test, public RunningProgram {};
 
-TEST_F(Monitor, ExtendedWaitEndsThreeTicksAfterTheWindowCloses) {
-  run.extendedWait = true;
-  Open(7, L"Setup", 0x94C80000);
-  Tick();
-  EXPECT_EQ(run.programWindow, 7);  // dialog-style taken with the extended wait
-  Close(7);
-  Tick();
-  EXPECT_FALSE(Tick().endRun);
-  EXPECT_FALSE(Tick().endRun);
-  EXPECT_TRUE(Tick().endRun);
+TEST(MonitorEnd, AnAdoptedWindowEndsTheRunItsTicksAfterItCloses) {
+  const struct {
+    const char* name;
+    bool extendedWait, fontRun;
+    std::uint32_t style;
+    int ticksToEnd;  // after the one that sees the window gone
+  } cases[] = {
+      {"an ordinary window", false, false, 0x14CF0000, 1},
+      {"a dialog-style window with the extended wait", true, false, 0x94C80000, 3},
+      {"a font's viewer", false, true, 0x14CF0000, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunningProgram m;
+    m.run.extendedWait = c.extendedWait;
+    m.run.fontRun = c.fontRun;
+    m.Tick(1000);
+    EXPECT_EQ(m.run.programWindow, 0);  // nothing new yet, still looking
+    m.Open(7, L"Tool", c.style);
+    TickResult r = m.Tick(1000);
+    EXPECT_EQ(m.run.programWindow, 7);
+    EXPECT_EQ(r.nextIntervalMs, 3000);  // found: the interval of the program's drive
+    EXPECT_EQ(r.flash, c.fontRun);      // a font run flashes the status
+    m.Close(7);
+    EXPECT_FALSE(m.Tick().endRun);
+    for (int i = 1; i < c.ticksToEnd; ++i) EXPECT_FALSE(m.Tick().endRun) << i;
+    EXPECT_TRUE(m.Tick().endRun);
+  }
 }
 
 TEST_F(Monitor, ADialogStyleWindowIsNotTakenWithoutTheExtendedWait) {
@@ -145,18 +150,6 @@ TEST_F(Monitor, NoWindowOfThisProgramIsAdoptedAndTheEndWaitsForTheActionOfTheMom
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(MonitorTick(run, in).endRun);
   in.endAllowed = true;
   EXPECT_TRUE(MonitorTick(run, in).endRun);
-}
-
-TEST_F(Monitor, AFontRunFlashesTheStatusAndEndsWithItsViewer) {
-  run.fontRun = true;
-  run.fontFile = L"C:\\dl\\new.ttf";
-  Open(9, L"Font", 0x14CF0000);
-  TickResult r = Tick();
-  EXPECT_TRUE(r.flash);
-  EXPECT_EQ(run.programWindow, 9);
-  Close(9);
-  Tick();
-  EXPECT_TRUE(Tick().endRun);
 }
 
 }  // namespace

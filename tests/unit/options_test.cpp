@@ -2,28 +2,15 @@
 
 #include "base/cp932.h"
 #include "startup/options.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
-using testing::XpMachine;
-
-class Options : public ::testing::Test {
+// The running options are the started machine's options.
+class Options : public testing::Started {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, running), Outcome::Continue);
-    fe.questions.clear();
-  }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions running;
+  RunningOptions& running = options;
 };
 
 TEST_F(Options, OkWritesEveryValueAndTakesTheRunningOnes) {

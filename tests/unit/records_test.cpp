@@ -6,32 +6,16 @@
 #include "records/test_history.h"
 #include "records/version_info.h"
 #include "records/wash_records.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
-class Records : public ::testing::Test {
+class Records : public testing::Started {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
-    fe.questions.clear();
-  }
   std::string Bytes(const std::wstring& path) { return x.fs.Content(path); }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
   const Services& ctx = sv;
 };
 

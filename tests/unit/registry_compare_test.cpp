@@ -7,16 +7,11 @@
 #include "registry/registry_wash.h"
 #include "registry/restart_batch.h"
 #include "snapshot/main_folders.h"
-#include "snapshot/prepare.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 const std::wstring kKey = L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -133,11 +128,10 @@ TEST(RegExportFile, TheComparisonListsAddedDeletedAndModifiedKeys) {
   EXPECT_TRUE(RegExportLines(CompareRegExports(before, before)).empty());
 }
 
-class RegistryCompare : public ::testing::Test {
+class RegistryCompare : public ::testing::Test, public testing::SnapshotCycle {
  protected:
   void Start() {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    StartedMachine::Start();
     hives = FixHivePaths(x.fs, env);
     fe.questions.clear();
   }
@@ -148,24 +142,10 @@ class RegistryCompare : public ::testing::Test {
       x.fs.WriteBytes(env.WorkDir + (later ? L"\\AfterIns.reg" : L"\\追加と削除.reg"), later ? after : before);
     };
   }
-  Snapshot Prepare() {
-    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-        Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    return snap;
-  }
   RegistryCheck Check(const Snapshot& snap) {
     return CheckIniAndRegistry(sv, snap, hives);
   }
 
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
   HivePaths hives;
 };
 

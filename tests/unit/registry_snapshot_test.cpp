@@ -4,27 +4,21 @@
 
 #include "base/cp932.h"
 #include "base/text.h"
-#include "snapshot/prepare.h"
 #include "snapshot/registry_snapshot.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 constexpr std::uint32_t kHiveAttributes = attr::kReadOnly | attr::kHidden | attr::kSystem;
 
-class RegistrySnapshot : public ::testing::Test {
+class RegistrySnapshot : public ::testing::Test, public testing::SnapshotCycle {
  protected:
   void Start(const std::wstring& programFolder = L"C:\\Zel32") {
     if (programFolder != L"C:\\Zel32") x.InstallProgram(programFolder);
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    StartedMachine::Start();
     exportFile = env.WorkDir + L"\\追加と削除.reg";
   }
   void StartWin98() {
@@ -46,25 +40,11 @@ class RegistrySnapshot : public ::testing::Test {
     };
   }
   bool Export() { return ExportRegistryKey(sv, exportFile, kUninstallKey); }
-  Snapshot Prepare() {
-    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-        Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    return snap;
-  }
   size_t Questions(std::wstring_view part) const {
     return static_cast<size_t>(std::count_if(fe.questions.begin(), fe.questions.end(),
                                              [&](const testing::Question& q) { return q.text.find(part) == 0; }));
   }
 
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
   std::wstring exportFile;
   std::optional<std::uint64_t> startedAt;
 };
@@ -89,7 +69,6 @@ TEST_F(RegistrySnapshot, WatchedIniFilesAndGroupsGoToTheBackupFolder) {
   env.WinKind = WinKind::WinMe;
   SaveIniFiles(x.machine, fe, env);
   EXPECT_TRUE(x.fs.Exists(env.BackupDir + L"\\DELETEFI.INI"));
-  EXPECT_EQ(WatchedIniNames(WinKind::WinMe), WatchedIniNames(WinKind::Win98) + L"DELETEFI.INI/");
   EXPECT_TRUE(fe.questions.empty());
 }
 

@@ -2,28 +2,23 @@
 
 #include "snapshot/listing.h"
 #include "snapshot/prepare.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 #include "wash/removal.h"
-#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
 
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
-class Removal : public ::testing::Test {
+class Removal : public ::testing::Test, public testing::StartedMachine {
  protected:
   void SetUp() override {
     x.fs.AddFile(L"C:\\Old\\uninst.exe", "x", 0x100);
     x.fs.AddFile(L"C:\\dl\\uninst.exe", "x", 0x100);
     x.fs.AddFile(L"C:\\dl\\setup.exe", "x", 0x100);
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     MainFolderList main = BuildMainFolderList(x.fs, env, 1);
-        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
+    ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     x.clock += 1000000;
     // The test started C:\dl\setup.exe: its folder as it was then.
     FileList list;
@@ -35,13 +30,6 @@ class Removal : public ::testing::Test {
     fe.questions.clear();
   }
 
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
   Snapshot snap;
   RunRecord record;
 };

@@ -6,17 +6,14 @@
 #include "registry/registry_wash.h"
 #include "registry/restart_batch.h"
 #include "snapshot/registry_snapshot.h"
-#include "startup/startup.h"
 #include "support/crashing_file_system.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
 using testing::Crash;
 using testing::CrashingFileSystem;
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 constexpr std::uint32_t kHiveAttributes = attr::kReadOnly | attr::kHidden | attr::kSystem;
@@ -30,7 +27,7 @@ std::string Bytes(const std::vector<std::wstring>& lines) {
 
 std::string Block() { return ToCp932(kAutoexecMarker) + "\r\nC:\\Zel.BAT\r\n"; }
 
-class RestartBatchTest : public ::testing::Test {
+class RestartBatchTest : public ::testing::Test, public testing::StartedMachine {
  protected:
   // A Windows 98 machine with the program in C:\Program Files\Zel32, whose
   // short form is C:\PROGRA~1\Zel32.
@@ -39,8 +36,7 @@ class RestartBatchTest : public ::testing::Test {
     x.fs.AddFolder(L"C:\\Program Files");
     x.fs.SetShortName(L"C:\\Program Files", L"PROGRA~1");
     x.InstallProgram(L"C:\\Program Files\\Zel32");
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     x.fs.AddFile(L"C:\\windows\\system.dat", "system-now", 0x500).attributes |= kHiveAttributes;
     x.fs.AddFile(L"C:\\windows\\user.dat", "user-now", 0x600).attributes |= kHiveAttributes;
     hives = FixHivePaths(x.fs, env);
@@ -54,11 +50,6 @@ class RestartBatchTest : public ::testing::Test {
   }
   std::wstring Content(const std::wstring& path) { return FromCp932(x.fs.Content(path)); }
 
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
   HivePaths hives;
 };
 

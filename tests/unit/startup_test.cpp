@@ -1,35 +1,44 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include "base/cp932.h"
 #include "startup/environment.h"
 #include "startup/file_helpers.h"
 #include "startup/settings.h"
 #include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
 
 using testing::RecordingFrontEnd;
+using testing::StartedMachine;
 using testing::XpMachine;
 
 TEST(WinKindTable, EveryRowOfTheVersionTexts) {
-  std::wstring by;
-  EXPECT_EQ(DecideWinKind(L"4.00.950", L"", &by), WinKind::Win95);
-  EXPECT_EQ(by, L"4.00.950");
-  EXPECT_EQ(DecideWinKind(L"4.10.1998", L"", nullptr), WinKind::Win98);
-  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"", nullptr), WinKind::Win98);  // 98 SE
-  EXPECT_EQ(DecideWinKind(L"4.90.3000", L"", nullptr), WinKind::WinMe);
-  EXPECT_EQ(DecideWinKind(L"", L"4.0", nullptr), WinKind::WinNT);
-  EXPECT_EQ(DecideWinKind(L"", L"5.0", nullptr), WinKind::Win2000);
-  EXPECT_EQ(DecideWinKind(L"", L"5.1", nullptr), WinKind::WinXP);
-  EXPECT_EQ(DecideWinKind(L"", L"5.2", nullptr), WinKind::WinXP);
-  EXPECT_EQ(DecideWinKind(L"", L"6.1", nullptr), WinKind::PresentDay);
-  EXPECT_EQ(DecideWinKind(L"  ", L"", &by), WinKind::Win95);      // neither holds text
-  EXPECT_TRUE(by.empty());
-  EXPECT_EQ(DecideWinKind(L"4.10.2222", L"5.1", nullptr), WinKind::Win98);  // 9x text read first
-  EXPECT_STREQ(WorkFolderSuffix(WinKind::Win2000), L"\\Win2000");
+  const struct {
+    const wchar_t* nineX;
+    const wchar_t* nt;
+    const wchar_t* major;  // the present-day major number
+    WinKind kind;
+  } rows[] = {
+      {L"4.00.950", L"", L"", WinKind::Win95},   {L"4.10.1998", L"", L"", WinKind::Win98},
+      {L"4.10.2222", L"", L"", WinKind::Win98},  {L"4.90.3000", L"", L"", WinKind::WinMe},
+      {L"", L"4.0", L"", WinKind::WinNT},        {L"", L"5.0", L"", WinKind::Win2000},
+      {L"", L"5.1", L"", WinKind::WinXP},        {L"", L"5.2", L"", WinKind::WinXP},
+      {L"", L"6.0", L"", WinKind::PresentDay},   {L"", L"6.1", L"", WinKind::PresentDay},
+      {L"", L"6.3", L"10", WinKind::PresentDay}, {L"", L"10.0", L"", WinKind::PresentDay},  // "10" after "5.1"
+      {L"", L"5.1", L"10", WinKind::PresentDay},  // the major number alone decides as well
+      {L"  ", L"", L"", WinKind::Win95},          // neither holds text
+      {L"4.10.2222", L"5.1", L"10", WinKind::Win98},  // the 9x text is read first
+  };
+  for (const auto& r : rows) {
+    std::wstring by = L"unset";
+    EXPECT_EQ(DecideWinKind(r.nineX, r.nt, &by, r.major), r.kind) << r.nineX << L"|" << r.nt << L"|" << r.major;
+    EXPECT_EQ(by, *r.nineX == L' ' ? L"" : (*r.nineX ? r.nineX : r.nt)) << r.nineX << L"|" << r.nt;
+  }
   EXPECT_TRUE(IsNtFamily(WinKind::WinNT));
   EXPECT_FALSE(Is2000OrLater(WinKind::WinNT));
 }
@@ -57,17 +66,10 @@ TEST(Settings, StoredFormsRoundTrip) {
   EXPECT_EQ(s.GetOption(L"Blank", L"dflt"), L"dflt");
 }
 
-class ProcessStart : public ::testing::Test {
- protected:
-  Outcome Start() { return RunProcessStart(x.machine, fe, env, settings); }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-};
+class ProcessStart : public ::testing::Test, public StartedMachine {};
 
 TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndTheDosSupportFiles) {
-  ASSERT_EQ(Start(), Outcome::Continue);
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
   EXPECT_EQ(env.WinKind, WinKind::WinXP);
   EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\WinXP");
   EXPECT_EQ(env.SysDir, L"C:\\windows\\System32");
@@ -88,81 +90,70 @@ TEST_F(ProcessStart, KeepsAnExistingLhaPifAndBatch) {
   x.fs.AddFile(L"C:\\windows\\PIF\\LHA.PIF", "mine");
   x.fs.AddFile(L"C:\\windows\\PIF\\ZEL32.BAT", "CD \\TOOLS\r\n");
   x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF");
-  ASSERT_EQ(Start(), Outcome::Continue);
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\LHA.PIF"), "mine");
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\ZEL32.BAT"), "CD \\TOOLS\r\n");
 }
 
-TEST_F(ProcessStart, EndsSilentlyWhenThePifCannotBeInstalled) {
-  x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF");
-  EXPECT_EQ(Start(), Outcome::End);
-  EXPECT_TRUE(fe.questions.empty());
-}
-
-TEST_F(ProcessStart, Windows98KindUsesItsOwnWorkFolderAndSystemFolder) {
+TEST_F(ProcessStart, EachKindHasItsWorkFolderAndSystemFolder) {
   x.MakeWin98(L"4.10.2222");
-  ASSERT_EQ(Start(), Outcome::Continue);
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
   EXPECT_EQ(env.WinKind, WinKind::Win98);
   EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win98");
   EXPECT_EQ(env.SysDir, L"C:\\windows\\System");
   EXPECT_EQ(env.VersionText, L"4.10.2222");
+
+  // No version text at all is Windows 95, with the settings of its own file.
+  StartedMachine m;
+  m.x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentVersion", L"");
+  m.x.fs.AddFile(L"C:\\Zel32\\Win95\\Zel32.INI", "[Options]\r\nisMsgModal= 0\r\nCanUseFAT32=-1\r\n");
+  ASSERT_EQ(m.StartProcess(), Outcome::Continue);
+  EXPECT_EQ(m.env.WinKind, WinKind::Win95);
+  EXPECT_EQ(m.env.WorkDir, L"C:\\Zel32\\Win95");
+  EXPECT_EQ(m.env.MsgBoxStyle, 0u);
+  EXPECT_TRUE(m.env.CanUseFAT32);
 }
 
-TEST_F(ProcessStart, NoVersionTextAtAllIsWindows95WithSettingsFromTheFile) {
-  x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentVersion", L"");
-  x.fs.AddFile(L"C:\\Zel32\\Win95\\Zel32.INI", "[Options]\r\nisMsgModal= 0\r\nCanUseFAT32=-1\r\n");
-  ASSERT_EQ(Start(), Outcome::Continue);
-  EXPECT_EQ(env.WinKind, WinKind::Win95);
-  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win95");
-  EXPECT_EQ(env.SysDir, L"C:\\windows\\System");
-  EXPECT_EQ(env.MsgBoxStyle, 0u);
-  EXPECT_TRUE(env.CanUseFAT32);
+TEST(ProcessStartRefusals, EachEndsWithItsOwnSignOrNone) {
+  const struct {
+    const char* name;
+    std::function<void(XpMachine&)> arrange;
+    Outcome outcome;
+    const wchar_t* asked;  // nullptr: nothing asked
+    int beeps;
+  } cases[] = {
+      {"no PIF to install", [](XpMachine& x) { x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF"); }, Outcome::End, nullptr, 0},
+      {"the program in a drive root", [](XpMachine& x) { x.sys.exePath = L"C:\\Zel32.exe"; }, Outcome::End, nullptr, 1},
+      {"exactly 2,000,000 bytes free", [](XpMachine& x) { x.fs.SetFreeSpace(L'C', 2000000); }, Outcome::Continue,
+       nullptr, 0},
+      {"one byte less free", [](XpMachine& x) { x.fs.SetFreeSpace(L'C', 1999999); }, Outcome::End,
+       L"空き容量が 2Ｍバイト以上あるハード・ディスク", 0},
+      {"the Windows folder", [](XpMachine& x) { x.InstallProgram(L"C:\\WINDOWS"); }, Outcome::End,
+       L"そこにこのソフトを解凍し直して下さい", 0},
+      {"a work folder that cannot be made", [](XpMachine& x) { x.fs.FailCreationBelow(L"C:\\Zel32\\WinXP"); },
+       Outcome::End, L"C:\\Zel32\\WinXP||フォルダーを作成できません", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedMachine m;
+    c.arrange(m.x);
+    EXPECT_EQ(m.StartProcess(), c.outcome);
+    EXPECT_EQ(m.fe.beeps, c.beeps);
+    ASSERT_EQ(m.fe.questions.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_TRUE(m.fe.AskedAbout(c.asked));
+      EXPECT_EQ(m.fe.questions[0].style & 4096, 4096);
+    }
+  }
+  StartedMachine root;
+  root.x.sys.exePath = L"C:\\Zel32.exe";
+  root.StartProcess();
+  EXPECT_FALSE(root.x.fs.Exists(L"C:\\WinXP"));
 }
 
-TEST_F(ProcessStart, AnExecutableInADriveRootEndsWithABeepOnly) {
-  x.sys.exePath = L"C:\\Zel32.exe";
-  EXPECT_EQ(Start(), Outcome::End);
-  EXPECT_EQ(fe.beeps, 1);
-  EXPECT_TRUE(fe.questions.empty());
-  EXPECT_FALSE(x.fs.Exists(L"C:\\WinXP"));
-}
-
-TEST_F(ProcessStart, FreeSpaceOfExactlyTwoMillionBytesIsEnough) {
-  x.fs.SetFreeSpace(L'C', 2000000);
-  EXPECT_EQ(Start(), Outcome::Continue);
-}
-
-TEST_F(ProcessStart, LessThanTwoMillionBytesFreeIsRefused) {
-  x.fs.SetFreeSpace(L'C', 1999999);
-  EXPECT_EQ(Start(), Outcome::End);
-  ASSERT_EQ(fe.questions.size(), 1u);
-  EXPECT_TRUE(fe.questions[0].platform);
-  EXPECT_EQ(fe.questions[0].style & 4096, 4096);
-  EXPECT_TRUE(fe.AskedAbout(L"空き容量が 2Ｍバイト以上あるハード・ディスク"));
-}
-
-TEST_F(ProcessStart, TheWindowsFolderItselfIsRefused) {
-  x.InstallProgram(L"C:\\WINDOWS");
-  EXPECT_EQ(Start(), Outcome::End);
-  EXPECT_TRUE(fe.AskedAbout(L"そこにこのソフトを解凍し直して下さい"));
-}
-
-TEST_F(ProcessStart, AWorkFolderThatCannotBeCreatedIsReported) {
-  x.fs.FailCreationBelow(L"C:\\Zel32\\WinXP");
-  EXPECT_EQ(Start(), Outcome::End);
-  ASSERT_EQ(fe.questions.size(), 1u);
-  EXPECT_EQ(fe.questions[0].text, L"C:\\Zel32\\WinXP||フォルダーを作成できません");
-}
-
-class Loading : public ::testing::Test {
+class Loading : public ::testing::Test, public StartedMachine {
  protected:
-  void SetUp() override { ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue); }
-  Outcome Load() { return LoadEnvironment(x.machine, fe, env, settings, options); }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
+  void SetUp() override { ASSERT_EQ(StartProcess(), Outcome::Continue); }
 };
 
 TEST_F(Loading, FindsTheBootDriveAndWritesItBack) {
@@ -175,38 +166,39 @@ TEST_F(Loading, FindsTheBootDriveAndWritesItBack) {
   EXPECT_EQ(env.AutoexecZel, L"C:\\autoexec.Zel");
 }
 
-TEST_F(Loading, AStoredBootDriveIsTakenWithoutASearch) {
-  settings.SetOption(L"BootDrive", L"E:\\");
-  x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";  // would fail the search
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_EQ(env.BootDrive, L"E:\\");
-  EXPECT_TRUE(fe.questions.empty());
-}
-
-TEST_F(Loading, ABootFolderWithoutBootFilesFallsBackToDriveC) {
-  x.fs.AddDrive(L'D', DriveType::Fixed);
-  x.sys.env[L"WINBOOTDIR"] = L"d:\\windows";
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_EQ(env.BootDrive, L"C:\\");  // C:\boot.ini exists
-}
-
-TEST_F(Loading, NoBootFilesAnywhereIsRefused) {
-  x.fs.AddDrive(L'D', DriveType::Fixed);
-  x.fs.RemoveFile(L"C:\\boot.ini");
-  x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";
-  EXPECT_EQ(Load(), Outcome::End);
-  ASSERT_EQ(fe.questions.size(), 1u);
-  EXPECT_TRUE(fe.questions[0].platform);
-  EXPECT_EQ(fe.questions[0].text, std::wstring(L"Boot Drive") + kCannotUseHere);
-  EXPECT_TRUE(settings.GetOption(L"BootDrive", L"").empty());
-}
-
-TEST_F(Loading, ABootDriveWithNtldrNeedsNoFallback) {
-  x.fs.AddDrive(L'D', DriveType::Fixed);
-  x.fs.AddFile(L"D:\\NTLDR", "x");
-  x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_EQ(env.BootDrive, L"D:\\");
+TEST(LoadingBootDrive, StoredSearchedFallenBackOrRefused) {
+  const struct {
+    const char* name;
+    const wchar_t* stored;
+    const wchar_t* bootFile;  // put on D:, or nullptr
+    bool removeBootIni;
+    const wchar_t* found;     // nullptr: refused
+  } cases[] = {
+      {"a stored drive is taken without a search", L"E:\\", nullptr, false, L"E:\\"},
+      {"a boot folder without boot files falls back to C:", nullptr, nullptr, false, L"C:\\"},
+      {"a boot drive with NTLDR", nullptr, L"D:\\NTLDR", false, L"D:\\"},
+      {"no boot files anywhere", nullptr, nullptr, true, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedMachine m;
+    ASSERT_EQ(m.StartProcess(), Outcome::Continue);
+    m.x.fs.AddDrive(L'D', DriveType::Fixed);
+    m.x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";
+    if (c.stored) m.settings.SetOption(L"BootDrive", c.stored);
+    if (c.bootFile) m.x.fs.AddFile(c.bootFile, "x");
+    if (c.removeBootIni) m.x.fs.RemoveFile(L"C:\\boot.ini");
+    EXPECT_EQ(m.Load(), c.found ? Outcome::Continue : Outcome::End);
+    EXPECT_EQ(m.env.BootDrive, c.found ? c.found : L"");
+    if (c.found) {
+      EXPECT_TRUE(m.fe.questions.empty());
+    } else {
+      ASSERT_EQ(m.fe.questions.size(), 1u);
+      EXPECT_TRUE(m.fe.questions[0].platform);
+      EXPECT_EQ(m.fe.questions[0].text, std::wstring(L"Boot Drive") + kCannotUseHere);
+      EXPECT_TRUE(m.settings.GetOption(L"BootDrive", L"").empty());
+    }
+  }
 }
 
 TEST_F(Loading, ShellFoldersAndSettingsFillTheRecord) {
@@ -220,16 +212,15 @@ TEST_F(Loading, ShellFoldersAndSettingsFillTheRecord) {
   EXPECT_EQ(env.SystemDirs[4], L"C:\\windows\\System32\\Drivers");
   EXPECT_EQ(options.CheckLevel, 2);
   EXPECT_TRUE(options.RegScanInst);
-  EXPECT_EQ(options.ZelBackColor4, 13680792);
   EXPECT_EQ(options.ZelConColType, 1);  // more than 256 colours
-}
 
-TEST_F(Loading, RegistryScanningStaysOffWithoutTheRegistryEditor) {
-  x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
-  settings.SetOptionNum(L"RegScanInst", -1);
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_FALSE(env.HasRegEdit);
-  EXPECT_FALSE(options.RegScanInst);
+  // Registry scanning stays off without the registry editor.
+  StartedMachine m;
+  m.x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  m.settings.SetOptionNum(L"RegScanInst", -1);
+  m.Start();
+  EXPECT_FALSE(m.env.HasRegEdit);
+  EXPECT_FALSE(m.options.RegScanInst);
 }
 
 TEST_F(Loading, ProgramFilesFallsBackToTheFixedDrives) {
@@ -242,16 +233,16 @@ TEST_F(Loading, ProgramFilesFallsBackToTheFixedDrives) {
   EXPECT_EQ(env.ProgramFilesDir, L"E:\\Program Files");
 }
 
-TEST_F(Loading, TheNtFamilyWithoutADesktopNeedsAnAdministrator) {
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Desktop", L"");
-  EXPECT_EQ(Load(), Outcome::End);
-  EXPECT_TRUE(fe.AskedAbout(L"Administrator権限でログオンしないと"));
-}
-
-TEST_F(Loading, TheNtFamilyWithoutADocumentsFolderNeedsAnAdministrator) {
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"C:\\gone");
-  EXPECT_EQ(Load(), Outcome::End);
-  EXPECT_TRUE(fe.AskedAbout(L"このテスターは利用できません"));
+TEST(LoadingNt, AMissingDesktopOrDocumentsFolderNeedsAnAdministrator) {
+  for (auto [name, value, asked] : {std::tuple{L"Desktop", L"", L"Administrator権限でログオンしないと"},
+                                    std::tuple{L"Personal", L"C:\\gone", L"このテスターは利用できません"}}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(name)));
+    StartedMachine m;
+    ASSERT_EQ(m.StartProcess(), Outcome::Continue);
+    m.x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, name, value);
+    EXPECT_EQ(m.Load(), Outcome::End);
+    EXPECT_TRUE(m.fe.AskedAbout(asked));
+  }
 }
 
 TEST_F(Loading, ARestartBatchStaysWhileAutoexecStillCallsIt) {
@@ -264,12 +255,7 @@ TEST_F(Loading, ARestartBatchStaysWhileAutoexecStillCallsIt) {
   EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
 }
 
-TEST(RegistryNotice, AskedOnTheNtFamilyUntilAccepted) {
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+TEST_F(Loading, TheRegistryNoticeIsAskedOnTheNtFamilyUntilAccepted) {
   fe.answers = {mb::kResultNo};
   EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::End);
   fe.answers = {mb::kResultYes};
@@ -280,28 +266,15 @@ TEST(RegistryNotice, AskedOnTheNtFamilyUntilAccepted) {
   EXPECT_EQ(fe.questions.size(), asked);
 }
 
-class Loading9x : public ::testing::Test {
+class Loading9x : public ::testing::Test, public StartedMachine {
  protected:
   void Start(const std::wstring& version) {
     x.MakeWin98(version);
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
+    ASSERT_EQ(StartProcess(), Outcome::Continue);
   }
-  Outcome Load() { return LoadEnvironment(x.machine, fe, env, settings, options); }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
 };
 
-TEST_F(Loading9x, MeWithSystemRestoreOffAndForceMeStoredAsksNothing) {
-  Start(L"4.90.3000");
-  settings.SetOptionNum(L"ForceMe", 6);
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_TRUE(fe.questions.empty());
-}
-
-TEST_F(Loading9x, MeQuestionYesIsRememberedNoEnds) {
+TEST_F(Loading9x, MeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
   Start(L"4.90.3000");
   fe.answers = {mb::kResultNo};
   EXPECT_EQ(Load(), Outcome::End);
@@ -311,13 +284,15 @@ TEST_F(Loading9x, MeQuestionYesIsRememberedNoEnds) {
   fe.answers = {mb::kResultYes};
   ASSERT_EQ(Load(), Outcome::Continue);
   EXPECT_EQ(settings.GetOptionNum(L"ForceMe", -1), 6);
-}
-
-TEST_F(Loading9x, MeWithSystemRestoreOnAsksNothing) {
-  Start(L"4.90.3000");
-  x.reg.Set(RegRoot::LocalMachine, L"System\\CurrentControlSet\\Services\\VxD\\VxDMon", L"SystemRestore", L"y");
-  ASSERT_EQ(Load(), Outcome::Continue);
+  fe.questions.clear();
+  ASSERT_EQ(Load(), Outcome::Continue);  // remembered
   EXPECT_TRUE(fe.questions.empty());
+
+  StartedMachine on;
+  on.x.MakeWin98(L"4.90.3000");
+  on.x.reg.Set(RegRoot::LocalMachine, L"System\\CurrentControlSet\\Services\\VxD\\VxDMon", L"SystemRestore", L"y");
+  on.Start();
+  EXPECT_TRUE(on.fe.questions.empty());
 }
 
 TEST_F(Loading9x, ShellFolderFallbacksUseTheJapaneseNames) {

@@ -5,21 +5,16 @@
 #include "base/cp932.h"
 #include "base/text.h"
 #include "snapshot/listing.h"
-#include "snapshot/prepare.h"
 #include "snapshot/snapshot_codec.h"
 #include "snapshot/store.h"
-#include "startup/startup.h"
 #include "support/crashing_file_system.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
-#include "platform/memory/memory_archiver.h"
+#include "support/snapshot_cycle.h"
 
 namespace zel {
 namespace {
 
 using testing::Crash;
 using testing::CrashingFileSystem;
-using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
 // The header field at a 1-based position of the file's layout.
@@ -58,7 +53,10 @@ Snapshot Sample() {
   s.deeper.text = "|SYSTEM32/|INF/|INF\\A.INF|INF\\" + ToCp932(L"ポ") + "/|";
   s.deeper.unentered = "|INF\\" + ToCp932(L"ポ") + "/|";
   s.deeper.failed = false;
-  s.lossyPaths = {L"C:\\data\\caf\u00e9.txt", L"C:\\data\\caf\u00e8.txt"};
+  // Both are "caf?.txt" in the lists; the record keeps them apart, an
+  // unpaired surrogate (a name Windows allows) and a character beyond the BMP too.
+  s.lossyPaths = {L"C:\\data\\caf\u00e9.txt", L"C:\\data\\caf\u00e8.txt",
+                  std::wstring(L"C:\\x\\") + static_cast<wchar_t>(0xD800) + L"y.txt", L"C:\\x\\\U0001F600.txt"};
   s.userHiveTime = 0x01D0000000000001ULL;
   s.systemHiveTime = 0x01D0000000000002ULL;
   s.uninstallExported = true;
@@ -144,6 +142,7 @@ TEST(SnapshotFile, EverythingRoundTrips) {
   EXPECT_EQ(back.deeper.unentered, s.deeper.unentered);
   EXPECT_EQ(back.volumes[2], (VolumeId{0x1234ABCDu, 40ULL << 30}));
   EXPECT_EQ(back.takenAt, 0x01DC66A0B1C2D3E4ULL);
+  EXPECT_EQ(back.lossyPaths, s.lossyPaths);
   // The loader's form hands the file's buffer to the largest text, wherever
   // that text stands.
   for (int where = 0; where < 3; ++where) {
@@ -155,23 +154,6 @@ TEST(SnapshotFile, EverythingRoundTrips) {
     ASSERT_TRUE(DecodeSnapshot(std::string(bigData), EncodeSnapshotRecord(big, bigData), moved));
     EXPECT_TRUE(moved == big);
   }
-}
-
-TEST(SnapshotFile, NamesWithoutACodePageFormStayDistinct) {
-  // Both names are "caf?.txt" in the lists; the record keeps them apart, an
-  // unpaired surrogate (a name Windows allows) included.
-  Snapshot s = Sample();
-  const std::wstring lone = std::wstring(L"C:\\x\\") + static_cast<wchar_t>(0xD800) + L"y.txt";
-  s.lossyPaths.push_back(lone);
-  s.lossyPaths.push_back(L"C:\\x\\\U0001F600.txt");
-  const std::string data = Data(s);
-  Snapshot back;
-  ASSERT_TRUE(DecodeSnapshot(data, EncodeSnapshotRecord(s, data), back));
-  ASSERT_EQ(back.lossyPaths.size(), 4u);
-  EXPECT_EQ(back.lossyPaths[0], L"C:\\data\\caf\u00e9.txt");
-  EXPECT_EQ(back.lossyPaths[1], L"C:\\data\\caf\u00e8.txt");
-  EXPECT_EQ(back.lossyPaths[2], lone);
-  EXPECT_EQ(back.lossyPaths[3], L"C:\\x\\\U0001F600.txt");
 }
 
 TEST(SnapshotFile, MoreThan94ListsKeepTheHeaderInItsPlace) {
@@ -287,27 +269,12 @@ TEST(SnapshotFile, RecordTextIsStrictUtf8) {
 // ---------------------------------------------------------------------------
 // On the machine: saving, loading, the resume question.
 
-class Store : public ::testing::Test {
+class Store : public ::testing::Test, public testing::SnapshotCycle {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     files = SnapshotFilesIn(env.WorkDir);
   }
-  Snapshot Prepare() {
-    main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-        Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
-    return snap;
-  }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libs;
-  Services sv{x.machine, fe, env, settings, options, libs};
-  MainFolderList main;
   SnapshotFiles files;
 };
 

@@ -3,32 +3,21 @@
 #include "base/cp932.h"
 #include "report/report_log.h"
 #include "report/system_report.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
-
-using testing::RecordingFrontEnd;
-using testing::XpMachine;
 
 constexpr std::uint64_t kMay1st = 0x1da9bc3f90a9800ULL;  // 2024/05/01 12:34:56
 constexpr std::uint64_t kMega = 1048576;
 const wchar_t kCpuKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
-class SystemReport : public ::testing::Test {
+class SystemReport : public ::testing::Test, public testing::StartedMachine {
  protected:
   void Start() {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    StartedMachine::Start();
     FindSwapFiles(x.fs, env);
   }
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
 };
 
 TEST_F(SystemReport, EveryLineOfAnXpMachineInOrder) {
@@ -152,6 +141,7 @@ TEST_F(SystemReport, A9xMachineWithFoldersGoneAndEveryFlagTurned) {
 
 TEST(SystemReportFields, MegabytesRightAlignedInEightCharacters) {
   EXPECT_EQ(MegabyteField(0), L"       0");
+  EXPECT_EQ(DriveLine(L'Q', DriveType::Unknown, std::nullopt), L"");
   EXPECT_EQ(MegabyteField(kMega / 2 - 1), L"       0");
   EXPECT_EQ(MegabyteField(kMega / 2), L"       1");  // rounded, as "#,0" does
   EXPECT_EQ(MegabyteField(999 * kMega), L"     999");
@@ -159,15 +149,6 @@ TEST(SystemReportFields, MegabytesRightAlignedInEightCharacters) {
   EXPECT_EQ(MegabyteField(99999 * kMega), L"  99,999");
   // A figure wider than the field keeps its leading digits.
   EXPECT_EQ(MegabyteField(1234567 * kMega), L"1,234,567");
-}
-
-TEST(SystemReportFields, DriveLinesByType) {
-  EXPECT_EQ(DriveLine(L'A', DriveType::Removable, std::nullopt), L"・Drive A:   (FDD)");
-  EXPECT_EQ(DriveLine(L'B', DriveType::Removable, std::nullopt), L"・Drive B:   (Removable)");
-  EXPECT_EQ(DriveLine(L'C', DriveType::Fixed, std::nullopt),
-            L"・Drive C:   (HDD) 全容量：       0Mバイト　　空容量：       0Mバイト");
-  EXPECT_EQ(DriveLine(L'Q', DriveType::NoRoot, std::nullopt), L"");
-  EXPECT_EQ(DriveLine(L'Q', DriveType::Unknown, std::nullopt), L"");
 }
 
 TEST_F(SystemReport, WritingReplacesTheFileAndTheLogsAppendAfterIt) {

@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "base/cp932.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 #include "system/backup_set.h"
 #include "system/system_compare.h"
 #include "system/system_restore.h"
@@ -19,7 +17,7 @@
 
 namespace zel::testing {
 
-class SystemMachine : public ::testing::Test {
+class SystemMachine : public ::testing::Test, public StartedMachine {
  protected:
   static constexpr std::uint64_t kOld = 0x01D0000000000100ULL;
   static constexpr std::uint64_t kNew = 0x01D0000000000900ULL;
@@ -36,11 +34,8 @@ class SystemMachine : public ::testing::Test {
 
   // The process start and the loading, as the main window runs them.
   void Start() {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    StartedMachine::Start();
     set = env.WorkDir + L"\\Recovery";
-    fe.questions.clear();
-    fe.console.clear();
   }
 
   SaveResult Save() {
@@ -57,11 +52,6 @@ class SystemMachine : public ::testing::Test {
   std::string Bytes(const std::wstring& text) { return ToCp932(text); }
   std::string SetBytes(const wchar_t* name) { return x.fs.Content(set + L"\\" + name); }
 
-  XpMachine x;
-  RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
   std::wstring set;
 };
 

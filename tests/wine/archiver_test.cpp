@@ -16,27 +16,10 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
+#include "support/recording_front_end.h"
 
 namespace zel {
 namespace {
-
-class QuietFrontEnd : public FrontEnd {
- public:
-  std::vector<std::wstring> console;
-  std::vector<std::wstring> questions;
-  void AppendConsole(std::wstring_view line) override { console.emplace_back(line); }
-  void SetStatus(std::wstring_view) override {}
-  void Busy() override {}
-  int Ask(std::wstring_view text, int, std::wstring_view) override {
-    questions.emplace_back(text);
-    return mb::kResultOk;
-  }
-  int AskPlatform(std::wstring_view text, int style, std::wstring_view title) override {
-    return Ask(text, style, title);
-  }
-  std::wstring Input(std::wstring_view, std::wstring_view, std::wstring_view) override { return std::wstring(); }
-  void Beep() override {}
-};
 
 const std::string kReadme = "Zel32 fixture: readme\r\n";
 
@@ -94,7 +77,7 @@ class Win32Archiver : public ::testing::Test {
 
   win32::Win32Machine w;
   win32::Win32ArchiveLibraries libs;
-  QuietFrontEnd fe;
+  testing::RecordingFrontEnd fe;
   Environment env;
   RunningOptions options;
   Settings settings{w.ini};
@@ -129,7 +112,7 @@ TEST_F(Win32Archiver, ExtractsZipAndLzhWithTheirFoldersIntoNewTemporaryFolders) 
   ASSERT_EQ(w.fs.CopyOne(Fix(L"sample.zip"), Fix(L"ソフト集.zip"), false), FsError::None);
   ExtractOutcome zip = ExtractToTemporary(X(), Fix(L"ソフト集.zip"));
   ExtractOutcome lzh = ExtractToTemporary(X(), Fix(L"sample.lzh"));
-  ASSERT_EQ(zip.result, ExtractResult::Extracted) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back()));
+  ASSERT_EQ(zip.result, ExtractResult::Extracted) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back().text));
   ASSERT_EQ(lzh.result, ExtractResult::Extracted);
   EXPECT_EQ(zip.folder, root + L"\\temp\\ZEL0001");
   EXPECT_EQ(lzh.folder, root + L"\\temp\\ZEL0002");
@@ -186,7 +169,7 @@ TEST_F(Win32Archiver, NamesLeadingOutOfTheDestinationAreRefusedBeforeAnythingIsW
   EXPECT_TRUE(Names(root + L"\\temp").empty());
   EXPECT_FALSE(Exists(root + L"\\evil.txt"));
   ASSERT_EQ(fe.questions.size(), 2u);
-  EXPECT_EQ(fe.questions[0], L"『evil.zip』を解凍できませんでした||UNZIP32.DLL のエラー： 32773");
+  EXPECT_EQ(fe.questions[0].text, L"『evil.zip』を解凍できませんでした||UNZIP32.DLL のエラー： 32773");
   EXPECT_NE(std::find(fe.console.begin(), fe.console.end(), L"..\\evil.txt: unsafe name"), fe.console.end());
 
   // Straight through the library into a folder of ours: the good entry in
@@ -220,7 +203,7 @@ TEST_F(Win32Archiver, WithoutALibraryThatLoadsTheOwnReaderExtracts) {
   ASSERT_EQ(w.fs.RemoveFile(root + L"\\sys\\UNZIP32.DLL"), FsError::None);
   for (const wchar_t* name : {L"sample.lzh", L"deflated.zip"}) {
     ExtractOutcome out = ExtractToTemporary(X(), Fix(name));
-    ASSERT_EQ(out.result, ExtractResult::Extracted) << ToUtf8(name) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back()));
+    ASSERT_EQ(out.result, ExtractResult::Extracted) << ToUtf8(name) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back().text));
     if (std::wstring(name) == L"sample.lzh") {
       EXPECT_EQ(Read(out.folder + L"\\docs\\guide.txt"), std::string("guide text\r\n") + "guide text\r\n" + "guide text\r\n");
       EXPECT_EQ(Read(out.folder + L"\\ソフト\\説明.txt"), ToCp932(L"説明です\r\n"));
@@ -235,7 +218,7 @@ TEST_F(Win32Archiver, WithoutALibraryThatLoadsTheOwnReaderExtracts) {
   ExtractOutcome out = ExtractToTemporary(X(), Fix(L"damaged.zip"));
   EXPECT_EQ(out.result, ExtractResult::Failed);
   EXPECT_TRUE(out.folder.empty());  // nothing was written: no folder to wash
-  EXPECT_EQ(fe.questions.back().rfind(L"『damaged.zip』を解凍できませんでした||『packed.txt』", 0), 0u) << ToUtf8(fe.questions.back());
+  EXPECT_EQ(fe.questions.back().text.rfind(L"『damaged.zip』を解凍できませんでした||『packed.txt』", 0), 0u) << ToUtf8(fe.questions.back().text);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@ through the driver: start, snapshot, test, check, wash. Used by the
 end-to-end test of the cycle and by the run command without a display."""
 import time
 
-from zeltest import MAIN_TITLE, QUIET_INI, DriverError, sandbox
+from zeltest import MAIN_TITLE, QUIET_INI, sandbox, wait_for
 
 CHECKED = "洗浄ボタンか、ファイル名をクリックして下さい"
 READY = "ファイルを選択して下さい"
@@ -49,32 +49,15 @@ class Cycle:
         self.zel = self.machine.start_zel(extra_env=extra_env)
         self.zel.wait_ready()
 
-    def items(self, control):
-        return self.machine.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
-
-    def text(self, control):
-        return self.machine.drv("text", MAIN_TITLE, control)[1].rstrip("\n")
-
-    def wait_for(self, condition, seconds=60):
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            if condition():
-                return
-            time.sleep(0.3)
-        raise DriverError("the window did not get there")
-
     def lit(self, lamp):
         """Whether the lamp INIDSP1 (WIN.INI), INIDSP2 (SYSTEM.INI) or INIDSP3 (the registry) is lit."""
-        return self.machine.drv("lit", MAIN_TITLE, lamp)[1].strip() == "1"
+        return self.machine.state("lit", lamp)
 
     def start_fixture(self, program="zelsetup.exe"):
         """Selects C:\\fixtures\\PROGRAM and presses テスト."""
+        self.zel.go_to("C:\\fixtures")
         m = self.machine
-        m.drv("chord", MAIN_TITLE, "CTRL+C")
-        self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
-        m.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index("fixtures"))
-        self.wait_for(lambda: self.text("DIRDSP") == "C:\\fixtures")
-        m.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index(program))
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index(program))
         m.drv("click", MAIN_TITLE, "テスト")
 
     def run_fixture(self, program="zelsetup.exe"):
@@ -94,14 +77,14 @@ class Cycle:
     def run_registry_fixture(self):
         """zelreg.exe: a present-day installer's registry changes, no window."""
         self.start_fixture("zelreg.exe")
-        self.wait_for(lambda: "    zelreg.exe 実行終了" in self.items("CONSOL"), 90)
+        wait_for("the end of zelreg.exe's run", lambda: "    zelreg.exe 実行終了" in self.zel.console(), 90)
         return self.machine.read_bytes("C:\\zeltest\\zelreg.log").decode("utf-8")
 
     def check(self):
         """F8; the check's console."""
         self.machine.drv("key", MAIN_TITLE, "F8")
         self.zel.wait_status(CHECKED, timeout=120)
-        return self.items("CONSOL")
+        return self.zel.console()
 
     def wash(self, close_panel=True, again=False):
         """F9 (twice when again: the second must start nothing) and the
@@ -130,7 +113,7 @@ class Cycle:
                 m.drv("answer", "はい")
             else:
                 m.drv("answer", "OK")
-        return self.items("CONSOL"), seen
+        return self.zel.console(), seen
 
     def difference(self):
         """The drive against its state before the test: (added, removed,

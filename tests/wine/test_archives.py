@@ -3,11 +3,10 @@ ZIP and an LZH, the contents list, a hostile archive, and a self-extracting
 installer unpacked by the test button, run, and its temporary folder removed
 by the wash. One machine for all of it."""
 import re
-import time
 import unittest
 
 from cycle import INI, Cycle
-from zeltest import E2ETest, MAIN_TITLE, Machine
+from zeltest import E2ETest, MAIN_TITLE, Machine, wait_for
 
 DONE = re.compile(r"^●『(.+)』を『(.+)』に解凍しました$")
 
@@ -30,30 +29,9 @@ class ArchivesTest(E2ETest):
     def tearDownClass(cls):
         cls.holder.doCleanups()
 
-    def items(self, control):
-        return self.cycle.items(control)
-
-    def wait_for(self, condition, seconds=60):
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            if condition():
-                return
-            time.sleep(0.3)
-        self.fail("the window did not get there")
-
-    def go_to_downloads(self):
-        m = self.machine
-        m.drv("chord", MAIN_TITLE, "CTRL+C")
-        self.wait_for(lambda: self.cycle.text("DIRDSP") == "C:\\")
-        m.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index("dl"))
-        self.wait_for(lambda: self.cycle.text("DIRDSP") == "C:\\dl")
-        m.drv("key", MAIN_TITLE, "F4")  # every file shown
-        self.wait_for(lambda: "names.zip" in self.items("FILLST"))
-
     def select(self, name):
-        self.go_to_downloads()
-        self.machine.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index(name))
-        self.wait_for(lambda: any(l.startswith("【" + name) for l in self.items("CONSOL")))
+        self.zel.go_to("C:\\dl", showing="names.zip")
+        self.zel.select_file(name)
 
     def extracted_into(self, name):
         """Presses F6 and returns the folder of the console's success line."""
@@ -62,13 +40,13 @@ class ArchivesTest(E2ETest):
         found = []
 
         def done():
-            for line in self.items("CONSOL"):
+            for line in self.zel.console():
                 hit = DONE.match(line)
                 if hit and hit.group(1) == name:
                     found.append(hit.group(2))
                     return True
             return False
-        self.wait_for(done)
+        wait_for("%s extracted" % name, done, 60)
         return found[0]
 
     def test_1_extract_button_unpacks_zip_and_lzh_with_japanese_names(self):
@@ -80,14 +58,13 @@ class ArchivesTest(E2ETest):
             self.assertEqual(m.read_bytes(folder + "\\ソフト\\説明.txt"), "説明です。ソフトの表示\r\n".encode("cp932") * 20)
             self.assertEqual(len(m.read_bytes(folder + "\\データ\\table.bin")), 70000)
             self.assertTrue(m.exists(folder + "\\docs"))
-            self.cycle.wait_for(lambda: self.cycle.text("DIRDSP") == folder)  # the window shows the folder
+            wait_for("the window showing " + folder, lambda: m.text("DIRDSP") == folder)
         m.screenshot("archives-extracted")
 
     def test_2_contents_list(self):
         self.select("names.lzh")
         self.machine.drv("click", MAIN_TITLE, "内容")
-        self.wait_for(lambda: "【names.lzh】 の内容" in self.items("CONSOL"))
-        lines = self.items("CONSOL")
+        lines = wait_for("the contents listed", lambda: "【names.lzh】 の内容" in self.zel.console() and self.zel.console())
         at = lines.index("【names.lzh】 の内容")
         self.assertEqual(lines[at + 1:at + 6], ["         0  docs\\", "        22  readme.txt", "         0  empty.txt",
                                                 "       480  ソフト\\説明.txt", "     70000  データ\\table.bin"])
@@ -102,7 +79,8 @@ class ArchivesTest(E2ETest):
             m.drv("key", MAIN_TITLE, "F6")
             box = self.zel.answer("OK", about="『%s』を解凍できませんでした" % name)
             self.assertIn(why, box["all_text"])
-            self.wait_for(lambda: "　★解凍できませんでした (%s)" % why in self.items("CONSOL"))
+            wait_for("the refusal of %s in the console" % name,
+                     lambda: "　★解凍できませんでした (%s)" % why in self.zel.console())
         after = sorted(p for p in m.box.manifest() if p.upper().startswith(temp.upper()))
         self.assertEqual(after, before)
         self.assertFalse(m.exists(temp + "\\evil.txt"))
@@ -115,14 +93,14 @@ class ArchivesTest(E2ETest):
         before = self.zel_folders()
         self.select("installer.exe")
         m.drv("click", MAIN_TITLE, "テスト")
-        self.wait_for(lambda: "　　■解凍終了■" in self.items("CONSOL"), 120)
+        wait_for("the end of the unpacking", lambda: "　　■解凍終了■" in self.zel.console(), 120)
         new = [f for f in self.zel_folders() if f not in before]
         self.assertEqual(len(new), 1)
         self.assertEqual(len(m.read_bytes(new[0] + "\\データ\\table.bin")), 70000)
         # The stub ends at once without a window: the person presses abort.
-        self.wait_for(lambda: m.drv("text", MAIN_TITLE, "1021")[1].strip() == "中止", 30)
+        wait_for("the test button reading 中止", lambda: m.text("1021").strip() == "中止")
         m.drv("click", MAIN_TITLE, "中止")
-        self.wait_for(lambda: m.drv("enabled", MAIN_TITLE, "確認")[1].strip() == "1", 60)
+        wait_for("the check button enabled", lambda: m.state("enabled", "確認"), 60)
         # The run of an installer ends with the note on its icons.
         self.zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
         c.check()

@@ -30,7 +30,7 @@ class CycleTest(E2ETest):
         c = self.cycle
         m = c.machine
         c.run_fixture()
-        self.assertIn("    zelsetup.exe 実行終了", c.items("CONSOL"))
+        self.assertIn("    zelsetup.exe 実行終了", c.zel.console())
         self.assertIn("done\t0", m.read_bytes("C:\\zeltest\\zelsetup.log").decode("utf-8"))
         self.assertTrue(c.lit("INIDSP1"), "WIN.INI was rewritten during the run")
 
@@ -82,7 +82,7 @@ class CycleTest(E2ETest):
         self.assertFalse(m.exists(sandbox.PROGRAM_FOLDER + "\\WinXP\\Zel32.dir"))
         m.drv("click", MAIN_TITLE, "確認")
         c.zel.wait_status("ファイル名をクリックして下さい")
-        self.assertEqual(c.items("CONSOL"), [" ※ 変更・追加はありません"])
+        self.assertEqual(c.zel.console(), [" ※ 変更・追加はありません"])
         latest = m.read_bytes(sandbox.PROGRAM_FOLDER + "\\WinXP\\最新の洗浄リスト.TXT").decode("cp932")
         self.assertIn("\r\n●ファイル『C:\\windows\\System32\\zelfix.dll』が追加されています\r\n", latest)
         records = m.read_bytes(sandbox.PROGRAM_FOLDER + "\\WinXP\\洗浄記録.TXT").decode("cp932")
@@ -128,7 +128,7 @@ class CycleTest(E2ETest):
                      timeout_ms=90000)
         self.assertTrue(c.lit("INIDSP3"))
         c.zel.answer("OK", about="グループ･アイコンや", timeout_ms=30000)
-        console = c.items("CONSOL")
+        console = c.zel.console()
         self.assertIn("実行が終了したら、中止ボタンを押して下さい", console)
         self.assertIn("    zelsetup.exe 実行終了", console)
         m.screenshot("cycle-registry-lamp")

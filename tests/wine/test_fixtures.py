@@ -1,16 +1,13 @@
 """The fixture programs under test on their own, without Zel32.exe: their
-windows, the changes they make to the machine and their logs, and their
-refusal to run anywhere but in the sandboxed machine. One machine for all."""
+refusal to run anywhere but in the sandboxed machine, their refusal of bad
+switches, and the installer's changes as the system's own tools see them.
+One machine for all."""
 import os
-import time
 import unittest
 
-from zeltest import BUILD, SANDBOX_MARKER, E2ETest, Machine
+from zeltest import BUILD, SANDBOX_MARKER, E2ETest, Machine, sandbox
 
 FOLDER = "C:\\fixtures"
-APP = "ZelFixApp:フィクスチャ・アプリ"
-DIALOG = "#32770:フィクスチャ・ダイアログ"
-LIBAPP = "ZelFixLibApp:ライブラリ・アプリ"
 SETUP = "ZelFixSetup:Zel Fixture セットアップ"
 # What the installer carries and the compressed library was made from.
 PAYLOAD = os.path.join(BUILD, "tests", "fixtures", "programs", "payload")
@@ -65,16 +62,6 @@ class FixtureProgramsTest(E2ETest):
         with open(path, "rb") as f:
             return f.read().decode("utf-8").splitlines()
 
-    def wait_log(self, program, line, timeout=30):
-        """Waits until the program's log holds a line starting with line."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            lines = self.log(program)
-            if any(x.startswith(line) for x in lines):
-                return lines
-            time.sleep(0.1)
-        self.fail("%s.log never got %r: %r" % (program, line, self.log(program)))
-
     def find(self, window):
         self.machine.drv("find", window, 20000, timeout=60)
 
@@ -98,22 +85,6 @@ class FixtureProgramsTest(E2ETest):
         self.assertTrue(self.machine.exists(win_path), win_path)
         self.assertEqual(self.machine.read_bytes(win_path), data, win_path)
 
-    def listing(self):
-        """Every folder of drive C:, and every file with its size and last-write time."""
-        root = self.machine.path("C:\\")
-        seen = {}
-        for dirpath, dirnames, filenames in os.walk(root):
-            for name in dirnames:
-                seen[os.path.relpath(os.path.join(dirpath, name), root)] = "folder"
-            for name in filenames:
-                st = os.lstat(os.path.join(dirpath, name))
-                seen[os.path.relpath(os.path.join(dirpath, name), root)] = (st.st_size, st.st_mtime_ns)
-        return seen
-
-    def assertSameListing(self, before, after):
-        changed = sorted(k for k in before.keys() | after.keys() if before.get(k) != after.get(k))
-        self.assertEqual(changed, [], "changed on drive C:")
-
     # --- the tests ---------------------------------------------------------------
 
     def test_every_fixture_refuses_to_run_without_the_marker(self):
@@ -122,7 +93,7 @@ class FixtureProgramsTest(E2ETest):
         aside = m.path(SANDBOX_MARKER + ".aside")
         os.rename(marker, aside)
         try:
-            before = self.listing()
+            before = m.box.manifest()
             for exe, args in ((self.fixapp, ["/write", "C:\\fixtures\\refused.dat", "1"]), (self.fixdialog, []),
                               (self.libapp, []), (self.zelsetup, ["/delay=0"])):
                 self.assertEqual(self.run_quietly(exe, *args), 99, exe)
@@ -131,112 +102,26 @@ class FixtureProgramsTest(E2ETest):
             self.assertEqual(self.run_quietly(self.zelsetup, "/delay=0"), 99)
             os.rmdir(marker)
             # Nothing written: no file of a step, no log, not even a truncated one.
-            self.assertSameListing(before, self.listing())
+            self.assertEqual(sandbox.manifest_diff(before, m.box.manifest()), ([], [], [], []), "changed on drive C:")
         finally:
             if os.path.isdir(marker):
                 os.rmdir(marker)
             os.rename(aside, marker)
 
-    def test_fixapp_writes_a_file_once_shown_and_ends_when_closed(self):
+    def test_bad_switches_are_refused_before_anything_is_done(self):
+        # What the fixtures do is asserted by the tests that run them under the
+        # program (test_launch, test_cycle, test_wash_traps); here only what
+        # those tests cannot see: a mistyped switch does nothing at all.
         m = self.machine
-        big = FOLDER + "\\big.dat"
-        proc = self.start(self.fixapp, "/write", big, "3")
-        self.find(APP)
-        self.wait_log("fixapp", "file\t")
-        self.assertEqual(os.path.getsize(m.path(big)), 3 * 1024 * 1024)
-        self.assertIsNone(proc.poll(), "the program must keep running after writing")
-        m.drv("close", APP)
-        self.assertEqual(self.exit_code(proc), 0)
-        self.assertEqual(self.log("fixapp"), ["window\tフィクスチャ・アプリ\t00CF0000",
-                                              "file\t%s\t%d" % (big, 3 * 1024 * 1024), "end\t0"])
-
-    def test_fixapp_closes_itself_runs_without_a_window_and_rejects_bad_switches(self):
-        m = self.machine
-        proc = self.start(self.fixapp, "/close-after", "1")
-        self.find(APP)
-        self.assertEqual(self.exit_code(proc, 30), 0)
-        self.assertEqual(self.log("fixapp"), ["window\tフィクスチャ・アプリ\t00CF0000", "close-after\t1", "end\t0"])
-        self.assertFalse(self.showing("フィクスチャ・アプリ"))
-
-        proc = self.start(self.fixapp, "/nowindow", "3")
-        self.wait_log("fixapp", "nowindow\t3")
-        self.assertIsNone(proc.poll())
-        self.assertFalse(self.showing("フィクスチャ・アプリ"), "/nowindow opened a window")
-        self.assertEqual(self.exit_code(proc, 30), 0)
-        self.assertEqual(self.log("fixapp"), ["nowindow\t3", "end\t0"])
-
         self.assertEqual(self.run_quietly(self.fixapp, "/write", "C:\\fixtures\\x.dat"), 2)
         self.assertEqual(self.log("fixapp"), ["error\tusage\t/write"])
         self.assertFalse(m.exists("C:\\fixtures\\x.dat"))
-
-    def test_fixdialog_shows_a_dialog_style_window(self):
-        proc = self.start(self.fixdialog)
-        self.find(DIALOG)
-        lines = self.wait_log("fixdialog", "dialog\t")
-        # Caption and system menu; no sizing frame, no minimise or maximise box.
-        self.assertEqual(lines, ["dialog\tフィクスチャ・ダイアログ\t00C80000"])
-        self.machine.drv("close", DIALOG)
-        self.assertEqual(self.exit_code(proc), 0)
-        self.assertEqual(self.log("fixdialog")[-1], "end\t0")
-        self.assertFalse(self.showing("フィクスチャ・ダイアログ"))
-
-    def test_libapp_brings_real_libraries_and_a_system_library_name(self):
-        m = self.machine
-        folder = FOLDER + "\\libapp"
-        self.assertEqual(sorted(os.listdir(m.path(folder))),
-                         ["fixctl.ocx", "fixlib.dll", "fixold.dl_", "libapp.exe", "msacm32.dll"])
-        # The name clash is real: the system folder has its own msacm32.dll.
-        system_copy = m.read_bytes("C:\\windows\\system32\\msacm32.dll")
-        self.assertNotEqual(m.read_bytes(folder + "\\msacm32.dll"), system_copy)
-
-        proc = self.start(self.libapp)
-        self.find(LIBAPP)
-        self.wait_log("libapp", "window\t")
-        m.drv("close", LIBAPP)
-        self.assertEqual(self.exit_code(proc), 0)
-        # Each library answered with its own number: the program loaded the
-        # ones of its folder, and they are real libraries.
-        self.assertEqual(self.log("libapp"), ["library\tfixlib.dll\t1", "library\tfixctl.ocx\t2",
-                                              "window\tライブラリ・アプリ\t00CF0000", "end\t0"])
-
-        # The compressed-name library is the MS-DOS compressed form of a real
-        # library: the system's expand program gives it back byte for byte.
-        self.assertEqual(m.read_bytes(folder + "\\fixold.dl_")[:8], b"SZDD\x88\xf0\x27\x33")
-        m.box.run(["expand", folder + "\\fixold.dl_", FOLDER + "\\fixold.dll"])
-        self.assertSameBytes(FOLDER + "\\fixold.dll", payload("fixold.dll"))
-        self.assertEqual(payload("fixold.dll")[:2], b"MZ")
-
-    def test_installer_makes_one_change_of_every_kind(self):
-        m = self.machine
-        # An unknown step: nothing done.
         self.assertEqual(self.run_quietly(self.zelsetup, "/only=files,bogus"), 2)
         self.assertEqual(self.log("zelsetup"), ["error\tusage\tstep bogus"])
         self.assertFalse(m.exists(APP_DIR))
 
-        # Some steps only, in the program's own order; the shared file is
-        # left alone when it is not there; /stay keeps the window.
-        self.assertFalse(m.exists(SHARED))
-        proc = self.start(self.zelsetup, "/only=registry,temp,shared", "/stay", "/delay=0")
-        self.find(SETUP)
-        self.wait_log("zelsetup", "done\t")
-        self.assertEqual(self.log("zelsetup"), [
-            "file\tC:\\windows\\Temp\\zelfix.tmp",
-            "absent\t" + SHARED,
-            "registry\tHKCU\\Software\\ZelFixture\tVersion\t1.0",
-            "registry\tHKCU\\Software\\ZelFixture\tInstallDir\t" + APP_DIR,
-            "registry\tHKCU\\Software\\ZelFixture\tRuns\t1",
-            "registry\tHKCU\\Software\\ZelFixture\\Settings\tLanguage\t日本語",
-            "done\t0"])
-        for path in (APP_DIR, "C:\\ZelFixtureData", "C:\\windows\\Fonts\\zelfix.ttf", SHARED,
-                     "C:\\windows\\system32\\zelfix.dll", self.programs + "\\Zel Fixture.lnk"):
-            self.assertFalse(m.exists(path), path)
-        self.assertIsNone(self.reg(UNINSTALL_KEY))
-        time.sleep(1)
-        self.assertIsNone(proc.poll(), "/stay: the window must stay until closed")
-        m.drv("close", SETUP)
-        self.assertEqual(self.exit_code(proc), 0)
-        self.assertEqual(self.log("zelsetup")[-1], "end\t0")
-
+    def test_installer_makes_one_change_of_every_kind(self):
+        m = self.machine
         # Everything, with the shared file planted before; the window closes itself.
         with open(m.path(SHARED), "wb") as f:
             f.write(b"planted before the test\r\n")
@@ -244,35 +129,11 @@ class FixtureProgramsTest(E2ETest):
         self.find(SETUP)
         self.assertEqual(self.exit_code(proc, 60), 0, self.log("zelsetup"))
         programs, group = self.programs, self.programs + "\\Zel Fixture"
-        self.assertEqual(self.log("zelsetup"), [
-            "folder\t" + APP_DIR,
-            "file\t%s\\ZelFixture.exe" % APP_DIR,
-            "file\t%s\\readme.txt" % APP_DIR,
-            "file\t%s\\uninst.exe" % APP_DIR,
-            "registry\t%s\tDisplayName\tZel Fixture" % UNINSTALL_KEY,
-            "registry\t%s\tUninstallString\t\"%s\\uninst.exe\"" % (UNINSTALL_KEY, APP_DIR),
-            "registry\t%s\tInstallLocation\t%s" % (UNINSTALL_KEY, APP_DIR),
-            "shortcut\t%s\\Zel Fixture.lnk\t%s\\ZelFixture.exe" % (programs, APP_DIR),
-            "folder\t" + group,
-            "shortcut\t%s\\説明書.lnk\t%s\\readme.txt" % (group, APP_DIR),
-            "file\tC:\\windows\\system32\\zelfix.dll",
-            "file\tC:\\windows\\Fonts\\zelfix.ttf",
-            "font\tC:\\windows\\Fonts\\zelfix.ttf\tZel Fixture\t1",
-            "registry\t%s\tZel Fixture (TrueType)\tzelfix.ttf" % FONTS_KEY,
-            "folder\tC:\\ZelFixtureData",
-            "file\tC:\\ZelFixtureData\\data.txt",
-            "file\tC:\\windows\\Temp\\zelfix.tmp",
-            "overwrite\t" + SHARED,
-            "ini\tWIN.INI\tZelFixture\tInstalled\t1",
-            "ini\tWIN.INI\tZelFixture\tPath\t" + APP_DIR,
-            "registry\tHKCU\\Software\\ZelFixture\tVersion\t1.0",
-            "registry\tHKCU\\Software\\ZelFixture\tInstallDir\t" + APP_DIR,
-            "registry\tHKCU\\Software\\ZelFixture\tRuns\t1",
-            "registry\tHKCU\\Software\\ZelFixture\\Settings\tLanguage\t日本語",
-            "done\t0",
-            "end\t0"])
+        log = self.log("zelsetup")
+        self.assertIn("font\tC:\\windows\\Fonts\\zelfix.ttf\tZel Fixture\t1", log)  # the font was really added
+        self.assertEqual(log[-2:], ["done\t0", "end\t0"])
 
-        # The disk, as the log says.
+        # The disk.
         self.assertSameBytes(APP_DIR + "\\ZelFixture.exe", m.read_bytes(self.zelsetup))
         self.assertSameBytes(APP_DIR + "\\readme.txt", "Zel Fixture\r\nテスト用のプログラムです。\r\n".encode("cp932"))
         self.assertSameBytes(APP_DIR + "\\uninst.exe", m.read_bytes(self.fixapp))

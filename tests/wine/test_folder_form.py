@@ -8,7 +8,7 @@ import shutil
 import time
 import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI
+from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, wait_for
 
 FORM = "ZelFolderForm:保存先の選択"
 
@@ -28,22 +28,9 @@ class FolderFormTest(E2ETest):
         self.zel = m.start_zel()
         self.zel.wait_ready()
 
-    def text(self, control, title=FORM):
-        return self.machine.drv("text", title, control)[1].rstrip("\n")
-
-    def items(self, control, title=FORM):
-        return self.machine.drv("items", title, control)[1].split("\n")[:-1]
-
-    def wait_for(self, condition, what, tries=50):
-        for _ in range(tries):
-            if condition():
-                return
-            time.sleep(0.1)
-        self.fail(what)
-
     def open_chooser(self):
         m = self.machine
-        files = self.items("FILLST", MAIN_TITLE)
+        files = m.items("FILLST")
         m.drv("select", MAIN_TITLE, "FILLST", files.index("note.txt"))
         m.drv("click", MAIN_TITLE, "保存")
         m.drv("find", FORM, 20000)
@@ -60,8 +47,8 @@ class FolderFormTest(E2ETest):
         # typed text to the copy unchanged, and that the copy lands there.
         m = self.machine
         self.open_chooser()
-        self.assertEqual(self.text("DIRLIN"), "C:\\dl")
-        self.assertEqual(self.items("DIRBOX"), ["C:\\", "dl"])
+        self.assertEqual(m.text("DIRLIN", FORM), "C:\\dl")
+        self.assertEqual(m.items("DIRBOX", FORM), ["C:\\", "dl"])
         m.screenshot("folder-form")
 
         m.drv("settext", FORM, "DIRLIN", "C:\\dest")
@@ -71,13 +58,13 @@ class FolderFormTest(E2ETest):
         self.assertFalse(m.exists("C:\\dest\\note.txt"))
         m.drv("key", FORM, "ENTER")
         m.drv("gone", FORM, 10000)
-        self.wait_for(lambda: m.exists("C:\\dest\\note.txt"), "the file was not copied")
+        wait_for("the file copied", lambda: m.exists("C:\\dest\\note.txt"), 10)
         self.assertIn("●『note.txt』を『C:\\dest』へコピーしました", self.zel.console())
 
         # The chooser opens where the last copy went; a path that does not
         # exist comes back unchecked, and the copy says so.
         self.open_chooser()
-        self.assertEqual(self.text("DIRLIN"), "C:\\dest")
+        self.assertEqual(m.text("DIRLIN", FORM), "C:\\dest")
         m.drv("settext", FORM, "DIRLIN", "C:\\nowhere")
         m.drv("key", FORM, "ENTER")
         m.drv("click", FORM, "OK")
@@ -85,11 +72,11 @@ class FolderFormTest(E2ETest):
         self.assertFalse(m.exists("C:\\nowhere"))
 
         # Extracting into a folder asks with the same chooser.
-        m.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST", MAIN_TITLE).index("a.zip"))
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("a.zip"))
         m.drv("rclick", MAIN_TITLE, "解凍")
         extract_form = "ZelFolderForm:解凍先の選択"
         m.drv("find", extract_form, 20000)
-        self.assertEqual(self.text("DIRLIN", extract_form), "C:\\dl")
+        self.assertEqual(m.text("DIRLIN", extract_form), "C:\\dl")
         m.drv("click", extract_form, "キャンセル")
         m.drv("gone", extract_form, 10000)
 
@@ -102,10 +89,10 @@ class FolderFormTest(E2ETest):
         m.drv("settext", FORM, "DIRLIN", "C:\\other")
         m.drv("chord", FORM, "ALT+D")
         m.drv("press", FORM, "DOWN")  # a closed drive list opens instead of moving
-        self.wait_for(self.drop_down_open, "Down did not open the drive list")
-        self.assertTrue(self.text("DRVBOX").startswith("c:"))
+        wait_for("the drive list opened by Down", self.drop_down_open, 10)
+        self.assertTrue(m.text("DRVBOX", FORM).startswith("c:"))
         m.drv("press", FORM, "ESC")
-        self.wait_for(lambda: not self.drop_down_open(), "Escape did not close the drive list")
+        wait_for("the drive list closed by Escape", lambda: not self.drop_down_open(), 10)
         time.sleep(0.3)
         self.assertTrue(self.form_open(), "Escape with the list open closed the chooser")
         m.drv("press", FORM, "ESC")
@@ -127,30 +114,30 @@ class FolderFormTest(E2ETest):
         # Alt+F reaches the folder list: Up moves the highlight without
         # opening, Enter opens it.
         self.open_chooser()
-        self.assertEqual(self.text("DIRLIN"), "C:\\dl")
+        self.assertEqual(m.text("DIRLIN", FORM), "C:\\dl")
         m.drv("chord", FORM, "ALT+F")
         m.drv("press", FORM, "UP")
         time.sleep(0.3)
-        self.assertEqual(self.text("DIRLIN"), "C:\\dl")
+        self.assertEqual(m.text("DIRLIN", FORM), "C:\\dl")
         m.drv("press", FORM, "ENTER")
-        self.wait_for(lambda: self.text("DIRLIN") == "C:\\", "Enter did not open the highlighted folder")
-        self.assertIn("other", self.items("DIRBOX"))
+        wait_for("the highlighted folder opened by Enter", lambda: m.text("DIRLIN", FORM) == "C:\\", 10)
+        self.assertIn("other", m.items("DIRBOX", FORM))
 
         # Drive A: has no disk: the chooser says so and stays on C:.
         m.drv("chord", FORM, "ALT+D")
         m.drv("press", FORM, "DOWN")
-        self.wait_for(self.drop_down_open, "Down did not open the drive list")
+        wait_for("the drive list opened by Down", self.drop_down_open, 10)
         m.drv("press", FORM, "UP")
         m.drv("press", FORM, "ENTER")
         self.zel.answer("OK", about="ドライブ A: を読み込めません")
-        self.wait_for(lambda: self.text("DRVBOX").startswith("c:"), "the drive list stayed on A:")
-        self.assertEqual(self.text("DIRLIN"), "C:\\")
+        wait_for("the drive list back on C:", lambda: m.text("DRVBOX", FORM).startswith("c:"), 10)
+        self.assertEqual(m.text("DIRLIN", FORM), "C:\\")
         # Still usable: a click opens a folder, OK hands it over.
-        m.drv("select", FORM, "DIRBOX", self.items("DIRBOX").index("other"))
-        self.wait_for(lambda: self.text("DIRLIN") == "C:\\other", "a click did not open the folder")
+        m.drv("select", FORM, "DIRBOX", m.items("DIRBOX", FORM).index("other"))
+        wait_for("the folder opened by a click", lambda: m.text("DIRLIN", FORM) == "C:\\other", 10)
         m.drv("click", FORM, "OK")
         m.drv("gone", FORM, 10000)
-        self.wait_for(lambda: m.exists("C:\\other\\note.txt"), "the file was not copied")
+        wait_for("the file copied", lambda: m.exists("C:\\other\\note.txt"), 10)
 
 
 if __name__ == "__main__":

@@ -5,7 +5,7 @@ import time
 import unittest
 
 import xdnd
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, display
+from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, display, wait_for
 
 APP = "ZelFixApp:フィクスチャ・アプリ"
 
@@ -31,33 +31,8 @@ class LaunchTest(E2ETest):
     def tearDownClass(cls):
         cls.holder.doCleanups()
 
-    def items(self, control):
-        return self.machine.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
-
-    def text(self, control):
-        return self.machine.drv("text", MAIN_TITLE, control)[1].rstrip("\n")
-
-    def wait_for(self, condition, seconds=30, what="the window did not get there"):
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            if condition():
-                return
-            time.sleep(0.2)
-        self.fail(what)
-
-    def go_to(self, folder):
-        m = self.machine
-        m.drv("chord", MAIN_TITLE, "CTRL+C")
-        self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
-        for name in folder.split("\\")[1:]:
-            m.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index(name))
-            self.wait_for(lambda: self.text("DIRDSP").endswith(name))
-        m.drv("key", MAIN_TITLE, "F4")
-        time.sleep(0.3)
-
     def start_file(self, name):
-        self.machine.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index(name))
-        self.wait_for(lambda: any(l.startswith("【" + name) for l in self.items("CONSOL")))
+        self.zel.select_file(name)
         self.machine.drv("click", MAIN_TITLE, "テスト")
 
     def ended(self, name):
@@ -65,35 +40,36 @@ class LaunchTest(E2ETest):
 
     def since(self, name):
         """The console from the last start of name on."""
-        console = self.items("CONSOL")
+        console = self.zel.console()
         starts = [i for i, line in enumerate(console) if line == "    %s 実行開始" % name]
         return console[starts[-1]:] if starts else []
 
     def test_1_kinds_that_are_asked_about_or_refused(self):
-        self.go_to("C:\\fixtures")
+        m = self.machine
+        self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
         self.start_file("dos_program.exe")
         self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
-        self.wait_for(lambda: self.text("RUNDSP") == "ファイルを選択して下さい")
+        wait_for("the program ready again", lambda: m.text("RUNDSP") == "ファイルを選択して下さい")
         for name in ("sfx_zip.exe", "dos_sfx_lzh.exe"):
             self.start_file(name)
             self.zel.answer("OK", about="自己解凍型の圧縮ファイルです")
-        self.assertNotIn("実行開始", " ".join(self.items("CONSOL")))
+        self.assertNotIn("実行開始", " ".join(self.zel.console()))
 
     def test_2_a_program_is_watched_until_its_window_closes(self):
         m = self.machine
-        self.go_to("C:\\fixtures")
-        before = self.text("SIZDSP")  # taken before the start: the write may come before the window
+        self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
+        before = m.text("SIZDSP")  # taken before the start: the write may come before the window
         self.start_file("bigwrite.exe")
         m.drv("find", "ZelFixApp:フィクスチャ・アプリ", 20000)
         try:
-            self.wait_for(lambda: self.text("RUNDSP").strip() == "実行中")
-            self.assertEqual(m.drv("text", MAIN_TITLE, "1021")[1].strip(), "中止")
-            self.assertIn("    bigwrite.exe 実行開始", self.items("CONSOL"))
+            wait_for("the status reading 実行中", lambda: m.text("RUNDSP").strip() == "実行中")
+            self.assertEqual(m.text("1021").strip(), "中止")
+            self.assertIn("    bigwrite.exe 実行開始", self.zel.console())
             # The program writes 64 MB: the free-space display follows it.
             def grown():
-                now = self.text("SIZDSP")
+                now = m.text("SIZDSP")
                 return now != before and "(-" in now
-            self.wait_for(grown, 40, "the free space display did not follow the write")
+            wait_for("the free space display following the write", grown, 40)
             m.screenshot("launch-running")
             # The drive menu while the program runs: what it does comes after
             # the run's lines, and the status still says the program runs.
@@ -101,21 +77,21 @@ class LaunchTest(E2ETest):
             m.drv("find", "#32768:", 10000)
             m.drv("press", MAIN_TITLE, "DOWN")  # このドライブの現在のファイル名を記録
             m.drv("press", MAIN_TITLE, "ENTER")
-            self.wait_for(lambda: any(l.startswith("ドライブ C のファイル名を記録しました") for l in self.items("CONSOL")),
-                          60, "the drive's names were not recorded")
-            self.assertIn("    bigwrite.exe 実行開始", self.items("CONSOL"))
-            self.assertEqual(self.text("RUNDSP").strip(), "実行中")
+            wait_for("the drive's names recorded", lambda: any(
+                l.startswith("ドライブ C のファイル名を記録しました") for l in self.zel.console()), 60)
+            self.assertIn("    bigwrite.exe 実行開始", self.zel.console())
+            self.assertEqual(m.text("RUNDSP").strip(), "実行中")
         finally:
             m.drv("close", APP)  # a failure here must not leave the run going for the next tests
-        self.wait_for(lambda: self.ended("bigwrite.exe"), 20, "the run did not end after the window closed")
-        console = self.items("CONSOL")
+        wait_for("the end of the run after its window closed", lambda: self.ended("bigwrite.exe"))
+        console = self.zel.console()
         at = console.index("    bigwrite.exe 実行終了")
         self.assertEqual(console[at - 1], "──────────────────────")
         self.assertEqual(console[at + 2], "★ブラウザーを利用中なら、そのまま使い")
-        self.assertEqual(self.text("RUNDSP"), "実行 終了")
-        self.assertEqual(m.drv("text", MAIN_TITLE, "1021")[1].strip(), "テスト")
-        self.assertEqual(m.drv("enabled", MAIN_TITLE, "確認")[1].strip(), "1")
-        self.assertEqual(m.drv("enabled", MAIN_TITLE, "洗浄")[1].strip(), "1")
+        self.assertEqual(m.text("RUNDSP"), "実行 終了")
+        self.assertEqual(m.text("1021").strip(), "テスト")
+        self.assertTrue(m.state("enabled", "確認"))
+        self.assertTrue(m.state("enabled", "洗浄"))
         os.remove(m.path("C:\\fixtures\\big.bin"))
 
     def test_3_a_program_without_a_window_leaves_the_end_to_the_user(self):
@@ -123,18 +99,18 @@ class LaunchTest(E2ETest):
         with open(m.path("C:\\zeltest\\fixapp.args"), "w") as f:
             f.write("/nowindow 30")
         try:
-            self.go_to("C:\\fixtures")
+            self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
             self.start_file("fixapp.exe")
-            self.wait_for(lambda: "実行が終了したら、中止ボタンを押して下さい" in self.since("fixapp.exe"), 30)
+            wait_for("the hint to press 中止", lambda: "実行が終了したら、中止ボタンを押して下さい" in self.since("fixapp.exe"))
             self.assertFalse(self.ended("fixapp.exe"))
             m.drv("click", MAIN_TITLE, "中止")
-            self.wait_for(lambda: self.ended("fixapp.exe"), 10)
+            wait_for("the end of the run after 中止", lambda: self.ended("fixapp.exe"), 10)
         finally:
             os.remove(m.path("C:\\zeltest\\fixapp.args"))
 
     def test_4_a_dialog_style_window_is_not_taken_for_the_program(self):
         m = self.machine
-        self.go_to("C:\\fixtures")
+        self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
         self.start_file("fixdialog.exe")
         m.drv("find", "フィクスチャ・ダイアログ", 20000)
         time.sleep(12)  # past the time a program has to open its window
@@ -143,11 +119,11 @@ class LaunchTest(E2ETest):
         time.sleep(5)
         self.assertFalse(self.ended("fixdialog.exe"))  # never adopted: nothing ends by itself
         m.drv("click", MAIN_TITLE, "中止")
-        self.wait_for(lambda: self.ended("fixdialog.exe"), 10)
+        wait_for("the end of the run after 中止", lambda: self.ended("fixdialog.exe"), 10)
 
     def test_5_the_libraries_a_program_brings(self):
         m = self.machine
-        self.go_to("C:\\fixtures\\libapp")
+        self.zel.go_to("C:\\fixtures\\libapp", showing="libapp.exe")
         self.start_file("libapp.exe")
         m.drv("find", "ZelFixLibApp:ライブラリ・アプリ", 20000)
         console = self.since("libapp.exe")
@@ -171,13 +147,13 @@ class LaunchTest(E2ETest):
         self.assertTrue(m.read_bytes(system + "\\fixold.dll").startswith(b"MZ"))
         time.sleep(2)  # a person looks at the window for a moment: the monitor takes it meanwhile
         m.drv("close", "ZelFixLibApp:ライブラリ・アプリ")
-        self.wait_for(lambda: self.ended("libapp.exe"), 20, "no end: %r %r" % (self.since("libapp.exe"), m.windows()))
+        wait_for("the end of the run after its window closed", lambda: self.ended("libapp.exe"))
 
     def test_6_a_file_dropped_on_the_console(self):
         # Dragged from a file manager: the file becomes the selected one in its own folder
         # and goes on to the test, which asks about an MS-DOS program.
         m = self.machine
-        self.go_to("C:\\fixtures\\libapp")
+        self.zel.go_to("C:\\fixtures\\libapp", showing="libapp.exe")
         left, top, right, bottom = map(int, m.drv("rect", MAIN_TITLE, "CONSOL")[1].split()[:4])
         x, y = (left + right) // 2, (top + bottom) // 2
         window = int(m.drv("xwindow", MAIN_TITLE)[1])  # ours, whatever else the display shows there
@@ -185,11 +161,11 @@ class LaunchTest(E2ETest):
             f.write("read me\n")
         xdnd.drop(display(), window, x, y, [m.path("C:\\fixtures\\readme.txt")])
         time.sleep(1)
-        self.assertEqual(self.text("DIRDSP"), "C:\\fixtures\\libapp")  # not an archive or program: left alone
+        self.assertEqual(m.text("DIRDSP"), "C:\\fixtures\\libapp")  # not an archive or program: left alone
         xdnd.drop(display(), window, x, y, [m.path("C:\\fixtures\\dos_program.exe")])
         self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
-        self.assertEqual(self.text("DIRDSP"), "C:\\fixtures")
-        self.assertTrue(any(l.startswith("【dos_program.exe") for l in self.items("CONSOL")))
+        self.assertEqual(m.text("DIRDSP"), "C:\\fixtures")
+        self.assertTrue(any(l.startswith("【dos_program.exe") for l in self.zel.console()))
 
 
 if __name__ == "__main__":

@@ -1,14 +1,17 @@
 """The main window as a person uses it: drives, folders, the four filters,
 the lines of a selected file, the picture pane, the favourite folder, the
-text viewer and the window's place kept for the next start."""
+text viewer, the options dialog and the window's place kept for the next
+start."""
 import os
 import shutil
 import struct
 import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, TEST_BIN
+from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, TEST_BIN, wait_for
 
 INI = "C:\\Zel32\\WinXP\\Zel32.INI"
+OPTIONS = "ZelOptionForm:オプション設定"
+CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
 
 
 def bmp(path, width=40, height=30):
@@ -38,45 +41,28 @@ class MainWindowTest(E2ETest):
         self.zel = m.start_zel()
         self.zel.wait_ready()
 
-    def items(self, control):
-        return self.machine.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
-
-    def text(self, control):
-        return self.machine.drv("text", MAIN_TITLE, control)[1].rstrip("\n")
-
     def open_folder(self, name):
-        self.machine.drv("activate", MAIN_TITLE, "DIRGRD", self.items("DIRGRD").index(name))
-        self.wait_for(lambda: self.text("DIRDSP").endswith("\\" + name) or self.text("DIRDSP").endswith(name))
-
-    def wait_for(self, condition, tries=50):
-        import time
-        for _ in range(tries):
-            if condition():
-                return
-            time.sleep(0.1)
-        self.fail("the window did not get there")
-
-    def select_file(self, name):
-        self.machine.drv("select", MAIN_TITLE, "FILLST", self.items("FILLST").index(name))
+        m = self.machine
+        m.drv("activate", MAIN_TITLE, "DIRGRD", m.items("DIRGRD").index(name))
+        wait_for("in folder " + name, lambda: m.text("DIRDSP").rstrip("\\").endswith(name))
 
     def test_browsing_filtering_and_selecting(self):
         m = self.machine
         # Ctrl+C chooses drive C: as its button does.
         m.drv("chord", MAIN_TITLE, "CTRL+C")
-        self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
-        self.assertIn("dl", self.items("DIRGRD"))
-        self.assertNotIn("..", self.items("DIRGRD"))
+        wait_for("on drive C:", lambda: m.text("DIRDSP") == "C:\\")
+        self.assertIn("dl", m.items("DIRGRD"))
+        self.assertNotIn("..", m.items("DIRGRD"))
         self.open_folder("dl")
-        self.assertEqual(self.items("DIRGRD"), ["..", "sub"])
+        self.assertEqual(m.items("DIRGRD"), ["..", "sub"])
 
         for key, expected in (("F1", ["a.zip", "b.lzh"]), ("F2", ["setup.exe", "tool.exe"]), ("F3", ["pic.bmp"]),
                               ("F4", ["a.zip", "b.lzh", "pic.bmp", "readme.txt", "setup.exe", "tool.exe"])):
             m.drv("key", MAIN_TITLE, key)
-            self.wait_for(lambda: self.items("FILLST") == expected)
+            wait_for("%s listing %s" % (key, expected), lambda: m.items("FILLST") == expected)
 
-        self.select_file("setup.exe")
-        self.wait_for(lambda: any(line.startswith("【setup.exe】") for line in self.items("CONSOL")))
-        console = self.items("CONSOL")
+        self.zel.select_file("setup.exe")
+        console = self.zel.console()
         at = max(i for i, line in enumerate(console) if line.startswith("【setup.exe】"))
         size = os.path.getsize(m.path("C:\\dl\\setup.exe"))
         self.assertEqual(console[at + 1], "　　　　　　　　 (%s bytes)" % format(size, ","))
@@ -85,45 +71,82 @@ class MainWindowTest(E2ETest):
         self.assertEqual(console[-1], "テスト・ボタンを押すと、実行を開始します")
 
         # No archive library in the machine: the program's own reader reads it.
-        self.select_file("a.zip")
-        self.wait_for(lambda: self.items("CONSOL")[-1] == "解凍ボタンか (F･6)キーを押して下さい")
-        self.assertNotIn("　★ZIP解凍用の DLLがありません", self.items("CONSOL"))
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("a.zip"))
+        wait_for("the hint to extract", lambda: self.zel.console()[-1] == "解凍ボタンか (F･6)キーを押して下さい")
+        self.assertNotIn("　★ZIP解凍用の DLLがありません", self.zel.console())
 
         # A picture shows in the pane instead of the console; a filter brings the console back.
-        self.select_file("pic.bmp")
-        self.wait_for(lambda: m.drv("visible", MAIN_TITLE, "BMPVIW")[1].strip() == "1")
-        self.assertEqual(m.drv("visible", MAIN_TITLE, "CONSOL")[1].strip(), "0")
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("pic.bmp"))
+        wait_for("the picture shown", lambda: m.state("visible", "BMPVIW"))
+        self.assertFalse(m.state("visible", "CONSOL"))
         m.screenshot("main-window-picture")
         m.drv("key", MAIN_TITLE, "F4")
-        self.wait_for(lambda: m.drv("visible", MAIN_TITLE, "CONSOL")[1].strip() == "1")
+        wait_for("the console shown again", lambda: m.state("visible", "CONSOL"))
         m.screenshot("main-window")
 
     def test_favourite_folder_text_viewer_and_window_place(self):
         m = self.machine
         # F5 without a favourite explains the button and stays where it is.
-        before = self.text("DIRDSP")
+        before = m.text("DIRDSP")
         m.drv("key", MAIN_TITLE, "F5")
         box = self.zel.answer("OK", about="よく使うフォルダーを一発で選択するボタンです")
         self.assertIn("右クリック", box["all_text"])
-        self.assertEqual(self.text("DIRDSP"), before)
+        self.assertEqual(m.text("DIRDSP"), before)
 
-        m.drv("chord", MAIN_TITLE, "CTRL+C")
-        self.wait_for(lambda: self.text("DIRDSP") == "C:\\")
-        self.open_folder("dl")
+        self.zel.go_to("C:\\dl")
         m.drv("rclick", MAIN_TITLE, "常用")
         self.zel.answer("OK", about="圧縮ファイル用フォルダーを、\n『C:\\dl』に設定します")
-        self.wait_for(lambda: m.read_ini("Options", "DownLoad", INI) == "C:\\dl")
+        wait_for("DownLoad written", lambda: m.read_ini("Options", "DownLoad", INI) == "C:\\dl")
         self.open_folder("sub")
         m.drv("key", MAIN_TITLE, "F5")
-        self.wait_for(lambda: self.text("DIRDSP") == "C:\\dl")
+        wait_for("F5 back in C:\\dl", lambda: m.text("DIRDSP") == "C:\\dl")
 
         # The text viewer shows the selected text file.
-        self.select_file("readme.txt")
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("readme.txt"))
         m.drv("click", MAIN_TITLE, "テキスト")
         viewer = "ZelDocForm:readme.txt - テキスト表示"
         m.drv("find", viewer, 10000)
         self.assertIn("はじめにお読み下さい", m.drv("text", viewer, "1501")[1])
         m.drv("close", viewer)
+
+        # The options dialog: OK writes every setting in its stored form (and
+        # says once that the restore setting waits for the next start), Cancel
+        # writes nothing.
+        m.drv("click", MAIN_TITLE, "設定")
+        m.drv("find", OPTIONS, 20000)
+        for caption in ("全フォルダーの第１レベルのみ", "実行時、警告を表示する",
+                        "レジストリを値まで記録する"):  # Wine is a present-day Windows: on by default
+            self.assertTrue(m.state("checked", caption, OPTIONS), caption)
+        self.assertEqual(m.text("VERDSP", OPTIONS).strip(), "Ver.1.0.0")
+        m.screenshot("options-dialog")
+        # No test ran: the system save button asks for the save folder; a
+        # cancelled chooser opens nothing.
+        m.drv("click", OPTIONS, "システム保存 画面")
+        m.drv("find", CHOOSER, 20000)
+        m.drv("click", CHOOSER, "キャンセル")
+        m.drv("gone", CHOOSER, 10000)
+        self.assertFalse(any("\tZelSystemForm\t" in line for line in m.windows()))
+        for caption in ("全フォルダーの下位レベルまで", "黒地にオレンジ", "報告書を記録する", "実行時、警告を表示する",
+                        "システム･ファイルを総て保存・復元   （再起動が必要）"):
+            m.drv("click", OPTIONS, caption)
+        m.drv("click", OPTIONS, "OK")
+        self.zel.answer("OK", about="次回の起動時から有効になります")
+        m.drv("gone", OPTIONS, 10000)
+        self.assertIsNone(m.message_box(1500), "the notice came twice")
+        for key, value in (("CheckLevel", "2"), ("ZelConColType", "2"), ("Report", "-1"), ("UseWarning", "0"),
+                           ("SaveAllSys", "-1"), ("UseMouseHelp", "0"), ("QueryDirDel", "-1"), ("ExtractDos", "0"),
+                           ("CanUseFAT32", "-1"),  # always on for XP
+                           ("ZelBackColor4", None)):  # unchanged: not written
+            self.assertEqual(m.read_ini("Options", key, INI), value, key)
+        before = m.read_bytes(INI)
+        m.drv("click", MAIN_TITLE, "設定")
+        m.drv("find", OPTIONS, 20000)
+        self.assertTrue(m.state("checked", "全フォルダーの下位レベルまで", OPTIONS))
+        m.drv("click", OPTIONS, "マウス･ヘルプを使用する")
+        m.drv("click", OPTIONS, "白地に黒")
+        m.drv("click", OPTIONS, "ｷｬﾝｾﾙ")
+        m.drv("gone", OPTIONS, 10000)
+        self.assertEqual(m.read_bytes(INI), before)
 
         # The window's place and size are kept for the next start.
         self.zel.close()

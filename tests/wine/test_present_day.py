@@ -114,7 +114,7 @@ class PresentDayCycleTest(E2ETest):
         c = self.cycle
         c.machine.drv("click", MAIN_TITLE, "確認")
         c.zel.wait_status("ファイル名をクリックして下さい")
-        self.assertEqual(c.items("CONSOL"), [NOTHING])
+        self.assertEqual(c.zel.console(), [NOTHING])
 
     def test_2_an_installers_files_and_registry_listed_and_washed(self):
         # The installer comes in two programs: modernsetup.exe writes into every

@@ -1,6 +1,6 @@
 """Start-up of the real Zel32.exe in the sandboxed machine: the work folder
-per Windows kind, the files prepared beside Windows, the single instance and
-the refusals that end the program at once."""
+(the 98 kind's: test_system_save), the files prepared beside Windows, the
+single instance and the refusals that end the program at once."""
 import os
 import unittest
 
@@ -51,16 +51,6 @@ class FirstStartTest(E2ETest):
         self.assertIsNone(again.message_box(timeout_ms=1500))
         again.wait_ready()
         again.close()
-
-    def test_windows_98_registry_values_give_the_98_work_folder(self):
-        machine = Machine.fresh(self, "startup-98", windows_98=True)
-        machine.install(ini="[Options]\nCheckLevel= 1\n")
-        zel = machine.start_zel()
-        zel.wait_ready()  # no NT-family notice on the 9x kinds
-        self.assertTrue(os.path.isdir(machine.path("C:\\Zel32\\Win98\\Backup")))
-        self.assertFalse(machine.exists("C:\\Zel32\\WinXP"))
-        self.assertEqual(machine.read_ini("Options", "BootDrive", "C:\\Zel32\\Win98\\Zel32.INI"), "C:\\")
-        zel.close()
 
 
 class RefusalTest(E2ETest):

@@ -2,13 +2,13 @@
 folder (WINDIR pointed at it), then changes made from Linux, the compare's
 lines, the restore of ordinary files at once, and what waits for the next
 start of Windows: a locked file replaced at the next session (NT family), a
-changed hive through Zel.BAT and autoexec.bat (Windows 98)."""
+changed hive through Zel.BAT and autoexec.bat (Windows 98, with its own work
+folder)."""
 import os
 import re
-import time
 import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine
+from zeltest import E2ETest, MAIN_TITLE, Machine, wait_for
 
 OPTIONS = "ZelOptionForm:オプション設定"
 CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
@@ -51,11 +51,8 @@ class SystemSaveTest(E2ETest):
         machine.drv("settext", CHOOSER, "DIRLIN", SET)
         machine.drv("click", CHOOSER, "OK")
         machine.drv("find", FORM, 20000)
-        self.assertEqual(self.text(machine, "SETDSP"), "【保存場所】" + SET)
-        self.assertEqual(self.text(machine, "DATDSP"), "")
-
-    def text(self, machine, control, window=FORM):
-        return machine.drv("text", window, control)[1].rstrip("\n")
+        self.assertEqual(machine.text("SETDSP", FORM), "【保存場所】" + SET)
+        self.assertEqual(machine.text("DATDSP", FORM), "")
 
     def lines(self, machine):
         text = machine.drv("text", FORM, "CONLST")[1]
@@ -67,17 +64,20 @@ class SystemSaveTest(E2ETest):
         machine.drv("click", FORM, "現在のシステムを保存する")
         zel.answer("OK", about="現在のシステムを保存します")
         zel.answer("OK", about="保存が完了しました", timeout_ms=120000)
-        self.assertRegex(self.text(machine, "DATDSP"), r"^\d\d-\d\d-\d{4} \d\d:\d\d:\d\d$")
+        self.assertRegex(machine.text("DATDSP", FORM), r"^\d\d-\d\d-\d{4} \d\d:\d\d:\d\d$")
 
     def compare(self, machine):
         machine.drv("click", FORM, "変更部分を確認")
-        deadline = time.time() + 60
-        while time.time() < deadline:
-            lines = self.lines(machine)
-            if lines and machine.drv("enabled", FORM, "変更部分を確認")[1].strip() == "1":
-                return lines
-            time.sleep(0.3)
-        self.fail("the compare wrote nothing")
+        return wait_for("the compare's lines, its button enabled again",
+                        lambda: machine.state("enabled", "変更部分を確認", FORM) and self.lines(machine), 60)
+
+    def lock(self, machine, win_path):
+        """Holds WIN_PATH open in another process until it is killed."""
+        ready = "C:\\zeltest\\lock.ready"
+        locker = machine.box.start(["C:\\zeltest\\zeldrv.exe", "lock", win_path, ready, "600000"])
+        machine.procs.append(locker)
+        wait_for("the file taken by the locker", lambda: machine.exists(ready))
+        return locker
 
     def test_save_compare_restore_and_a_locked_file_at_the_next_session(self):
         machine = self.trimmed_machine("system-nt", {
@@ -140,13 +140,7 @@ class SystemSaveTest(E2ETest):
         # A file held open cannot be copied over: it is replaced as the next
         # session starts, and the program ends once the restart is accepted.
         self.write(machine, WIN + "\\Setup.log", b"changed again", LATER)
-        ready = "C:\\zeltest\\lock.ready"
-        locker = machine.box.start(["C:\\zeltest\\zeldrv.exe", "lock", WIN + "\\Setup.log", ready, "600000"])
-        machine.procs.append(locker)
-        deadline = time.time() + 30
-        while not machine.exists(ready) and time.time() < deadline:
-            time.sleep(0.2)
-        self.assertTrue(machine.exists(ready), "the locker did not take the file")
+        locker = self.lock(machine, WIN + "\\Setup.log")
         machine.drv("click", FORM, "保存された状態に戻す")
         zel.answer("OK", about="システムを、保存された状態に戻します")
         machine.drv("find", REBOOT, 60000)
@@ -179,6 +173,10 @@ class SystemSaveTest(E2ETest):
         }, windows_98=True)
         zel = machine.start_zel()
         self.open_form(machine, zel)
+        # The 98 kind keeps its own work folder (no NT-family notice was asked).
+        self.assertTrue(os.path.isdir(machine.path("C:\\Zel32\\Win98\\Backup")))
+        self.assertFalse(machine.exists("C:\\Zel32\\WinXP"))
+        self.assertEqual(machine.read_ini("Options", "BootDrive", "C:\\Zel32\\Win98\\Zel32.INI"), "C:\\")
         self.save(machine, zel)
 
         self.write(machine, WIN + "\\system.dat", b"changed hive", LATER)
@@ -186,17 +184,12 @@ class SystemSaveTest(E2ETest):
         # An added file held open cannot be deleted: its "del" line would carry
         # the "&" into the batch, so it is left out and reported.
         self.write(machine, WIN + "\\a&b.txt", b"amp", LATER)
-        ready = "C:\\zeltest\\lock.ready"
-        locker = machine.box.start(["C:\\zeltest\\zeldrv.exe", "lock", WIN + "\\a&b.txt", ready, "600000"])
-        machine.procs.append(locker)
-        deadline = time.time() + 30
-        while not machine.exists(ready) and time.time() < deadline:
-            time.sleep(0.2)
+        self.lock(machine, WIN + "\\a&b.txt")
 
         machine.drv("click", FORM, "保存された状態に戻す")
         zel.answer("OK", about="システムを、保存された状態に戻します")
         machine.drv("find", REBOOT, 60000)
-        notes = self.text(machine, "1811", REBOOT)
+        notes = machine.text("1811", REBOOT)
         self.assertIn("a&b.txt", notes)
         self.assertIn("バッチ･ファイルに書けない文字", notes)
         machine.screenshot("system-reboot-notice")

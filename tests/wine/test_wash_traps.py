@@ -61,10 +61,8 @@ class WashTrapsTest(E2ETest):
 
         zel = m.start_zel()
         zel.wait_ready()
-        m.drv("chord", MAIN_TITLE, "CTRL+C")
-        zel.machine.drv("activate", MAIN_TITLE, "DIRGRD", self.items(m, "DIRGRD").index("fixtures"))
-        self.wait_for(lambda: m.drv("text", MAIN_TITLE, "DIRDSP")[1].strip() == "C:\\fixtures")
-        m.drv("select", MAIN_TITLE, "FILLST", self.items(m, "FILLST").index("zelsetup.exe"))
+        zel.go_to("C:\\fixtures")
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("zelsetup.exe"))
         m.drv("click", MAIN_TITLE, "テスト")
         zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
 
@@ -89,7 +87,9 @@ class WashTrapsTest(E2ETest):
         m.drv("post", MAIN_TITLE, 0x0011, 0)  # WM_QUERYENDSESSION
         m.drv("post", MAIN_TITLE, 0x0016, 1)  # WM_ENDSESSION
         time.sleep(2)
+        self.assertIsNone(m.message_box(500), "a question while Windows ends")
         self.assertTrue(m.exists(WORK + "\\Zel32.dat"))
+        self.assertTrue(m.exists(WORK + "\\Zel32.ext"))
         m.box.kill()  # and the machine goes down
         other = m.drive_folder("D") + "-other"
         m.box.add_drive("D", other, "hd", 0x2222BBBB)
@@ -105,7 +105,7 @@ class WashTrapsTest(E2ETest):
         zel.wait_ready()
         m.drv("key", MAIN_TITLE, "F8")
         zel.wait_status("洗浄ボタンか、ファイル名をクリックして下さい", timeout=120)
-        check = self.items(m, "CONSOL")
+        check = zel.console()
         print("\ncheck:\n  " + "\n  ".join(check))
         # The Windows temporary folder changes by itself: its file is never listed.
         self.assertFalse(any("zelfix.tmp" in line for line in check), check)
@@ -125,7 +125,7 @@ class WashTrapsTest(E2ETest):
 
         m.drv("key", MAIN_TITLE, "F9")
         zel.wait_status("ファイルを選択して下さい", timeout=180)
-        wash = self.items(m, "CONSOL")
+        wash = zel.console()
         print("wash:\n  " + "\n  ".join(wash))
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\ZelFixtureData』を削除しました", wash)
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\Docs.』を削除しました", wash)
@@ -168,19 +168,7 @@ class WashTrapsTest(E2ETest):
         self.assertFalse(os.path.exists(m.path("C:\\Docs.")))
         # Something stayed: the snapshot is kept for another check and wash.
         self.assertTrue(m.exists(WORK + "\\Zel32.dat"))
-        self.assertEqual(m.drv("enabled", MAIN_TITLE, "洗浄")[1].strip(), "1")
-
-    @staticmethod
-    def items(m, control):
-        return m.drv("items", MAIN_TITLE, control)[1].split("\n")[:-1]
-
-    def wait_for(self, condition, seconds=30):
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            if condition():
-                return
-            time.sleep(0.3)
-        self.fail("the window did not get there")
+        self.assertTrue(m.state("enabled", "洗浄"))
 
 
 if __name__ == "__main__":

@@ -54,6 +54,19 @@ class DriverError(AssertionError):
     pass
 
 
+def wait_for(what, condition, seconds=30, every=0.2):
+    """Asks CONDITION until it holds and returns its value; fails after SECONDS
+    with WHAT, the awaited state, and the last value the condition gave."""
+    deadline = time.time() + seconds
+    while True:
+        seen = condition()
+        if seen:
+            return seen
+        if time.time() >= deadline:
+            raise DriverError("after %d s still not %s (last seen: %r)" % (seconds, what, seen))
+        time.sleep(every)
+
+
 class Machine:
     """A fresh sandboxed Windows machine for one test."""
 
@@ -197,6 +210,17 @@ class Machine:
     def windows(self):
         return self.drv("windows")[1].splitlines()
 
+    def items(self, control, window=MAIN_TITLE):
+        """The lines of a list box or combo box."""
+        return self.drv("items", window, control)[1].split("\n")[:-1]
+
+    def text(self, control, window=MAIN_TITLE):
+        return self.drv("text", window, control)[1].rstrip("\n")
+
+    def state(self, question, control, window=MAIN_TITLE):
+        """Whether a control is "enabled", "visible" or (a lamp) "lit"."""
+        return self.drv(question, window, control)[1].strip() == "1"
+
     def message_box(self, timeout_ms=30000):
         """The message box of the moment: its title, texts and buttons."""
         code, out = self.drv("msgbox", timeout_ms, check=False, timeout=timeout_ms / 1000 + 30)
@@ -274,7 +298,30 @@ class Zel:
         self.wait_status("ファイルを選択して下さい", timeout)
 
     def console(self):
-        return self.machine.drv("items", MAIN_TITLE, "CONSOL")[1].split("\n")[:-1]
+        return self.machine.items("CONSOL")
+
+    def go_to(self, folder, showing=None):
+        """Opens FOLDER (C:\\a\\b) from drive C: through the folder list; with
+        SHOWING, F4 lists every file and the list must show that one."""
+        m = self.machine
+        m.drv("chord", MAIN_TITLE, "CTRL+C")
+        wait_for("on drive C:", lambda: m.text("DIRDSP") == "C:\\")
+        path = "C:"
+        for name in folder.split("\\")[1:]:
+            path += "\\" + name
+            m.drv("activate", MAIN_TITLE, "DIRGRD", m.items("DIRGRD").index(name))
+            wait_for("in " + path, lambda: m.text("DIRDSP") == path)
+        if showing:
+            m.drv("key", MAIN_TITLE, "F4")
+            time.sleep(0.3)  # the key is posted: the list may still be the filtered one
+            wait_for("%s in the file list" % showing, lambda: showing in m.items("FILLST"))
+
+    def select_file(self, name):
+        """Selects NAME in the file list and waits for its lines in the console."""
+        m = self.machine
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index(name))
+        wait_for("the lines of %s in the console" % name,
+                 lambda: any(line.startswith("【" + name) for line in self.console()))
 
     def close(self):
         self.machine.drv("close", MAIN_TITLE)

@@ -453,4 +453,20 @@ void WalkDrives(ChangeWalk& w, ChangeVisitor& v) {
   }
 }
 
+std::unique_ptr<ReportLog> OpenWalkReport(const Services& sv, const RunRecord& record) {
+  if (!sv.options.Report) return nullptr;
+  auto report = std::make_unique<ReportLog>(sv.m.fs, ReportPath(sv.env.ProgramDir));
+  report->Line(L"実行ファイル：" + record.program);
+  return report;
+}
+
+void CloseWalkReport(ReportLog* report, const wchar_t* label, long examined, FrontEnd& fe) {
+  if (!report) return;
+  report->Line(std::wstring(60, L'-'));
+  report->Line(label + NumText(examined));
+  report->Line(std::wstring(60, L'-'));
+  report->Line(L"");
+  FinishReport(report, fe);
+}
+
 }  // namespace zel

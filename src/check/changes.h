@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -99,6 +100,13 @@ struct ChangeWalk {
   // 2 another disk (said once).
   std::array<unsigned char, 26> volumeState{};
 };
+
+// The report of a check or a wash when the setting "Report" is on, opened
+// with the line of the program under test; null when it is off.
+std::unique_ptr<ReportLog> OpenWalkReport(const Services& sv, const RunRecord& record);
+// Its closing lines (the label and the entries examined), then written out;
+// the user is told when the report could not be written.
+void CloseWalkReport(ReportLog* report, const wchar_t* label, long examined, FrontEnd& fe);
 
 // Receives each difference as the walks find it, in their order.
 class ChangeVisitor {

@@ -54,23 +54,14 @@ class CheckWriter : public ChangeVisitor {
 CheckResult RunCheck(const Services& sv, const CheckRequest& r) {
   CheckWriter writer(sv.fe);
   if (r.record.testDone) {
-    std::unique_ptr<ReportLog> report;
-    if (sv.options.Report) {
-      report = std::make_unique<ReportLog>(sv.m.fs, ReportPath(sv.env.ProgramDir));
-      report->Line(L"実行ファイル：" + r.record.program);
-    }
+    std::unique_ptr<ReportLog> report = OpenWalkReport(sv, r.record);
     if (r.compareIniAndRegistry) writer.lines += r.compareIniAndRegistry();
     ChangeWalk walk{sv, r.snap, r.record, sv.options.SaveAllSys, report.get(), L"確認中"};
     WalkSystemFolders(walk, writer);
     WalkMainFolders(walk, writer);
     WalkSubfolders(walk, writer);
     WalkDrives(walk, writer);
-    if (report) {
-      report->Line(std::wstring(60, L'-'));
-      report->Line(L"確認したファイル数＝" + NumText(walk.examined));
-      report->Line(std::wstring(60, L'-'));
-      report->Line(L"");
-    }
+    CloseWalkReport(report.get(), L"確認したファイル数＝", walk.examined, sv.fe);
   }
   sv.fe.SetStatus(L"確認中 : 臨時フォルダー");
   for (const std::wstring& folder : r.record.temporaryFolders) {

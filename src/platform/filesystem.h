@@ -12,7 +12,7 @@
 
 namespace zel {
 
-enum class FsError {
+enum class [[nodiscard]] FsError {
   None,
   NotFound,       // the file does not exist, or a pattern matched nothing
   PathNotFound,   // a folder of the path does not exist
@@ -25,6 +25,10 @@ enum class FsError {
   NameTooLong,
   Other,
 };
+
+// Says at a clean-up site that a failure does not matter there: what could
+// not be removed is gone already, or harmless, or told about by what follows.
+inline void IgnoreError(FsError) {}
 
 namespace attr {
 constexpr std::uint32_t kReadOnly = 0x1;

@@ -13,8 +13,16 @@ void ReportLog::Line(std::wstring_view text) {
 
 void ReportLog::Flush() {
   if (pending_.empty()) return;
-  fs_.AppendBytes(path_, pending_);
+  if (fs_.AppendBytes(path_, pending_) != FsError::None) failed_ = true;
   pending_.clear();
+}
+
+void FinishReport(ReportLog* report, FrontEnd& fe) {
+  if (!report) return;
+  report->Flush();
+  if (report->Failed()) {
+    fe.Ask(L"報告書『" + report->Path() + L"』を書き込めませんでした|（報告書の一部が欠けています）", mb::kOk | mb::kIconExclamation, L"");
+  }
 }
 
 std::wstring ClockText(const LocalTime& t) {

@@ -1,12 +1,13 @@
 // Lines appended to the report file (code page 932, CR LF) while the setting
-// "Report" is on. Errors while writing the report are ignored: it must never
-// stop the work it describes.
+// "Report" is on. A failed write never stops the work the report describes;
+// it is remembered, and the work tells the user once when it ends.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "platform/filesystem.h"
+#include "platform/frontend.h"
 #include "platform/system.h"
 
 namespace zel {
@@ -21,12 +22,20 @@ class ReportLog {
   void Line(std::wstring_view text);
   // Appends what was buffered to the file.
   void Flush();
+  // Whether a write failed so far (what was buffered then is lost).
+  bool Failed() const { return failed_; }
+  const std::wstring& Path() const { return path_; }
 
  private:
   FileSystem& fs_;
   std::wstring path_;
   std::string pending_;
+  bool failed_ = false;
 };
+
+// Flushes the report and tells the user when some of it could not be
+// written; nothing without a report.
+void FinishReport(ReportLog* report, FrontEnd& fe);
 
 // "HH:MM:SS".
 std::wstring ClockText(const LocalTime& t);

@@ -180,6 +180,7 @@ Outcome PrepareSnapshot(const Services& p, const MainFolderList& main, Snapshot&
     if (report) report->Line(L"準備中 [" + ClockText(m.sys.Now()) + L"] " + path + L"（" + std::to_wstring(count) + L"個）");
     snap.main.push_back(std::move(listing));
   }
+  FinishReport(report.get(), p.fe);
   SaveSnapshot(m, p.fe, p.env, snap);
   return Outcome::Continue;
 }

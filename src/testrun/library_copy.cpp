@@ -46,8 +46,13 @@ void SaveExisting(LibraryCopy& copy, const std::wstring& name, bool firstInTest)
       if (!firstInTest) return;
       KillFile(copy.sv.m, saved);
     }
-    if (!FolderExists(copy.sv.m.fs, copy.saveFolder)) copy.sv.m.fs.MakeFolder(copy.saveFolder);
-    copy.sv.m.fs.CopyOne(path, saved, false);
+    if (!FolderExists(copy.sv.m.fs, copy.saveFolder)) IgnoreError(copy.sv.m.fs.MakeFolder(copy.saveFolder));
+    if (copy.sv.m.fs.CopyOne(path, saved, false) != FsError::None) {
+      // The program under test may overwrite it, and then the wash cannot
+      // put it back: the user must know before the program starts.
+      copy.sv.fe.Ask(L"『" + path + L"』を保存できません|テストするプログラムがこのファイルを上書きすると、洗浄で元に戻せません",
+                     mb::kOk | mb::kIconExclamation, L"");
+    }
     return;
   }
 }

@@ -113,11 +113,7 @@ class Washer : public ChangeVisitor {
 WashResult RunWash(const Services& sv, const WashRequest& r) {
   Washer washer(sv.m, sv.fe, r.snap.takenAt);
   if (r.record.testDone) {
-    std::unique_ptr<ReportLog> report;
-    if (sv.options.Report) {
-      report = std::make_unique<ReportLog>(sv.m.fs, ReportPath(sv.env.ProgramDir));
-      report->Line(L"実行ファイル：" + r.record.program);
-    }
+    std::unique_ptr<ReportLog> report = OpenWalkReport(sv, r.record);
     if (r.restoreIniFiles) washer.result.failures += r.restoreIniFiles();
     ChangeWalk walk{sv, r.snap, r.record, sv.options.SaveAllSys, report.get(), L"洗浄中"};
     WalkSystemFolders(walk, washer);
@@ -125,12 +121,7 @@ WashResult RunWash(const Services& sv, const WashRequest& r) {
     WalkMainFolders(walk, washer);
     WalkSubfolders(walk, washer);
     WalkDrives(walk, washer);
-    if (report) {
-      report->Line(std::wstring(60, L'-'));
-      report->Line(L"洗浄したファイル数＝" + NumText(walk.examined));
-      report->Line(std::wstring(60, L'-'));
-      report->Line(L"");
-    }
+    CloseWalkReport(report.get(), L"洗浄したファイル数＝", walk.examined, sv.fe);
   }
   // The extraction's folders, whatever else happened.
   std::vector<std::wstring> kept;

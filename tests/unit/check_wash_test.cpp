@@ -154,6 +154,22 @@ TEST_F(Cycle, AnInstallersChangesAreListedAndWashed) {
   EXPECT_EQ(again[0], L"●ﾌｧｲﾙ『C:\\windows\\shared.dat』が修正されています");
 }
 
+// A report that cannot be written never stops the check or the wash, and the
+// user is told, once each.
+TEST_F(Cycle, AnUnwritableReportIsToldAndTheWorkGoesOn) {
+  Snap();
+  x.fs.AddFile(L"C:\\windows\\added.dll", "new");
+  options.Report = true;
+  x.fs.FailCreationBelow(env.ProgramDir);
+  EXPECT_TRUE(Has(Check(), L"●ﾌｧｲﾙ『C:\\windows\\added.dll』が追加されています"));
+  EXPECT_EQ(std::count_if(fe.questions.begin(), fe.questions.end(),
+                          [](const auto& q) { return q.text.find(L"報告書") != std::wstring::npos; }),
+            1);
+  Wash();
+  EXPECT_FALSE(x.fs.Stat(L"C:\\windows\\added.dll"));
+  EXPECT_TRUE(fe.AskedAbout(L"報告書『C:\\Zel32\\報告書.txt』を書き込めませんでした"));
+}
+
 TEST_F(Cycle, NothingSinceTheLastWashListsOnlyTheTemporaryFolder) {
   Snap();
   record.testDone = false;

@@ -326,7 +326,8 @@ void MainWindow::CopySelectedFile() {
     Ask(L"コピーするファイルを選択して下さい", mb::kOk | mb::kIconInformation, L"");
     return;
   }
-  if (!BeginAction()) return;
+  Action action(*this);
+  if (!action) return;
   // The chooser opens where the last copy went.
   std::wstring dest = Trim(ChooseFolder(window_, saveDirs_[0].empty() ? folder_ : saveDirs_[0], L"保存先の選択"));
   if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
@@ -348,7 +349,6 @@ void MainWindow::CopySelectedFile() {
       }
     }
   }
-  EndAction();
 }
 
 void MainWindow::RememberSaveDir(const std::wstring& dest) {
@@ -377,13 +377,14 @@ void MainWindow::OpenHelp() {
 }
 
 void MainWindow::OpenOptions() {
-  if (!BeginAction()) return;
+  Action action(*this);
+  if (!action) return;
   OptionFormContext ctx{
       .settings = settings_,
       .running = options_,
       .env = env_,
       .fs = machine_.fs,
-      .testPending = testPending_,
+      .testPending = TestPending(session_.Stage()),
       .previewBackColour = [this](std::int32_t colour) { SetBackColour(colour); },
       .applied =
           [this](const AppliedOptions& applied) {
@@ -392,7 +393,6 @@ void MainWindow::OpenOptions() {
           },
   };
   ShowOptionForm(window_, ctx);
-  EndAction();
 }
 
 // --- menus and drops --------------------------------------------------------------

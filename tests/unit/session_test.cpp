@@ -62,20 +62,13 @@ TEST(SessionStages, TheWashsStepsInOrder) {
 }
 
 // What the window is asked to do, in order.
-class RecordingView : public SessionView {
- public:
-  explicit RecordingView(testing::RecordingFrontEnd& fe) : fe_(fe) {}
+struct RecordingView : SessionView {
+  explicit RecordingView(testing::RecordingFrontEnd& fe) : fe(fe) {}
   void ShowConsole() override {}
-  void ClearConsole() override {
-    calls.push_back(L"clear");
-    fe_.console.clear();
-  }
-  std::vector<std::wstring> ConsoleLines() override { return fe_.console; }
+  void ClearConsole() override { calls.push_back(L"clear"), fe.console.clear(); }
+  std::vector<std::wstring> ConsoleLines() override { return fe.console; }
   void ShowStage(bool busy) override { calls.push_back(busy ? L"busy" : L"stage"); }
-  RegWashChoice ChooseRegistryWash(const RegWashOffer&) override {
-    calls.push_back(L"registry");
-    return RegWashChoice::Ignore;
-  }
+  RegWashChoice ChooseRegistryWash(const RegWashOffer&) override { return RegWashChoice::Ignore; }
   void ShowRestartNotice() override {}
   void LampOff(int lamp) override { calls.push_back(L"lamp" + std::to_wstring(lamp)); }
   void LeaveFolder(const std::wstring& folder) override { calls.push_back(L"leave " + folder); }
@@ -84,10 +77,8 @@ class RecordingView : public SessionView {
     calls.push_back(space[2] ? L"space C" : L"space");
   }
   void Finished(const std::wstring& prompt) override { calls.push_back(L"finished " + prompt); }
+  testing::RecordingFrontEnd& fe;
   std::vector<std::wstring> calls;
-
- private:
-  testing::RecordingFrontEnd& fe_;
 };
 
 class Session : public ::testing::Test {
@@ -101,6 +92,7 @@ class Session : public ::testing::Test {
     header[24] = 0x40;
     header[60] = static_cast<char>(0x80);
     x.fs.AddFile(L"C:\\dl\\tool.exe", header);  // the user's, before the snapshot
+    x.fs.AddFile(L"C:\\dl\\own.dll", "MZ");
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
     Preparation p{x.machine, fe, env, options, main};
     ASSERT_EQ(PrepareSnapshot(p, session.snapshot()), Outcome::Continue);
@@ -133,15 +125,28 @@ TEST_F(Session, ALaunchThenACompleteWash) {
   x.desktop.shellResult = 2;
   EXPECT_EQ(Launch(L"C:\\dl\\tool.exe"), LaunchOutcome::Failed);
   EXPECT_EQ(session.Stage(), S::Tested);  // whatever it copied is the wash's
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\own.dll"));
   x.desktop.shellResult = 42;
-  EXPECT_EQ(Launch(L"C:\\dl\\tool.exe"), LaunchOutcome::Started);
+  x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}};
+  LaunchRequest request;
+  request.path = L"C:\\dl\\tool.exe";
+  const LaunchResult r = session.Launch(request, L"C:\\elsewhere");
+  ASSERT_EQ(r.outcome, LaunchOutcome::Started);
   EXPECT_EQ(session.Stage(), S::RunningWithChanges);
+  EXPECT_EQ(r.run.programName, L"tool.exe");
+  EXPECT_EQ(r.intervalMs, 3000);
+  EXPECT_EQ(r.run.windowsBefore, std::vector<std::wstring>{L"ゼルカ"});
+  EXPECT_TRUE(r.run.drives[2].watched);
+  EXPECT_EQ(fe.console[1], L"    tool.exe 実行開始");
+  EXPECT_EQ(session.record().dateStamp, L"2026/12/06");
+  EXPECT_EQ(x.fs.CurrentFolder(), L"C:\\dl");
   session.RunEnded();
   ASSERT_TRUE(Kept());  // the record of the test is on disk for a resume
   x.fs.AddFile(L"C:\\Program Files\\Fix\\app.exe", "x");
 
   session.Wash(view);
   EXPECT_FALSE(x.fs.Exists(L"C:\\Program Files\\Fix\\app.exe"));
+  EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\System32\\own.dll"));
   EXPECT_EQ(session.Stage(), S::Washed);
   EXPECT_TRUE(session.SnapshotSpent());
   EXPECT_FALSE(x.fs.Exists(files.data));

@@ -82,7 +82,8 @@ int wmain(int argc, wchar_t** argv) {
   QuietFrontEnd fe;
   zel::Environment env;
   zel::RunningOptions options;
-  zel::Extractor x{w.machine, libraries, fe, env, options};
+  zel::Settings settings{w.ini};
+  zel::Services x{w.machine, fe, env, settings, options, libraries};
   int code = 0;
   struct Kind {
     const char* name;

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/frontend.h"
+#include "platform/win32/win32_archiver.h"
+#include "platform/win32/win32_machine.h"
+#include "startup/services.h"
 
 namespace bench {
 
@@ -24,6 +27,17 @@ class QuietFrontEnd : public zel::FrontEnd {
   int AskPlatform(std::wstring_view, int, std::wstring_view) override { return 1; }
   std::wstring Input(std::wstring_view, std::wstring_view, std::wstring_view) override { return {}; }
   void Beep() override {}
+};
+
+// The shared services over the real machine as the benchmarks use them:
+// default settings and options, the platform's archive libraries.
+struct BenchServices {
+  BenchServices(zel::win32::Win32Machine& machine, zel::FrontEnd& fe, const zel::Environment& env)
+      : settings(machine.ini), sv{machine.machine, fe, env, settings, options, libraries} {}
+  zel::Settings settings;
+  zel::RunningOptions options;
+  zel::win32::Win32ArchiveLibraries libraries;
+  zel::Services sv;
 };
 
 inline double Now() {

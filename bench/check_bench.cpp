@@ -32,6 +32,9 @@ struct Bench {
   QuietFrontEnd fe;
   zel::Environment env;
   zel::RunningOptions options;
+  zel::Settings settings{machine.ini};
+  zel::win32::Win32ArchiveLibraries libraries;
+  zel::Services sv{machine.machine, fe, env, settings, options, libraries};
   zel::Snapshot snap;
   zel::RunRecord record;
 
@@ -50,8 +53,8 @@ struct Bench {
     for (zel::FileList& list : snap.system) list.failed = true;  // no system folders here
     zel::MainFolderList main;
     if (level > 0) {
-      zel::SubfolderListing ctx{machine.fs, fe, machine.sys, env, main, level, nullptr, nullptr};
-      zel::ListupSub(ctx, snap.deeper, &stop);
+      zel::SubfolderListing ctx{main, level, nullptr, nullptr};
+      zel::ListupSub(sv, ctx, snap.deeper, &stop);
     }
     record = zel::RunRecord();
     record.testDone = true;
@@ -60,15 +63,15 @@ struct Bench {
 
   long Check() {
     fe.lines = 0;
-    zel::CheckRequest r{machine.machine, fe, env, options, snap, record, {}};
-    zel::RunCheck(r);
+    zel::CheckRequest r{snap, record, {}};
+    zel::RunCheck(sv, r);
     return fe.lines;
   }
 
   zel::WashResult Wash() {
     fe.lines = 0;
-    zel::WashRequest r{machine.machine, fe, env, options, snap, record, {}};
-    return zel::RunWash(r);
+    zel::WashRequest r{snap, record, {}};
+    return zel::RunWash(sv, r);
   }
 };
 

@@ -78,8 +78,9 @@ int wmain(int argc, wchar_t** argv) {
     t1 = Now();
     zel::SubfolderRecord record;
     zel::ListingStop stop;
-    zel::SubfolderListing ctx{machine.fs, fe, machine.sys, env, main, 2, nullptr, nullptr};
-    zel::ListupSub(ctx, record, &stop);
+    bench::BenchServices services(machine, fe, env);
+    zel::SubfolderListing ctx{main, 2, nullptr, nullptr};
+    zel::ListupSub(services.sv, ctx, record, &stop);
     t2 = Now();
     sub.bare.push_back(t1 - t0);
     sub.ours.push_back(t2 - t1);

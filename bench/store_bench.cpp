@@ -106,8 +106,9 @@ int wmain(int argc, wchar_t** argv) {
   snap.checkLevel = 2;
   snap.date = L"2026/12/06";
   zel::ListingStop stop;
-  zel::SubfolderListing ctx{machine.fs, fe, machine.sys, env, none, 2, nullptr, &snap.lossyPaths};
-  zel::ListupSub(ctx, snap.deeper, &stop);
+  bench::BenchServices services(machine, fe, env);
+    zel::SubfolderListing ctx{none, 2, nullptr, &snap.lossyPaths};
+  zel::ListupSub(services.sv, ctx, snap.deeper, &stop);
   zel::ListFiles(machine.fs, fe, tree, snap.windows, &snap.lossyPaths, &stop);
   std::vector<std::wstring> monitored = {big};
   for (const std::wstring& f : FirstFolders(tree, 10)) {

@@ -74,7 +74,8 @@ inline std::string CheckArchiveInput(std::string_view input, bool zip) {
   YesFrontEnd fe;
   Environment env;
   RunningOptions options;
-  Extractor x{m.machine, libraries, fe, env, options};
+  Settings settings{m.ini};
+  Services x{m.machine, fe, env, settings, options, libraries};
   BuiltInExtract(x, zip ? ArchiveType::Zip : ArchiveType::Lzh, archive, L"C:\\out");
   return Walk(m.fs, L"C:", L"C:\\out", archive);
 }

@@ -94,7 +94,7 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) { return EqualsNoC
 
 // Left to their own steps: the program's folders, the extraction's folders.
 bool LeftAlone(const ChangeWalk& w, const std::wstring& path) {
-  if (w.env.IsOwnFolder(path)) return true;
+  if (w.sv.env.IsOwnFolder(path)) return true;
   for (const std::wstring& t : w.record.temporaryFolders) {
     if (IsSameOrBelow(path, t)) return true;
   }
@@ -105,7 +105,7 @@ bool LeftAlone(const ChangeWalk& w, const std::wstring& path) {
 // those folders lies in it (the walks never go into them).
 bool MayHoldLeftAlone(const ChangeWalk& w, const std::wstring& folder) {
   auto inside = [&](const std::wstring& f) { return !f.empty() && IsSameOrBelow(f, folder); };
-  if (inside(w.env.ProgramDir) || inside(w.env.WorkDir)) return true;
+  if (inside(w.sv.env.ProgramDir) || inside(w.sv.env.WorkDir)) return true;
   return std::any_of(w.record.temporaryFolders.begin(), w.record.temporaryFolders.end(), inside);
 }
 
@@ -136,7 +136,7 @@ Finding Added(const ChangeWalk& w, const std::wstring& path, const FileEntry& e,
 void ReportFolder(ChangeWalk& w, const std::wstring& folder, long count) {
   w.examined += count;
   if (w.report) {
-    w.report->Line(std::wstring(w.doing) + L" [" + ClockText(w.m.sys.Now()) + L"] " + folder + L"（" + NumText(count) +
+    w.report->Line(std::wstring(w.doing) + L" [" + ClockText(w.sv.m.sys.Now()) + L"] " + folder + L"（" + NumText(count) +
                    L"個）");
   }
 }
@@ -170,10 +170,10 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
   if (!MayEnterListed(w, v, folder, list)) return;
   FileListIndex index(list);
   const bool mayLeave = MayHoldLeftAlone(w, folder);
-  BusyEvery busy(w.fe);
+  BusyEvery busy(w.sv.fe);
   std::string key;
   std::vector<Finding> findings;
-  const bool readable = ForEachEntry(w.m.fs, folder, [&](const FileEntry& e) {
+  const bool readable = ForEachEntry(w.sv.m.fs, folder, [&](const FileEntry& e) {
     busy.Tick();
     if (mayLeave && LeftAlone(w, JoinPath(folder, e.name))) return;
     key.clear();
@@ -181,7 +181,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     const std::uint64_t* recorded = index.FindKey(key);
     if (!recorded) {
       const std::wstring path = JoinPath(folder, e.name);
-      if (w.env.IsSelfChanging(path)) return;
+      if (w.sv.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
       else if (UpperExtension(e.name) == L"GRP") findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
       else findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
@@ -196,7 +196,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     const std::wstring path = JoinPath(folder, e.name);
     // A monitored folder's contents have their own list: its own time changing
     // with them is not a change of its own.
-    if (e.IsFolder() && IsPresentDay(w.env) && IsMonitored(w.snap, path)) return;
+    if (e.IsFolder() && IsPresentDay(w.sv.env) && IsMonitored(w.snap, path)) return;
     Finding f;
     f.kind = Finding::Kind::Changed;
     f.label = e.IsFolder() ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";
@@ -207,16 +207,16 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     if (!f.folder) {
       // Put back from the saved system files, or from the saved copy of a
       // system library the program brought a file of that name for.
-      const std::wstring saved = w.env.BackupDir + folder.substr(std::min(folder.size(), w.env.WinDir.size())) +
+      const std::wstring saved = w.sv.env.BackupDir + folder.substr(std::min(folder.size(), w.sv.env.WinDir.size())) +
                                  L"\\" + e.name;
       // A copy is used only when it is the file the snapshot recorded: one
       // saved before an earlier test would put back an older file.
       const std::wstring library = JoinPath(w.record.librarySaves, e.name);
       std::optional<FileEntry> copy;
-      if (w.saveAllSys && IsSameOrBelow(folder, w.env.SysDir) && (copy = w.m.fs.Stat(saved))) {
+      if (w.saveAllSys && IsSameOrBelow(folder, w.sv.env.SysDir) && (copy = w.sv.m.fs.Stat(saved))) {
         f.copy = saved;
       } else if (w.record.attached.find(L"/" + upper + L"|") != std::wstring::npos && !w.record.librarySaves.empty() &&
-                 (copy = w.m.fs.Stat(library))) {
+                 (copy = w.sv.m.fs.Stat(library))) {
         f.copy = library;
       }
       if (copy) {
@@ -243,16 +243,16 @@ bool IsMonitored(const Snapshot& snap, const std::wstring& path) {
 void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const std::wstring& folder,
              const std::string& rel, int depth) {
   if (depth > 0 && InSlashList(kSkippedSubfolders, ToLower(LastComponent(folder)))) return;
-  w.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
+  w.sv.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
   // The Windows and system folders were compared already, new folders and all.
-  const bool examine = !IsSystemFolder(w.env, folder);
+  const bool examine = !IsSystemFolder(w.sv.env, folder);
   const bool mayLeave = MayHoldLeftAlone(w, folder);
   std::vector<std::pair<std::wstring, std::string>> walkInto;
   std::vector<Finding> findings;
   long count = 0;
-  BusyEvery busy(w.fe);
+  BusyEvery busy(w.sv.fe);
   std::string key;
-  const bool readable = ForEachEntry(w.m.fs, folder, [&](const FileEntry& e) {
+  const bool readable = ForEachEntry(w.sv.m.fs, folder, [&](const FileEntry& e) {
     busy.Tick();
     if (!examine && !e.IsFolder()) return;
     if (mayLeave && LeftAlone(w, JoinPath(folder, e.name))) return;
@@ -262,7 +262,7 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       ++count;
       if (!index.Has(key)) {
         const std::wstring path = JoinPath(folder, e.name);
-        if (!w.env.IsSelfChanging(path)) findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+        if (!w.sv.env.IsSelfChanging(path)) findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
       }
       return;
     }
@@ -272,14 +272,14 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       // A name that lost characters may stand for another folder than the
       // recorded one: never entered.
       const bool listed = !index.Unentered(key) && (w.snap.deeper.level >= 2 || depth == 0);
-      if (listed && exact && !e.IsReparsePoint() && !w.env.IsSelfChanging(JoinPath(folder, e.name))) {
+      if (listed && exact && !e.IsReparsePoint() && !w.sv.env.IsSelfChanging(JoinPath(folder, e.name))) {
         key.back() = '\\';
         walkInto.emplace_back(JoinPath(folder, e.name), key);
       }
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
-    if (examine && !IsMonitored(w.snap, path) && !w.env.IsSelfChanging(path)) {
+    if (examine && !IsMonitored(w.snap, path) && !w.sv.env.IsSelfChanging(path)) {
       findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
     }
   });
@@ -299,7 +299,7 @@ bool OnSnapshotsDisk(ChangeWalk& w, ChangeVisitor& v, const std::wstring& path) 
   if (!w.snap.volumes[i]) return true;  // no identity recorded (not a fixed drive)
   unsigned char& state = w.volumeState[i];
   if (state == 0) {
-    std::optional<VolumeId> now = w.m.fs.VolumeOf(std::wstring{letter, L':', L'\\'});
+    std::optional<VolumeId> now = w.sv.m.fs.VolumeOf(std::wstring{letter, L':', L'\\'});
     state = now && *now == *w.snap.volumes[i] ? 1 : 2;
     if (state == 2) v.OnOtherVolume(letter);
   }
@@ -311,7 +311,7 @@ bool OnSnapshotsDisk(ChangeWalk& w, ChangeVisitor& v, const std::wstring& path) 
 bool MayEnterListed(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list) {
   if (!OnSnapshotsDisk(w, v, folder)) return false;
   if (list.link) return true;  // a link already when listed: compared as the user set it up
-  std::optional<FileEntry> self = w.m.fs.Stat(folder);
+  std::optional<FileEntry> self = w.sv.m.fs.Stat(folder);
   if (self && self->IsReparsePoint()) {
     v.OnBecameLink(folder);
     return false;
@@ -355,12 +355,12 @@ std::wstring StartupCopy(const Environment& env, const std::wstring& fileName, w
 }
 
 void WalkSystemFolders(ChangeWalk& w, ChangeVisitor& v) {
-  const std::wstring exclusions = WatchedIniNames(w.env.WinKind) + L"SYSTEM.DAT/USER.DAT/WIN386.SWP/";
-  w.fe.SetStatus(std::wstring(w.doing) + L" : Windows");
-  CompareFolder(w, v, w.env.WinDir, w.snap.windows, exclusions);
-  w.fe.SetStatus(std::wstring(w.doing) + L" : System");
+  const std::wstring exclusions = WatchedIniNames(w.sv.env.WinKind) + L"SYSTEM.DAT/USER.DAT/WIN386.SWP/";
+  w.sv.fe.SetStatus(std::wstring(w.doing) + L" : Windows");
+  CompareFolder(w, v, w.sv.env.WinDir, w.snap.windows, exclusions);
+  w.sv.fe.SetStatus(std::wstring(w.doing) + L" : System");
   for (size_t i = 0; i < w.snap.system.size(); ++i) {
-    CompareFolder(w, v, w.env.SystemDirs[i], w.snap.system[i], exclusions);
+    CompareFolder(w, v, w.sv.env.SystemDirs[i], w.snap.system[i], exclusions);
   }
 }
 
@@ -368,23 +368,23 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
   for (const MainFolderListing& listing : w.snap.main) {
     const wchar_t kind = listing.entry.empty() ? L'0' : listing.entry[0];
     const std::wstring folder = listing.entry.substr(1);
-    w.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
+    w.sv.fe.SetStatus(std::wstring(w.doing) + L"： " + folder);
     if (listing.list.failed) continue;  // unknown: never compared
     if (!MayEnterListed(w, v, folder, listing.list)) continue;
     FileListIndex index(listing.list);
     const bool mayLeave = MayHoldLeftAlone(w, folder);
     long count = 0;
-    BusyEvery busy(w.fe);
+    BusyEvery busy(w.sv.fe);
     std::string key;
     std::vector<Finding> findings;
-    const bool readable = ForEachEntry(w.m.fs, folder, [&](const FileEntry& e) {
+    const bool readable = ForEachEntry(w.sv.m.fs, folder, [&](const FileEntry& e) {
       busy.Tick();
       ++count;
       key.clear();
       const bool exact = AppendNameKey(e.name, key);
       if (index.FindKey(key)) return;
       const std::wstring path = JoinPath(folder, e.name);
-      if ((mayLeave && LeftAlone(w, path)) || w.env.IsSelfChanging(path)) return;
+      if ((mayLeave && LeftAlone(w, path)) || w.sv.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) {
         if (kind == L'1') findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
         else findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
@@ -406,26 +406,26 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
 void WalkSubfolders(ChangeWalk& w, ChangeVisitor& v) {
   // The depth is the snapshot's, whatever the setting says now.
   if (w.snap.deeper.level < 1 || w.snap.deeper.failed || w.snap.deeper.text.empty()) return;
-  if (!MayEnterListed(w, v, w.env.WinDir, w.snap.windows)) return;
+  if (!MayEnterListed(w, v, w.sv.env.WinDir, w.snap.windows)) return;
   SubfolderIndex index(w.snap.deeper);
-  WalkSub(w, v, index, w.env.WinDir, std::string(), 0);
+  WalkSub(w, v, index, w.sv.env.WinDir, std::string(), 0);
 }
 
 void WalkDrives(ChangeWalk& w, ChangeVisitor& v) {
   for (int i = 0; i < 26; ++i) {
     if (w.snap.driveRoots[i].empty() || w.snap.driveRootFailed[i]) continue;
-    if (w.env.DriveTypes[i] != DriveType::Fixed) continue;
+    if (w.sv.env.DriveTypes[i] != DriveType::Fixed) continue;
     const wchar_t letter = static_cast<wchar_t>(L'A' + i);
     const std::wstring root{letter, L':', L'\\'};
-    w.fe.Busy();
+    w.sv.fe.Busy();
     // Another disk under the same letter: its root folders would all look new.
     if (!OnSnapshotsDisk(w, v, root)) continue;
-    w.fe.SetStatus(std::wstring(w.doing) + L" : ドライブ " + root);
+    w.sv.fe.SetStatus(std::wstring(w.doing) + L" : ドライブ " + root);
     for (const wchar_t* name : {L"config", L"autoexec"}) {
       const std::wstring file = root + name + (name[0] == L'c' ? L".sys" : L".bat");
-      std::optional<FileEntry> live = w.m.fs.Stat(file);
-      const std::wstring copy = StartupCopy(w.env, name, letter);
-      std::optional<FileEntry> saved = w.m.fs.Stat(copy);
+      std::optional<FileEntry> live = w.sv.m.fs.Stat(file);
+      const std::wstring copy = StartupCopy(w.sv.env, name, letter);
+      std::optional<FileEntry> saved = w.sv.m.fs.Stat(copy);
       if (live && saved && live->lastWrite != saved->lastWrite) {
         Finding f;
         f.kind = Finding::Kind::StartupChanged;
@@ -438,7 +438,7 @@ void WalkDrives(ChangeWalk& w, ChangeVisitor& v) {
     }
     std::vector<Finding> findings;
     const std::unordered_set<std::string> known = RootFolderKeys(w.snap.driveRoots[i]);
-    const bool readable = ForEachEntry(w.m.fs, root, [&](const FileEntry& e) {
+    const bool readable = ForEachEntry(w.sv.m.fs, root, [&](const FileEntry& e) {
       if (!e.IsFolder()) return;  // files in a root are not compared
       const std::wstring path = root + e.name;
       std::string key;

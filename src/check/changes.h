@@ -23,6 +23,7 @@
 #include "report/report_log.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "testrun/run_record.h"
 
 namespace zel {
@@ -87,9 +88,7 @@ struct Finding {
 };
 
 struct ChangeWalk {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
+  const Services& sv;
   const Snapshot& snap;
   const RunRecord& record;
   bool saveAllSys = false;

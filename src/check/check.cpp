@@ -51,16 +51,16 @@ class CheckWriter : public ChangeVisitor {
 
 }  // namespace
 
-CheckResult RunCheck(const CheckRequest& r) {
-  CheckWriter writer(r.fe);
+CheckResult RunCheck(const Services& sv, const CheckRequest& r) {
+  CheckWriter writer(sv.fe);
   if (r.record.testDone) {
     std::unique_ptr<ReportLog> report;
-    if (r.options.Report) {
-      report = std::make_unique<ReportLog>(r.m.fs, ReportPath(r.env.ProgramDir));
+    if (sv.options.Report) {
+      report = std::make_unique<ReportLog>(sv.m.fs, ReportPath(sv.env.ProgramDir));
       report->Line(L"実行ファイル：" + r.record.program);
     }
     if (r.compareIniAndRegistry) writer.lines += r.compareIniAndRegistry();
-    ChangeWalk walk{r.m, r.fe, r.env, r.snap, r.record, r.options.SaveAllSys, report.get(), L"確認中"};
+    ChangeWalk walk{sv, r.snap, r.record, sv.options.SaveAllSys, report.get(), L"確認中"};
     WalkSystemFolders(walk, writer);
     WalkMainFolders(walk, writer);
     WalkSubfolders(walk, writer);
@@ -72,15 +72,15 @@ CheckResult RunCheck(const CheckRequest& r) {
       report->Line(L"");
     }
   }
-  r.fe.SetStatus(L"確認中 : 臨時フォルダー");
+  sv.fe.SetStatus(L"確認中 : 臨時フォルダー");
   for (const std::wstring& folder : r.record.temporaryFolders) {
-    if (r.m.fs.Stat(folder)) writer.Write(L"●ﾌｫﾙﾀﾞｰ『" + folder + L"』が作成されています");
+    if (sv.m.fs.Stat(folder)) writer.Write(L"●ﾌｫﾙﾀﾞｰ『" + folder + L"』が作成されています");
   }
-  r.fe.Busy();
+  sv.fe.Busy();
   CheckResult result;
   result.lines = writer.lines;
   if (writer.lines == 0) {
-    r.fe.AppendConsole(kNothingChanged);
+    sv.fe.AppendConsole(kNothingChanged);
     result.prompt = L"ファイル名をクリックして下さい";
   } else {
     result.prompt = L"洗浄ボタンか、ファイル名をクリックして下さい";

@@ -11,10 +11,6 @@
 namespace zel {
 
 struct CheckRequest {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-  const RunningOptions& options;
   const Snapshot& snap;
   const RunRecord& record;
   // The INI, group and registry comparison, which comes first; it writes its
@@ -34,7 +30,7 @@ std::vector<std::wstring> CheckLines(const Finding& f);
 // temporary folders when no program was tested since the last wash), the
 // report and the "nothing" line. The window adds the drive hint after it has
 // taken the wash list.
-CheckResult RunCheck(const CheckRequest& request);
+CheckResult RunCheck(const Services& sv, const CheckRequest& request);
 
 extern const wchar_t kNothingChanged[];
 extern const wchar_t kCannotUndo[];

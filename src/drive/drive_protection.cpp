@@ -104,7 +104,7 @@ enum class Loaded { Ok, Missing, Damaged, VolumeChanged };
 
 // Reads the drive's record and compares its volume with the drive's, saying
 // what is wrong when something is.
-Loaded LoadRecord(DriveContext& ctx, wchar_t letter, DriveRecord& record, bool deleting) {
+Loaded LoadRecord(const Services& ctx, wchar_t letter, DriveRecord& record, bool deleting) {
   const std::wstring path = DriveRecordPath(ctx.env, letter);
   std::string bytes;
   if (!FileExists(ctx.m.fs, path) || ctx.m.fs.ReadBytes(path, bytes) != FsError::None) {
@@ -139,7 +139,7 @@ void ReportUnreadable(FrontEnd& fe, const std::vector<std::wstring>& folders) {
 }
 
 // False for an addition that is never deleted (see the header).
-bool MayDelete(const DriveContext& ctx, const DriveRecord& record, const DriveAddition& a) {
+bool MayDelete(const Services& ctx, const DriveRecord& record, const DriveAddition& a) {
   std::string encoded;
   if (!ToCp932Exact(a.path, encoded)) return false;  // the name lost characters
   if (IsOwn(ctx.env, a.path) || HoldsOwn(ctx.env, a.path)) return false;
@@ -149,7 +149,7 @@ bool MayDelete(const DriveContext& ctx, const DriveRecord& record, const DriveAd
 }
 
 // Deletes the additions in order. False when the user ended it with Cancel.
-bool DeleteAdditions(DriveContext& ctx, const DriveRecord& record, const std::vector<DriveAddition>& added) {
+bool DeleteAdditions(const Services& ctx, const DriveRecord& record, const std::vector<DriveAddition>& added) {
   Ticker ticker(ctx.fe);
   for (const DriveAddition& a : added) {
     const wchar_t* kind = a.folder ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";
@@ -209,7 +209,7 @@ std::wstring DriveAddedLine(const DriveAddition& a) {
   return std::wstring(a.folder ? L"●ﾌｫﾙﾀﾞｰ『" : L"●ﾌｧｲﾙ『") + a.path + L"』が追加されています";
 }
 
-DriveOutcome RecordDriveNames(DriveContext& ctx, wchar_t letter) {
+DriveOutcome RecordDriveNames(const Services& ctx, wchar_t letter, std::uint64_t maxNames) {
   FileSystem& fs = ctx.m.fs;
   const std::wstring path = DriveRecordPath(ctx.env, letter);
   if (FileExists(fs, path) &&
@@ -254,9 +254,9 @@ DriveOutcome RecordDriveNames(DriveContext& ctx, wchar_t letter) {
       }
       ticker.Step();
     }
-    if (files + folders > ctx.maxNames) {
+    if (files + folders > maxNames) {
       Tell(ctx.fe,
-           L"ドライブ " + Letter(letter) + L" のファイルが多すぎるため、記録できません|（" + Grouped(static_cast<long long>(ctx.maxNames)) +
+           L"ドライブ " + Letter(letter) + L" のファイルが多すぎるため、記録できません|（" + Grouped(static_cast<long long>(maxNames)) +
                L" 個まで）",
            mb::kIconExclamation);
       return DriveOutcome::TooLarge;
@@ -280,7 +280,7 @@ DriveOutcome RecordDriveNames(DriveContext& ctx, wchar_t letter) {
   return DriveOutcome::Done;
 }
 
-DriveWalk FindDriveAdditions(DriveContext& ctx, const DriveRecord& record, const std::wstring& status) {
+DriveWalk FindDriveAdditions(const Services& ctx, const DriveRecord& record, const std::wstring& status) {
   FileSystem& fs = ctx.m.fs;
   const std::wstring root = RootOf(record.letter);
   DriveWalk walk;
@@ -317,7 +317,7 @@ DriveWalk FindDriveAdditions(DriveContext& ctx, const DriveRecord& record, const
   return walk;
 }
 
-DriveOutcome CheckDriveAdditions(DriveContext& ctx, wchar_t letter) {
+DriveOutcome CheckDriveAdditions(const Services& ctx, wchar_t letter) {
   DriveRecord record;
   Loaded loaded = LoadRecord(ctx, letter, record, false);
   if (loaded != Loaded::Ok) return OutcomeOf(loaded);
@@ -328,7 +328,7 @@ DriveOutcome CheckDriveAdditions(DriveContext& ctx, wchar_t letter) {
   return DriveOutcome::Done;
 }
 
-DriveOutcome DeleteDriveAdditions(DriveContext& ctx, wchar_t letter) {
+DriveOutcome DeleteDriveAdditions(const Services& ctx, wchar_t letter) {
   DriveRecord record;
   Loaded loaded = LoadRecord(ctx, letter, record, true);
   if (loaded != Loaded::Ok) return OutcomeOf(loaded);
@@ -341,7 +341,7 @@ DriveOutcome DeleteDriveAdditions(DriveContext& ctx, wchar_t letter) {
   return DeleteAdditions(ctx, record, walk.added) ? DriveOutcome::Done : DriveOutcome::Declined;
 }
 
-DriveOutcome ClearDriveRecord(DriveContext& ctx, wchar_t letter) {
+DriveOutcome ClearDriveRecord(const Services& ctx, wchar_t letter) {
   const std::wstring path = DriveRecordPath(ctx.env, letter);
   if (!FileExists(ctx.m.fs, path)) {
     TellNoRecord(ctx.fe, letter);
@@ -358,7 +358,7 @@ DriveOutcome ClearDriveRecord(DriveContext& ctx, wchar_t letter) {
   return DriveOutcome::Done;
 }
 
-void OfferDriveDeletionsAtEnd(DriveContext& ctx) {
+void OfferDriveDeletionsAtEnd(const Services& ctx) {
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
     const std::wstring path = DriveRecordPath(ctx.env, letter);
     if (!FileExists(ctx.m.fs, path)) continue;

@@ -26,19 +26,14 @@
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 
 namespace zel {
 
-struct DriveContext {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-  const RunningOptions& options;  // QueryDirDel: ask before deleting each folder
-  // A record is refused beyond this many names, to bound the file and the
-  // memory of a check.
-  std::uint64_t maxNames = 2000000;
-};
+// A record is refused beyond this many names, to bound the file and the
+// memory of a check.
+inline constexpr std::uint64_t kDriveNameLimit = 2000000;
 
 enum class DriveOutcome {
   Done,           // recorded, listed, deleted or cleared
@@ -47,7 +42,7 @@ enum class DriveOutcome {
   Damaged,        // the record is damaged (told)
   VolumeChanged,  // another volume is under this letter, or none (told)
   Unreadable,     // the drive's root could not be read (told)
-  TooLarge,       // more names than maxNames (told; nothing written)
+  TooLarge,       // more names than the limit (told; nothing written)
   WriteFailed,    // the record could not be written or deleted (told)
 };
 
@@ -67,24 +62,24 @@ std::vector<std::wstring> DriveWashHintLines();
 // walks the drive and writes its record (to a new file moved over the old
 // one). The console gets a summary and a line per folder that could not be
 // read.
-DriveOutcome RecordDriveNames(DriveContext& ctx, wchar_t letter);
+DriveOutcome RecordDriveNames(const Services& ctx, wchar_t letter, std::uint64_t maxNames = kDriveNameLimit);
 
 // "このドライブへ追加されたファイルをチェック": a line per name that is not in the
 // record, or "追加されたファイルはありません".
-DriveOutcome CheckDriveAdditions(DriveContext& ctx, wchar_t letter);
+DriveOutcome CheckDriveAdditions(const Services& ctx, wchar_t letter);
 
 // "このドライブへ追加されたファイルを自動削除": deletes what was added, with a
 // "を削除しました" or "は削除できません" line each. With QueryDirDel on, each
 // folder is asked about first (Yes, No, Cancel ends the deletion).
-DriveOutcome DeleteDriveAdditions(DriveContext& ctx, wchar_t letter);
+DriveOutcome DeleteDriveAdditions(const Services& ctx, wchar_t letter);
 
 // "記録したファイル名情報をクリア": deletes the record after asking.
-DriveOutcome ClearDriveRecord(DriveContext& ctx, wchar_t letter);
+DriveOutcome ClearDriveRecord(const Services& ctx, wchar_t letter);
 
 // The end of the program: for each drive with a record, lists what was added
 // and offers to delete it, then deletes the record (also when it was damaged
 // or the volume changed, after saying so).
-void OfferDriveDeletionsAtEnd(DriveContext& ctx);
+void OfferDriveDeletionsAtEnd(const Services& ctx);
 
 // --- the parts, for tests and other callers -----------------------------------
 
@@ -101,7 +96,7 @@ struct DriveWalk {
 
 // Walks the drive's recorded folders for names not in the record; status is
 // the status-line word ("確認中： ").
-DriveWalk FindDriveAdditions(DriveContext& ctx, const DriveRecord& record, const std::wstring& status);
+DriveWalk FindDriveAdditions(const Services& ctx, const DriveRecord& record, const std::wstring& status);
 
 // "●ﾌｫﾙﾀﾞｰ『path』が追加されています" or "●ﾌｧｲﾙ『path』が追加されています".
 std::wstring DriveAddedLine(const DriveAddition& a);

@@ -50,7 +50,7 @@ std::wstring ErrorReason(Error e, const Entry* entry) {
 
 // The archive's bytes and entries; the reason (told by the caller) when it
 // cannot be read.
-bool Load(const Extractor& x, ArchiveType type, std::wstring_view path, std::string& bytes, Listing& listing,
+bool Load(const Services& x, ArchiveType type, std::wstring_view path, std::string& bytes, Listing& listing,
           std::wstring& why) {
   if (x.m.fs.ReadBytes(path, bytes) != FsError::None) {
     why = L"圧縮ファイルを読み込めません";
@@ -65,7 +65,7 @@ bool Load(const Extractor& x, ArchiveType type, std::wstring_view path, std::str
 }
 
 // A DOS time is local: shifted by the machine's time-zone offset at that time.
-std::uint64_t LastWriteOf(const Extractor& x, const Entry& e) {
+std::uint64_t LastWriteOf(const Services& x, const Entry& e) {
   if (e.lastWrite != 0) return e.lastWrite;
   const std::uint64_t asUtc = archive::DosTimeToFileTime(e.dosTime);
   if (asUtc == 0) return 0;
@@ -83,7 +83,7 @@ struct Target {
 
 class Unpacker {
  public:
-  Unpacker(const Extractor& x, std::wstring_view archive, std::wstring_view dest)
+  Unpacker(const Services& x, std::wstring_view archive, std::wstring_view dest)
       : x_(x), name_(LastComponent(archive)), dest_(dest) {}
 
   bool Fail(const std::wstring& why) {
@@ -168,7 +168,7 @@ class Unpacker {
   }
 
  private:
-  const Extractor& x_;
+  const Services& x_;
   std::wstring name_;
   std::wstring dest_;
   std::unordered_set<std::wstring> made_;
@@ -202,7 +202,7 @@ std::wstring UnsafeNameReason(std::wstring_view name, std::vector<std::wstring>*
   return std::wstring();
 }
 
-bool BuiltInExtract(const Extractor& x, ArchiveType type, std::wstring_view archive, std::wstring_view dest) {
+bool BuiltInExtract(const Services& x, ArchiveType type, std::wstring_view archive, std::wstring_view dest) {
   Unpacker unpacker(x, archive, dest);
   std::string bytes;
   Listing listing;
@@ -215,7 +215,7 @@ bool BuiltInExtract(const Extractor& x, ArchiveType type, std::wstring_view arch
   return unpacker.Unpack(bytes, listing.format, targets);
 }
 
-bool BuiltInList(const Extractor& x, ArchiveType type, std::wstring_view archive) {
+bool BuiltInList(const Services& x, ArchiveType type, std::wstring_view archive) {
   std::string bytes;
   Listing listing;
   std::wstring why;

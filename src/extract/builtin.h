@@ -27,11 +27,11 @@ std::wstring UnsafeNameReason(std::wstring_view name, std::vector<std::wstring>*
 // Extracts every entry into dest (an existing folder). On failure the user is
 // told why with the archive's name; true when everything was extracted (or
 // left as it was because the user kept an existing file).
-bool BuiltInExtract(const Extractor& x, ArchiveType type, std::wstring_view archive, std::wstring_view dest);
+bool BuiltInExtract(const Services& x, ArchiveType type, std::wstring_view archive, std::wstring_view dest);
 
 // The contents as console lines: the size 10 wide, two blanks, the name ("\"
 // after a folder). False (with the reason on the console) when the archive
 // cannot be read.
-bool BuiltInList(const Extractor& x, ArchiveType type, std::wstring_view archive);
+bool BuiltInList(const Services& x, ArchiveType type, std::wstring_view archive);
 
 }  // namespace zel

@@ -112,10 +112,10 @@ struct Plan {
   Route route = Route::None;
 };
 
-void Tell(const Extractor& x, const std::wstring& text) { x.fe.Ask(text, kNotice, L""); }
+void Tell(const Services& x, const std::wstring& text) { x.fe.Ask(text, kNotice, L""); }
 
 // The archive's type; tells the user and returns false when it has none.
-bool Identify(const Extractor& x, std::wstring_view archive, Source& s, ExtractResult* failure) {
+bool Identify(const Services& x, std::wstring_view archive, Source& s, ExtractResult* failure) {
   s.path = std::wstring(archive);
   s.name = LastComponent(archive);
   const std::wstring ext = UpperExtension(s.name);
@@ -136,19 +136,19 @@ bool Identify(const Extractor& x, std::wstring_view archive, Source& s, ExtractR
   return true;
 }
 
-Plan Choose(const Extractor& x, const Source& s) {
+Plan Choose(const Services& x, const Source& s) {
   const bool dosSfx = s.kind == ExeKind::DosSfxLzh;
   if (dosSfx && x.options.ExtractDos && FileExists(x.m.fs, DosPifPath(x.env))) return {Route::DosSelf};
   if (!HasLibrary(x.env, s.type)) return {};
   return {LibraryPresent(x.m, x.env, s.type) ? Route::Library : Route::BuiltIn};
 }
 
-void RefuseCharacters(const Extractor& x, std::wstring_view path) {
+void RefuseCharacters(const Services& x, std::wstring_view path) {
   Tell(x, L"『" + std::wstring(path) + L"』は、|解凍プログラムに渡せない文字を含んでいるため、解凍を中止します");
 }
 
 // The library's text as console lines (empty trailing lines dropped).
-void AppendOutput(const Extractor& x, const std::string& output) {
+void AppendOutput(const Services& x, const std::string& output) {
   std::vector<std::wstring> lines = SplitTextLines(FromCp932(output));
   while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
   for (const std::wstring& line : lines) x.fe.AppendConsole(line);
@@ -156,7 +156,7 @@ void AppendOutput(const Extractor& x, const std::string& output) {
 
 // The library's command line in code page 932; false (told) when a path
 // does not encode exactly or holds a quote.
-bool EncodeForLibrary(const Extractor& x, const std::wstring& command, std::initializer_list<std::wstring_view> paths,
+bool EncodeForLibrary(const Services& x, const std::wstring& command, std::initializer_list<std::wstring_view> paths,
                       std::string& bytes) {
   for (std::wstring_view path : paths) {
     std::string unused;
@@ -168,7 +168,7 @@ bool EncodeForLibrary(const Extractor& x, const std::wstring& command, std::init
   return ToCp932Exact(command, bytes);
 }
 
-ExtractOutcome RunBuiltIn(const Extractor& x, const Source& s, const std::wstring& dest) {
+ExtractOutcome RunBuiltIn(const Services& x, const Source& s, const std::wstring& dest) {
   ExtractOutcome out;
   out.result = ExtractResult::Failed;
   if (BuiltInExtract(x, s.type, s.path, dest)) {
@@ -178,7 +178,7 @@ ExtractOutcome RunBuiltIn(const Extractor& x, const Source& s, const std::wstrin
   return out;
 }
 
-ExtractOutcome RunLibrary(const Extractor& x, const Source& s, const std::wstring& dest) {
+ExtractOutcome RunLibrary(const Services& x, const Source& s, const std::wstring& dest) {
   ExtractOutcome out;
   std::string command;
   if (!EncodeForLibrary(x, LibraryExtractCommand(s.type, s.path, dest), {s.path, dest}, command)) {
@@ -207,7 +207,7 @@ ExtractOutcome RunLibrary(const Extractor& x, const Source& s, const std::wstrin
   return out;
 }
 
-ExtractOutcome RunDos(const Extractor& x, const Source& s, const std::wstring& dest) {
+ExtractOutcome RunDos(const Services& x, const Source& s, const std::wstring& dest) {
   ExtractOutcome out;
   out.result = ExtractResult::Refused;
   // Nothing read from the disk goes into the batch unless it is safe there.
@@ -236,7 +236,7 @@ ExtractOutcome RunDos(const Extractor& x, const Source& s, const std::wstring& d
   return out;
 }
 
-ExtractOutcome Run(const Extractor& x, const Source& s, const Plan& plan, const std::wstring& dest) {
+ExtractOutcome Run(const Services& x, const Source& s, const Plan& plan, const std::wstring& dest) {
   switch (plan.route) {
     case Route::Library: return RunLibrary(x, s, dest);
     case Route::BuiltIn: return RunBuiltIn(x, s, dest);
@@ -246,7 +246,7 @@ ExtractOutcome Run(const Extractor& x, const Source& s, const Plan& plan, const 
 
 }  // namespace
 
-ExtractOutcome ExtractToTemporary(const Extractor& x, std::wstring_view archive) {
+ExtractOutcome ExtractToTemporary(const Services& x, std::wstring_view archive) {
   ExtractOutcome out;
   Source s;
   if (!Identify(x, archive, s, &out.result)) return out;
@@ -269,7 +269,7 @@ ExtractOutcome ExtractToTemporary(const Extractor& x, std::wstring_view archive)
   return out;
 }
 
-ExtractOutcome ExtractToFolder(const Extractor& x, std::wstring_view archive, std::wstring_view dest) {
+ExtractOutcome ExtractToFolder(const Services& x, std::wstring_view archive, std::wstring_view dest) {
   ExtractOutcome out;
   const std::wstring folder = WithoutTrailingSlash(Trim(dest));
   if (IsProgramsOwn(x.env, folder)) {
@@ -293,7 +293,7 @@ ExtractOutcome ExtractToFolder(const Extractor& x, std::wstring_view archive, st
   return Run(x, s, plan, folder);
 }
 
-bool ListArchive(const Extractor& x, std::wstring_view archive) {
+bool ListArchive(const Services& x, std::wstring_view archive) {
   Source s;
   ExtractResult unused;
   if (!Identify(x, archive, s, &unused)) return false;

@@ -22,6 +22,7 @@
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "testrun/exe_kind.h"
 
@@ -30,14 +31,6 @@ namespace zel {
 enum class ArchiveType { None, Lzh, Zip };
 
 // What the extraction works with; the references outlive the call.
-struct Extractor {
-  Machine& m;
-  ArchiveLibraries& libraries;
-  FrontEnd& fe;
-  const Environment& env;
-  const RunningOptions& options;
-};
-
 enum class ExtractResult {
   Extracted,     // the library or the program's own reader extracted the archive
   DosStarted,    // the MS-DOS job was started; it runs on its own and is not awaited
@@ -90,13 +83,13 @@ std::wstring NotFoundMessage(ArchiveType type);
 std::wstring MakeTemporaryFolder(Machine& m, const Environment& env);
 
 // The extract button: into a new temporary folder.
-ExtractOutcome ExtractToTemporary(const Extractor& x, std::wstring_view archive);
+ExtractOutcome ExtractToTemporary(const Services& x, std::wstring_view archive);
 // The right button: into dest, an existing folder the user named (never one
 // of the program's own folders).
-ExtractOutcome ExtractToFolder(const Extractor& x, std::wstring_view archive, std::wstring_view dest);
+ExtractOutcome ExtractToFolder(const Services& x, std::wstring_view archive, std::wstring_view dest);
 // The archive-contents button: the library's listing (or the program's own)
 // as console lines. When the kind cannot be read the console says that the
 // library is missing. True when it listed.
-bool ListArchive(const Extractor& x, std::wstring_view archive);
+bool ListArchive(const Services& x, std::wstring_view archive);
 
 }  // namespace zel

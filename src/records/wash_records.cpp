@@ -123,7 +123,7 @@ bool ListsSharedLibrary(std::wstring_view text) {
   return false;
 }
 
-std::optional<std::wstring> LatestListForViewer(RecordsContext& ctx) {
+std::optional<std::wstring> LatestListForViewer(const Services& ctx) {
   std::string bytes;
   if (!ReadExisting(ctx.m.fs, LatestListPath(ctx.env), bytes)) {
     TellNoList(ctx.fe);
@@ -132,7 +132,7 @@ std::optional<std::wstring> LatestListForViewer(RecordsContext& ctx) {
   return ForViewer(bytes);
 }
 
-std::wstring LatestListForEditor(RecordsContext& ctx) {
+std::wstring LatestListForEditor(const Services& ctx) {
   const std::wstring path = LatestListPath(ctx.env);
   if (!FileExists(ctx.m.fs, path)) {
     TellNoList(ctx.fe);
@@ -141,7 +141,7 @@ std::wstring LatestListForEditor(RecordsContext& ctx) {
   return path;
 }
 
-std::optional<std::wstring> LatestListForCopy(RecordsContext& ctx) {
+std::optional<std::wstring> LatestListForCopy(const Services& ctx) {
   std::string bytes;
   if (!ReadExisting(ctx.m.fs, LatestListPath(ctx.env), bytes)) {
     TellNoList(ctx.fe);
@@ -163,7 +163,7 @@ RecordsOutcome AppendLatestQuietly(Machine& m, const Environment& env) {
   return m.fs.AppendBytes(path, block) == FsError::None ? RecordsOutcome::Done : RecordsOutcome::WriteFailed;
 }
 
-RecordsOutcome AppendLatestToRecords(RecordsContext& ctx) {
+RecordsOutcome AppendLatestToRecords(const Services& ctx) {
   const RecordsOutcome outcome = AppendLatestQuietly(ctx.m, ctx.env);
   switch (outcome) {
     case RecordsOutcome::NoList: TellNoList(ctx.fe); break;
@@ -176,7 +176,7 @@ RecordsOutcome AppendLatestToRecords(RecordsContext& ctx) {
   return outcome;
 }
 
-std::optional<std::wstring> PastRecordsForViewer(RecordsContext& ctx) {
+std::optional<std::wstring> PastRecordsForViewer(const Services& ctx) {
   std::string bytes;
   if (!ReadExisting(ctx.m.fs, RecordsPath(ctx.env), bytes)) {
     TellNoRecords(ctx.fe);
@@ -185,7 +185,7 @@ std::optional<std::wstring> PastRecordsForViewer(RecordsContext& ctx) {
   return ForViewer(bytes);
 }
 
-std::wstring PastRecordsForEditor(RecordsContext& ctx) {
+std::wstring PastRecordsForEditor(const Services& ctx) {
   const std::wstring path = RecordsPath(ctx.env);
   if (!FileExists(ctx.m.fs, path)) {
     TellNoRecords(ctx.fe);
@@ -194,7 +194,7 @@ std::wstring PastRecordsForEditor(RecordsContext& ctx) {
   return path;
 }
 
-RecordsOutcome ClearRecords(RecordsContext& ctx) {
+RecordsOutcome ClearRecords(const Services& ctx) {
   const std::wstring path = RecordsPath(ctx.env);
   if (!FileExists(ctx.m.fs, path)) {
     TellNoRecords(ctx.fe);
@@ -210,7 +210,7 @@ RecordsOutcome ClearRecords(RecordsContext& ctx) {
   return RecordsOutcome::Done;
 }
 
-RecordsOutcome WriteComment(RecordsContext& ctx, std::wstring_view program) {
+RecordsOutcome WriteComment(const Services& ctx, std::wstring_view program) {
   std::wstring comment = ctx.fe.Input(kCommentPrompt, L"", L"");
   for (wchar_t& c : comment) {
     if (c < L' ') c = L' ';

@@ -30,6 +30,7 @@
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 
 namespace zel {
 
@@ -63,36 +64,30 @@ enum class RecordsOutcome {
   WriteFailed,      // told
 };
 
-struct RecordsContext {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-};
-
 // "最新の洗浄リストを表示": the latest list for the text viewer, with the
 // warning about shared libraries in front when it lists one.
-std::optional<std::wstring> LatestListForViewer(RecordsContext& ctx);
+std::optional<std::wstring> LatestListForViewer(const Services& ctx);
 // "最新の洗浄リストを開く": the file to open in the text editor; empty when
 // there is none (told).
-std::wstring LatestListForEditor(RecordsContext& ctx);
+std::wstring LatestListForEditor(const Services& ctx);
 // "最新の洗浄リストをコピー": the text for the clipboard (CR LF lines).
-std::optional<std::wstring> LatestListForCopy(RecordsContext& ctx);
+std::optional<std::wstring> LatestListForCopy(const Services& ctx);
 // "最新の洗浄リストを記録に追加": appends the latest list to the records
 // unless it already ends them, and says what happened.
-RecordsOutcome AppendLatestToRecords(RecordsContext& ctx);
+RecordsOutcome AppendLatestToRecords(const Services& ctx);
 // The same without a word to the user, for a wash that records itself:
 // Done, NoList, AlreadyRecorded or WriteFailed.
 RecordsOutcome AppendLatestQuietly(Machine& m, const Environment& env);
 // "過去の洗浄リストを表示": the records for the text viewer, with the warning
 // in front when they list a shared library.
-std::optional<std::wstring> PastRecordsForViewer(RecordsContext& ctx);
+std::optional<std::wstring> PastRecordsForViewer(const Services& ctx);
 // "過去の洗浄リストを開く": the records file; empty when there is none (told).
-std::wstring PastRecordsForEditor(RecordsContext& ctx);
+std::wstring PastRecordsForEditor(const Services& ctx);
 // "洗浄記録をクリア": asks, then deletes the records (the latest list stays).
-RecordsOutcome ClearRecords(RecordsContext& ctx);
+RecordsOutcome ClearRecords(const Services& ctx);
 // "テスト履歴にコメントを記入": asks for one line and adds it to the records
 // and to the test history. program: the program under test, or empty.
-RecordsOutcome WriteComment(RecordsContext& ctx, std::wstring_view program);
+RecordsOutcome WriteComment(const Services& ctx, std::wstring_view program);
 
 // True when a wash list names a file ending in ".DLL", ".OCX" or ".VBX".
 bool ListsSharedLibrary(std::wstring_view text);

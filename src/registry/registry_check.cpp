@@ -107,28 +107,26 @@ std::optional<RegExportDiff> CompareExportFiles(FileSystem& fs, const std::wstri
   return CompareRegExports(*older, *newer);
 }
 
-std::optional<RegExportDiff> CompareUninstallExports(Machine& m, FrontEnd& fe, const Environment& env,
-                                                     Settings& settings, RunningOptions& options, const Snapshot& snap) {
-  const std::wstring before = JoinPath(env.WorkDir, kUninstallExportName);
-  const std::wstring after = JoinPath(env.WorkDir, kAfterExportName);
-  if (!snap.uninstallExported || !FileAt(m.fs, before)) return std::nullopt;
-  if (!FileAt(m.fs, JoinPath(env.WinDir, L"RegEdit.exe"))) return std::nullopt;
-  if (!ExportRegistryKey(m, fe, env, settings, options, after, kUninstallKey)) return std::nullopt;
-  WaitUntilSettled(m, fe, after);
-  return CompareExportFiles(m.fs, before, after);
+std::optional<RegExportDiff> CompareUninstallExports(const Services& sv, const Snapshot& snap) {
+  const std::wstring before = JoinPath(sv.env.WorkDir, kUninstallExportName);
+  const std::wstring after = JoinPath(sv.env.WorkDir, kAfterExportName);
+  if (!snap.uninstallExported || !FileAt(sv.m.fs, before)) return std::nullopt;
+  if (!FileAt(sv.m.fs, JoinPath(sv.env.WinDir, L"RegEdit.exe"))) return std::nullopt;
+  if (!ExportRegistryKey(sv, after, kUninstallKey)) return std::nullopt;
+  WaitUntilSettled(sv.m, sv.fe, after);
+  return CompareExportFiles(sv.m.fs, before, after);
 }
 
-RegistryCheck CheckIniAndRegistry(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                                  RunningOptions& options, const Snapshot& snap, const HivePaths& hives) {
+RegistryCheck CheckIniAndRegistry(const Services& sv, const Snapshot& snap, const HivePaths& hives) {
   RegistryCheck check;
-  fe.SetStatus(L"確認中 : INIファイル");
-  check.changedFiles = ChangedIniFiles(m.fs, env, snap);
-  for (const SavedFile& f : check.changedFiles) fe.AppendConsole(L"●『" + f.name + L"』が変更されています");
-  check.hivesChanged = HivesChanged(m.fs, snap, hives);
-  if (check.hivesChanged) fe.AppendConsole(L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています");
-  check.exportDiff = CompareUninstallExports(m, fe, env, settings, options, snap);
+  sv.fe.SetStatus(L"確認中 : INIファイル");
+  check.changedFiles = ChangedIniFiles(sv.m.fs, sv.env, snap);
+  for (const SavedFile& f : check.changedFiles) sv.fe.AppendConsole(L"●『" + f.name + L"』が変更されています");
+  check.hivesChanged = HivesChanged(sv.m.fs, snap, hives);
+  if (check.hivesChanged) sv.fe.AppendConsole(L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています");
+  check.exportDiff = CompareUninstallExports(sv, snap);
   if (check.exportDiff) {
-    for (const std::wstring& line : RegExportLines(*check.exportDiff)) fe.AppendConsole(line);
+    for (const std::wstring& line : RegExportLines(*check.exportDiff)) sv.fe.AppendConsole(line);
   }
   return check;
 }
@@ -137,12 +135,10 @@ bool RegistryChanged(FileSystem& fs, const Snapshot& snap, const HivePaths& hive
   return HivesChanged(fs, snap, hives) || (lastDiff && !lastDiff->Empty());
 }
 
-bool RegistryChangedForWash(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                            RunningOptions& options, const Snapshot& snap, const HivePaths& hives,
-                            const RegistryCheck* lastCheck) {
-  if (HivesChanged(m.fs, snap, hives)) return true;
+bool RegistryChangedForWash(const Services& sv, const Snapshot& snap, const HivePaths& hives, const RegistryCheck* lastCheck) {
+  if (HivesChanged(sv.m.fs, snap, hives)) return true;
   if (lastCheck) return lastCheck->exportDiff && !lastCheck->exportDiff->Empty();
-  std::optional<RegExportDiff> diff = CompareUninstallExports(m, fe, env, settings, options, snap);
+  std::optional<RegExportDiff> diff = CompareUninstallExports(sv, snap);
   return diff && !diff->Empty();
 }
 

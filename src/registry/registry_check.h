@@ -14,6 +14,7 @@
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 
 namespace zel {
@@ -51,8 +52,7 @@ std::optional<RegExportDiff> CompareExportFiles(FileSystem& fs, const std::wstri
 // "AfterIns.reg" (the export's own waits and questions), waits until the
 // file stops growing (at most 30 seconds, letting the window process events)
 // and compares. Empty when there was nothing to compare.
-std::optional<RegExportDiff> CompareUninstallExports(Machine& m, FrontEnd& fe, const Environment& env,
-                                                     Settings& settings, RunningOptions& options, const Snapshot& snap);
+std::optional<RegExportDiff> CompareUninstallExports(const Services& sv, const Snapshot& snap);
 
 struct RegistryCheck {
   std::vector<SavedFile> changedFiles;
@@ -64,8 +64,7 @@ struct RegistryCheck {
 // The check's first step: status "確認中 : INIファイル"; per changed INI file
 // and group "●『" + name + "』が変更されています"; "●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています"
 // when the hives changed; then the export comparison's lines.
-RegistryCheck CheckIniAndRegistry(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                                  RunningOptions& options, const Snapshot& snap, const HivePaths& hives);
+RegistryCheck CheckIniAndRegistry(const Services& sv, const Snapshot& snap, const HivePaths& hives);
 
 // The wash's test whether the registry changed during the test: the hive
 // times, or the comparison of the last check (lastDiff, when the check ran
@@ -92,9 +91,7 @@ bool WatchRegistry(Machine& m, const Environment& env, const Snapshot& snap, con
 // The wash's step 2: whether the registry changed during the test. The hive
 // times, and the comparison of the check when one ran since the test
 // (lastCheck); without one the exports are compared afresh.
-bool RegistryChangedForWash(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                            RunningOptions& options, const Snapshot& snap, const HivePaths& hives,
-                            const RegistryCheck* lastCheck);
+bool RegistryChangedForWash(const Services& sv, const Snapshot& snap, const HivePaths& hives, const RegistryCheck* lastCheck);
 
 // The INI restore of the wash: status "洗浄中 : INIファイル"; each changed INI
 // file and group is copied back from the backup folder, then

@@ -84,9 +84,8 @@ bool TestSession::RenewSpentSnapshot(MainFolderList& mainFolders, SessionView& v
   view.ShowConsole();
   view.ClearConsole();
   mainFolders = BuildMainFolderList(s_.m.fs, s_.env, s_.options.CheckLevel);  // the level may have changed
-  Preparation prep{s_.m, s_.fe, s_.env, s_.options, mainFolders};
   Snapshot fresh;
-  if (PrepareSnapshot(prep, fresh) != Outcome::Continue) return false;
+  if (PrepareSnapshot(s_, mainFolders, fresh) != Outcome::Continue) return false;
   snapshot_ = std::move(fresh);
   spent_ = false;
   return true;
@@ -94,8 +93,7 @@ bool TestSession::RenewSpentSnapshot(MainFolderList& mainFolders, SessionView& v
 
 LaunchResult TestSession::Launch(const LaunchRequest& request, const std::wstring& browserFolder) {
   if (!record_.testDone) folderBeforeTest_ = browserFolder;
-  LaunchContext ctx{s_.m, s_.fe, s_.libraries, s_.env, s_.settings, s_.options, record_, warningsShown_};
-  LaunchResult result = LaunchProgram(ctx, request);
+  LaunchResult result = LaunchProgram(s_, record_, warningsShown_, request);
   switch (result.outcome) {
     case LaunchOutcome::Started:
       Apply(result.librariesCopied ? SessionEvent::StartedWithLibraries : SessionEvent::Started);
@@ -159,15 +157,14 @@ void TestSession::Check(SessionView& view) {
   view.ClearConsole();
   view.ShowStage(true);
   Machine& m = s_.m;
-  CheckRequest request{m, s_.fe, s_.env, s_.options, snapshot_, record_, {}};
+  CheckRequest request{snapshot_, record_, {}};
   request.compareIniAndRegistry = [&] {
     const size_t before = view.ConsoleLines().size();
-    lastRegistryCheck_ =
-        CheckIniAndRegistry(m, s_.fe, s_.env, s_.settings, s_.options, snapshot_, FixHivePaths(m.fs, s_.env));
+    lastRegistryCheck_ = CheckIniAndRegistry(s_, snapshot_, FixHivePaths(m.fs, s_.env));
     if (snapshot_.registry) CheckRegistryValues(m.reg, s_.fe, *snapshot_.registry);
     return static_cast<int>(view.ConsoleLines().size() - before);
   };
-  CheckResult result = RunCheck(request);
+  CheckResult result = RunCheck(s_, request);
   checkedThisTest_ = record_.testDone;
   s_.fe.Busy();
   FinishCheckOrWash(result.prompt, true, record_.testDone, record_.program, view);
@@ -228,7 +225,6 @@ int TestSession::WashRegistry(const std::optional<RegExportDiff>& diff, SessionV
 void TestSession::Wash(SessionView& view) {
   view.ShowStage(true);
   Machine& m = s_.m;
-  RemovalContext removal{m, s_.fe, s_.env, snapshot_, record_};
   const bool tested = record_.testDone;
   const std::wstring program = record_.program;
   int registryFailures = 0;
@@ -236,16 +232,17 @@ void TestSession::Wash(SessionView& view) {
   for (WashStep step : WashSteps(tested, record_.fromCdRom)) {
     switch (step) {
       case WashStep::CloseBrowser:
-        if (!CloseBrowserWindows(removal)) return;  // the user said No: the wash waits
+        if (!CloseBrowserWindows(s_)) return;  // the user said No: the wash waits
         break;
       case WashStep::Uninstallers: {
         // Only when the registry changed; the check's comparison counts only
         // when the check came after the test.
         const RegistryCheck* lastCheck = checkedThisTest_ && lastRegistryCheck_ ? &*lastRegistryCheck_ : nullptr;
         s_.fe.Busy();
-        if (RegistryChangedForWash(m, s_.fe, s_.env, s_.settings, s_.options, snapshot_, FixHivePaths(m.fs, s_.env),
-                                   lastCheck)) {
-          for (const std::wstring& uninstaller : FindUninstallers(removal)) LaunchUninstaller(removal, uninstaller);
+        if (RegistryChangedForWash(s_, snapshot_, FixHivePaths(m.fs, s_.env), lastCheck)) {
+          for (const std::wstring& uninstaller : FindUninstallers(s_, snapshot_, record_)) {
+            LaunchUninstaller(s_, uninstaller);
+          }
         }
         break;
       }
@@ -255,9 +252,8 @@ void TestSession::Wash(SessionView& view) {
       case WashStep::ApplicationRemoval: {
         // What registered itself for removal is offered in the control panel,
         // then the registry.
-        std::optional<RegExportDiff> diff =
-            CompareUninstallExports(m, s_.fe, s_.env, s_.settings, s_.options, snapshot_);
-        if (!diff || diff->added.empty() || RunApplicationRemoval(removal, diff->displayName)) {
+        std::optional<RegExportDiff> diff = CompareUninstallExports(s_, snapshot_);
+        if (!diff || diff->added.empty() || RunApplicationRemoval(s_, diff->displayName)) {
           bool putBack = false;
           registryFailures = WashRegistry(diff, view, &putBack);
           if (putBack) view.LampOff(2);
@@ -269,13 +265,13 @@ void TestSession::Wash(SessionView& view) {
         view.ShowConsole();
         view.ShowStage(true);
         for (const std::wstring& folder : record_.temporaryFolders) view.LeaveFolder(folder);
-        WashRequest request{m, s_.fe, s_.env, s_.options, snapshot_, record_, {}};
+        WashRequest request{snapshot_, record_, {}};
         request.restoreIniFiles = [&] {
           RestoreIniFiles(m, s_.fe, s_.env, snapshot_);
           // What still differs from its copy could not be put back.
           return static_cast<int>(ChangedIniFiles(m.fs, s_.env, snapshot_).size());
         };
-        result = RunWash(request);
+        result = RunWash(s_, request);
         result.failures += registryFailures;
         s_.fe.Busy();
         break;
@@ -367,8 +363,7 @@ void TestSession::End(bool windowsEnding, bool wash, SessionView& view) {
   // What was added to the drives with a record is offered for deletion;
   // while Windows ends nothing is asked and the records stay.
   if (!windowsEnding) {
-    DriveContext dc{m, s_.fe, s_.env, s_.options};
-    OfferDriveDeletionsAtEnd(dc);
+    OfferDriveDeletionsAtEnd(s_);
   }
   if (!keep) {
     for (int i = 0; i < 26; ++i) {

@@ -20,6 +20,7 @@
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "testrun/launch.h"
 #include "testrun/run_record.h"
@@ -65,16 +66,6 @@ enum class WashStep {
 };
 std::vector<WashStep> WashSteps(bool tested, bool fromCdRom);
 
-// The shared services the session works with.
-struct SessionServices {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-  Settings& settings;
-  RunningOptions& options;
-  ArchiveLibraries& libraries;
-};
-
 // What only the window can do.
 class SessionView {
  public:
@@ -98,7 +89,7 @@ class SessionView {
 
 class TestSession {
  public:
-  explicit TestSession(const SessionServices& s) : s_(s) {}
+  explicit TestSession(const Services& s) : s_(s) {}
   TestSession(const TestSession&) = delete;
   TestSession& operator=(const TestSession&) = delete;
 
@@ -142,7 +133,7 @@ class TestSession {
                          SessionView& view);
   void DeleteIniCopies();
 
-  SessionServices s_;
+  Services s_;
   TestStage stage_ = TestStage::Fresh;
   bool spent_ = false;  // a completed wash after a test: the next test takes a new snapshot
   Snapshot snapshot_;

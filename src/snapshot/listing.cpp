@@ -80,6 +80,7 @@ bool ListFiles(FileSystem& fs, FrontEnd& fe, std::wstring_view folder, FileList&
 namespace {
 
 struct SubWalker {
+  const Services& sv;
   const SubfolderListing& ctx;
   SubfolderRecord& out;
   ListingStop* stop;
@@ -92,8 +93,8 @@ struct SubWalker {
   }
 
   bool IsSystemFolder(const std::wstring& folder) const {
-    if (EqualsNoCase(folder, ctx.env.WinDir)) return true;
-    for (const std::wstring& dir : ctx.env.SystemDirs) {
+    if (EqualsNoCase(folder, sv.env.WinDir)) return true;
+    for (const std::wstring& dir : sv.env.SystemDirs) {
       if (EqualsNoCase(folder, dir)) return true;
     }
     return false;
@@ -103,7 +104,7 @@ struct SubWalker {
   // a trailing "\" (empty for the Windows folder itself), in code page 932.
   bool Walk(const std::wstring& folder, const std::string& relPrefix, bool outermost) {
     if (!outermost && InSlashList(kSkippedSubfolders, ToLower(LastComponent(folder)))) return true;
-    ctx.fe.SetStatus(L"準備中： " + folder);
+    sv.fe.SetStatus(L"準備中： " + folder);
     const bool recordFiles = !IsSystemFolder(folder);
 
     struct Sub {
@@ -116,7 +117,7 @@ struct SubWalker {
     int sinceEvents = 0;
     bool tooLong = false;
     std::string key;
-    FsError error = ctx.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+    FsError error = sv.m.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
       if (tooLong || IsDotName(e.name)) return;
       if (e.name.size() > kMaxName) {
         tooLong = true;
@@ -125,7 +126,7 @@ struct SubWalker {
       ++entries;
       if (++sinceEvents == kEventsEvery) {
         sinceEvents = 0;
-        ctx.fe.Busy();
+        sv.fe.Busy();
       }
       key = relPrefix;
       bool exact = AppendCp932(ToUpper(e.name), key);
@@ -137,7 +138,7 @@ struct SubWalker {
         out.text += key;
         out.text += '|';
         // Links are never followed; the program's own folders never listed.
-        bool enter = !e.IsReparsePoint() && !ctx.env.IsOwnFolder(full);
+        bool enter = !e.IsReparsePoint() && !sv.env.IsOwnFolder(full);
         subs.push_back({std::move(full), key, enter});
       } else if (recordFiles) {
         out.text += key;
@@ -145,7 +146,7 @@ struct SubWalker {
       }
     });
     if (tooLong) {
-      if (stop) *stop = {L"Listup Sub", L"SubFile: " + ctx.fs.ErrorMessage(FsError::NameTooLong)};
+      if (stop) *stop = {L"Listup Sub", L"SubFile: " + sv.m.fs.ErrorMessage(FsError::NameTooLong)};
       return false;
     }
     if (error != FsError::None && error != FsError::NotFound) {
@@ -155,7 +156,7 @@ struct SubWalker {
       return true;
     }
     if (ctx.report) {
-      ctx.report->Line(L"準備中 [" + ClockText(ctx.sys.Now()) + L"] " + folder + L"（" + std::to_wstring(entries) + L"個）");
+      ctx.report->Line(L"準備中 [" + ClockText(sv.m.sys.Now()) + L"] " + folder + L"（" + std::to_wstring(entries) + L"個）");
     }
     const bool descend = ctx.checkLevel >= 2 || outermost;
     for (const Sub& sub : subs) {
@@ -173,15 +174,15 @@ struct SubWalker {
 
 }  // namespace
 
-bool ListupSub(const SubfolderListing& ctx, SubfolderRecord& out, ListingStop* stop) {
+bool ListupSub(const Services& sv, const SubfolderListing& ctx, SubfolderRecord& out, ListingStop* stop) {
   out.text.clear();
   out.text.reserve(16384);
   out.text += '|';
   out.unentered = "|";
   out.failed = false;
   out.level = ctx.checkLevel;
-  SubWalker walker{ctx, out, stop, {}};
-  return walker.Walk(ctx.env.WinDir, std::string(), true);
+  SubWalker walker{sv, ctx, out, stop, {}};
+  return walker.Walk(sv.env.WinDir, std::string(), true);
 }
 
 }  // namespace zel

@@ -12,6 +12,7 @@
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 
 namespace zel {
 
@@ -34,10 +35,6 @@ bool ListFiles(FileSystem& fs, FrontEnd& fe, std::wstring_view folder, FileList&
                std::vector<std::wstring>* lossyPaths, ListingStop* stop);
 
 struct SubfolderListing {
-  FileSystem& fs;
-  FrontEnd& fe;
-  System& sys;
-  const Environment& env;
   const MainFolderList& main;
   int checkLevel;
   ReportLog* report;  // null when the setting "Report" is off
@@ -47,7 +44,7 @@ struct SubfolderListing {
 // "Listup Sub": the subfolder record from the Windows folder down, one level
 // of subfolders at CheckLevel 1, the whole tree at 2. Never enters links, the
 // program's own folders or the skipped system folders.
-bool ListupSub(const SubfolderListing& ctx, SubfolderRecord& out, ListingStop* stop);
+bool ListupSub(const Services& sv, const SubfolderListing& request, SubfolderRecord& out, ListingStop* stop);
 
 // A description of a file-system error for messages.
 std::wstring ErrorText(FsError error);

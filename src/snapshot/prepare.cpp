@@ -23,7 +23,7 @@ namespace {
 // The copies are this snapshot's or none: a copy an earlier test left (the
 // file is gone since, or copying it fails now) would later be put back over
 // a file it never was.
-void CopyStartupFiles(const Preparation& p, const std::wstring& root, wchar_t letter) {
+void CopyStartupFiles(const Services& p, const std::wstring& root, wchar_t letter) {
   Machine& m = p.m;
   const std::wstring config = root + L"config.sys";
   const std::wstring configCopy = p.env.BackupDir + L"\\config." + letter;
@@ -55,13 +55,11 @@ void DiscardLibraryCopies(Machine& m, const Environment& env) {
 // The uninstall-key export, only with the registry editor there and registry
 // scanning on; otherwise an export of an earlier run must not be taken for
 // this snapshot's.
-void ExportUninstallKey(const Preparation& p, Snapshot& snap) {
+void ExportUninstallKey(const Services& p, Snapshot& snap) {
   Machine& m = p.m;
   const std::wstring file = JoinPath(p.env.WorkDir, kUninstallExportName);
   if (FileExists(m.fs, JoinPath(p.env.WinDir, L"RegEdit.exe")) && p.options.RegScanInst) {
-    Settings settings(m.ini);
-    settings.SetPath(p.env.IniPath);
-    snap.uninstallExported = ExportRegistryKey(m, p.fe, p.env, settings, p.options, file, kUninstallKey);
+    snap.uninstallExported = ExportRegistryKey(p, file, kUninstallKey);
   } else if (FileExists(m.fs, file)) {
     KillFile(m, file);
   }
@@ -70,7 +68,7 @@ void ExportUninstallKey(const Preparation& p, Snapshot& snap) {
 // The registry at key and value level, written beside Zel32.dat before it,
 // so that a saved snapshot always finds its own record. A record that cannot
 // be written is reported; the one in memory still serves this run.
-void RecordRegistryValues(const Preparation& p, Snapshot& snap) {
+void RecordRegistryValues(const Services& p, Snapshot& snap) {
   Machine& m = p.m;
   DeleteRegRecord(m.fs, p.env.WorkDir);
   if (!p.options.RegRecord || !IsPresentDay(p.env)) return;
@@ -86,7 +84,7 @@ void RecordRegistryValues(const Preparation& p, Snapshot& snap) {
 // The marker and its test belong to the restart batch, which writes the block.
 bool HoldsProgramBlock(FileSystem& fs, std::wstring_view autoexec) { return HoldsRestartBlock(fs, autoexec); }
 
-Outcome PrepareDrives(const Preparation& p, Snapshot& snap) {
+Outcome PrepareDrives(const Services& p, Snapshot& snap) {
   Machine& m = p.m;
   for (int i = 0; i < 26; ++i) {
     snap.driveRoots[i].clear();
@@ -130,7 +128,7 @@ Outcome PrepareDrives(const Preparation& p, Snapshot& snap) {
   return Outcome::Continue;
 }
 
-Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
+Outcome PrepareSnapshot(const Services& p, const MainFolderList& main, Snapshot& snap) {
   Machine& m = p.m;
   snap = Snapshot();
   snap.date = DateText(m.sys.Now());
@@ -166,19 +164,19 @@ Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap) {
   }
 
   if (snap.checkLevel >= 1) {
-    SubfolderListing sub{m.fs, p.fe, m.sys, p.env, p.main, snap.checkLevel, report.get(), &snap.lossyPaths};
-    if (!ListupSub(sub, snap.deeper, &stop)) return stopped();
+    SubfolderListing sub{main, snap.checkLevel, report.get(), &snap.lossyPaths};
+    if (!ListupSub(p, sub, snap.deeper, &stop)) return stopped();
   } else {
     snap.deeper = SubfolderRecord();
     snap.deeper.level = 0;
   }
 
   long folders = 0, files = 0;
-  for (const std::wstring& entry : p.main.Entries()) {
+  for (const std::wstring& entry : main.Entries()) {
     MainFolderListing listing;
     listing.entry = entry;
     const std::wstring path = entry.substr(1);
-    p.fe.SetStatus(L"準備中： " + std::to_wstring(folders + 1) + L"/" + std::to_wstring(p.main.Count()) +
+    p.fe.SetStatus(L"準備中： " + std::to_wstring(folders + 1) + L"/" + std::to_wstring(main.Count()) +
                    L" フォルダー  " + std::to_wstring(files) + L" ファイル");
     if (!ListFiles(m.fs, p.fe, path, listing.list, &snap.lossyPaths, &stop)) return stopped();
     long count = static_cast<long>(CountFileEntries(listing.list.text));

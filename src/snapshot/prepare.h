@@ -8,30 +8,22 @@
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "startup/startup.h"
 
 namespace zel {
 
-struct Preparation {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-  // Registry scanning is turned off here when the user abandons the export.
-  RunningOptions& options;
-  const MainFolderList& main;
-};
-
 // The drive step: per fixed drive, the drive record is deleted, config.sys
 // and autoexec.bat are copied into the backup folder, the volume recorded and
 // the root's folder names listed. A fixed drive whose root holds no folder
 // ends the program.
-Outcome PrepareDrives(const Preparation& p, Snapshot& snap);
+Outcome PrepareDrives(const Services& sv, Snapshot& snap);
 
 // The whole preparation into snap, saved to Zel32.dat and its record at the
 // end. A failed save is reported and the work goes on with the snapshot in
 // memory (there is then nothing to resume after a restart).
-Outcome PrepareSnapshot(const Preparation& p, Snapshot& snap);
+Outcome PrepareSnapshot(const Services& sv, const MainFolderList& main, Snapshot& snap);
 
 // The line that marks the program's block in autoexec.bat.
 extern const wchar_t kAutoexecMarker[];

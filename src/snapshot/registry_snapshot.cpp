@@ -142,27 +142,26 @@ std::wstring RegistryExportCommand(const Environment& env, const std::wstring& f
   return L"\"" + JoinPath(env.WinDir, L"RegEdit.exe") + L"\" /e \"" + file + L"\" \"" + key + L"\"";
 }
 
-bool ExportRegistryKey(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                       RunningOptions& options, const std::wstring& file, const std::wstring& key) {
-  if (FileAt(m.fs, file)) KillFile(m, file);
-  if (!m.desktop.StartProgram(RegistryExportCommand(env, file, key), env.WorkDir, ShowMode::Minimized)) {
-    fe.Ask(L"レジストリ･エディタを起動できません", mb::kOk | mb::kIconExclamation, L"");
+bool ExportRegistryKey(const Services& sv, const std::wstring& file, const std::wstring& key) {
+  if (FileAt(sv.m.fs, file)) KillFile(sv.m, file);
+  if (!sv.m.desktop.StartProgram(RegistryExportCommand(sv.env, file, key), sv.env.WorkDir, ShowMode::Minimized)) {
+    sv.fe.Ask(L"レジストリ･エディタを起動できません", mb::kOk | mb::kIconExclamation, L"");
     return false;
   }
-  auto appeared = [&] { return FileAt(m.fs, file).has_value(); };
+  auto appeared = [&] { return FileAt(sv.m.fs, file).has_value(); };
   auto filled = [&] {
-    std::optional<FileEntry> e = FileAt(m.fs, file);
+    std::optional<FileEntry> e = FileAt(sv.m.fs, file);
     return e && e->size > 0;
   };
-  if (WaitWithQuestions(m, fe, appeared, kFirstQuestionMs) == Waited::Done &&
-      WaitWithQuestions(m, fe, filled, kFurtherQuestionMs) == Waited::Done) {
+  if (WaitWithQuestions(sv.m, sv.fe, appeared, kFirstQuestionMs) == Waited::Done &&
+      WaitWithQuestions(sv.m, sv.fe, filled, kFurtherQuestionMs) == Waited::Done) {
     return true;
   }
-  fe.Ask(L"レジストリ・スキャンの設定をオフにしました", mb::kOk | mb::kIconInformation, L"");
-  settings.SetOptionNum(L"RegScanInst", 0);
-  options.RegScanInst = false;
+  sv.fe.Ask(L"レジストリ・スキャンの設定をオフにしました", mb::kOk | mb::kIconInformation, L"");
+  sv.settings.SetOptionNum(L"RegScanInst", 0);
+  sv.options.RegScanInst = false;
   // A partial export would later be compared as if it were whole.
-  KillFile(m, file);
+  KillFile(sv.m, file);
   return false;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/machine.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 
 namespace zel {
@@ -57,8 +58,7 @@ std::wstring RegistryExportCommand(const Environment& env, const std::wstring& f
 // abandons the export: registry scanning is turned off (setting "RegScanInst"
 // 0 and the running option) and a partial file is deleted. True when the file
 // was produced.
-bool ExportRegistryKey(Machine& m, FrontEnd& fe, const Environment& env, Settings& settings,
-                       RunningOptions& options, const std::wstring& file, const std::wstring& key);
+bool ExportRegistryKey(const Services& sv, const std::wstring& file, const std::wstring& key);
 
 // The question asked while the export is slow, as shown.
 std::wstring SlowExportQuestion();

@@ -129,7 +129,9 @@ DriveType DriveTypeOfPath(const Environment& env, const std::wstring& path) {
 // The steps, in the order LaunchProgram takes them. Each reads the plan and
 // the file's names from one place.
 struct Launch {
-  LaunchContext& ctx;
+  const Services& ctx;
+  RunRecord& record;
+  int& warningsShown;
   const LaunchPlan& plan;
   const std::wstring& path;
   const std::wstring name;
@@ -199,7 +201,6 @@ struct Launch {
   // The record first: whatever the start copies from here on is washed, also
   // when the start then fails.
   void Record() {
-    RunRecord& record = ctx.record;
     record.testDone = true;
     record.program = path;
     record.installer = record.installer || plan.installer;
@@ -217,7 +218,7 @@ struct Launch {
 
   void Warn() {
     ctx.fe.Ask(StartWarning(name), mb::kOk | mb::kIconExclamation, L"");
-    ++ctx.warningsShown;
+    ++warningsShown;
   }
 
   // The start lines, the windows that are not the program's, the libraries.
@@ -244,12 +245,12 @@ struct Launch {
 
   // The program's folder as the first launch of the test found it.
   void ListProgramFolder() {
-    if (!ctx.record.programFolder.empty()) return;
+    if (!record.programFolder.empty()) return;
     FileList list;
     ListingStop stop;
     if (ListFiles(ctx.m.fs, ctx.fe, folder, list, nullptr, &stop)) {
-      ctx.record.programFolder = folder;
-      ctx.record.programFolderList = list.text;
+      record.programFolder = folder;
+      record.programFolderList = list.text;
     }
   }
 
@@ -267,9 +268,8 @@ struct Launch {
   }
 
   void ExtractInstaller() {
-    Extractor x{ctx.m, ctx.libraries, ctx.fe, ctx.env, ctx.options};
-    ExtractOutcome unpacked = ExtractToTemporary(x, path);
-    if (!unpacked.folder.empty()) ctx.record.temporaryFolders.push_back(unpacked.folder);
+    ExtractOutcome unpacked = ExtractToTemporary(ctx, path);
+    if (!unpacked.folder.empty()) record.temporaryFolders.push_back(unpacked.folder);
     if (unpacked.result != ExtractResult::Extracted) return;
     ctx.fe.AppendConsole(L"　　■解凍終了■");
     for (const wchar_t* line : {L"●自動インストールが開始されたら、", L"　インストールが終了してから、中止ボタン",
@@ -316,16 +316,16 @@ struct Launch {
 
 }  // namespace
 
-LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
+LaunchResult LaunchProgram(const Services& ctx, RunRecord& record, int& warningsShown, const LaunchRequest& request) {
   const std::wstring name = LastComponent(request.path);
   const std::wstring ext = LaunchExtension(name);
   std::optional<ExeKind> kind;
   if (ext == L"EXE") kind = ReadExecutableKind(ctx.m.fs, request.path);
-  const LaunchState state{!ctx.record.temporaryFolders.empty() || ctx.record.batchAllowed,
-                          ctx.options.UseWarning && ctx.warningsShown == 0};
+  const LaunchState state{!record.temporaryFolders.empty() || record.batchAllowed,
+                          ctx.options.UseWarning && warningsShown == 0};
   const LaunchPlan plan = PlanLaunch(ext, kind, request, state);
 
-  Launch step{ctx, plan, request.path, name, ParentFolder(request.path), {}};
+  Launch step{ctx, record, warningsShown, plan, request.path, name, ParentFolder(request.path), {}};
   switch (plan.route) {
     case LaunchRoute::Nothing:
       return step.r;
@@ -341,7 +341,7 @@ LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request) {
   step.r.run.installer = plan.installer;
   step.r.run.extendedWait = plan.extendedWait;
   step.Record();
-  LibraryCopy copy{ctx.m, ctx.fe, ctx.env, ctx.record.attached, ctx.record.librarySaves};
+  LibraryCopy copy{ctx, record.attached, record.librarySaves};
   const bool directSaver = plan.askScreenSaver && step.AskScreenSaver(copy);
   if (plan.warn) step.Warn();
   step.Announce(copy);

@@ -11,6 +11,7 @@
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "testrun/exe_kind.h"
 #include "testrun/monitor.h"
@@ -21,17 +22,6 @@ namespace zel {
 // The extension as the launch sees it: the text after the last "." within
 // the last five characters of the name, upper-cased; empty when there is none.
 std::wstring LaunchExtension(std::wstring_view name);
-
-struct LaunchContext {
-  Machine& m;
-  FrontEnd& fe;
-  ArchiveLibraries& libraries;
-  const Environment& env;
-  Settings& settings;
-  const RunningOptions& options;
-  RunRecord& record;        // the test in progress, written to Zel32.dir
-  int& warningsShown;       // the start warning is shown once per start of the program
-};
 
 struct LaunchRequest {
   std::wstring path;            // the selected file
@@ -100,8 +90,10 @@ struct LaunchState {
 LaunchPlan PlanLaunch(std::wstring_view ext, std::optional<ExeKind> kind, const LaunchRequest& request,
                       const LaunchState& state);
 
-// Plans the launch and carries the plan out step by step.
-LaunchResult LaunchProgram(LaunchContext& ctx, const LaunchRequest& request);
+// Plans the launch and carries the plan out step by step. record: the test in
+// progress, written to Zel32.dir; warningsShown: the start warning is shown
+// once per start of the program.
+LaunchResult LaunchProgram(const Services& ctx, RunRecord& record, int& warningsShown, const LaunchRequest& request);
 
 // The monitor's interval for a program on this kind of drive.
 int MonitorInterval(DriveType type);

@@ -20,8 +20,8 @@ std::vector<FileEntry> FilesOf(FileSystem& fs, std::wstring_view pattern) {
 
 // The system's file of that name: in the Windows folder, else in the system folder.
 std::optional<FileEntry> Existing(LibraryCopy& copy, const std::wstring& name) {
-  if (auto e = copy.m.fs.Stat(JoinPath(copy.env.WinDir, name))) return e;
-  if (auto e = copy.m.fs.Stat(JoinPath(copy.env.SysDir, name))) return e;
+  if (auto e = copy.sv.m.fs.Stat(JoinPath(copy.sv.env.WinDir, name))) return e;
+  if (auto e = copy.sv.m.fs.Stat(JoinPath(copy.sv.env.SysDir, name))) return e;
   return std::nullopt;
 }
 
@@ -38,29 +38,29 @@ bool Attach(LibraryCopy& copy, const std::wstring& name) {
 // attaches the name replaces any copy an earlier test left; a later launch of
 // the same test keeps the copy it finds.
 void SaveExisting(LibraryCopy& copy, const std::wstring& name, bool firstInTest) {
-  for (const std::wstring& folder : {copy.env.WinDir, copy.env.SysDir}) {
+  for (const std::wstring& folder : {copy.sv.env.WinDir, copy.sv.env.SysDir}) {
     const std::wstring path = JoinPath(folder, name);
-    if (!copy.m.fs.Stat(path)) continue;
+    if (!copy.sv.m.fs.Stat(path)) continue;
     const std::wstring saved = JoinPath(copy.saveFolder, name);
-    if (copy.m.fs.Stat(saved)) {
+    if (copy.sv.m.fs.Stat(saved)) {
       if (!firstInTest) return;
-      KillFile(copy.m, saved);
+      KillFile(copy.sv.m, saved);
     }
-    if (!FolderExists(copy.m.fs, copy.saveFolder)) copy.m.fs.MakeFolder(copy.saveFolder);
-    copy.m.fs.CopyOne(path, saved, false);
+    if (!FolderExists(copy.sv.m.fs, copy.saveFolder)) copy.sv.m.fs.MakeFolder(copy.saveFolder);
+    copy.sv.m.fs.CopyOne(path, saved, false);
     return;
   }
 }
 
-std::wstring DateOf(LibraryCopy& copy, const FileEntry& e) { return FileDateText(copy.m.sys.LocalTimeOf(e.lastWrite)); }
+std::wstring DateOf(LibraryCopy& copy, const FileEntry& e) { return FileDateText(copy.sv.m.sys.LocalTimeOf(e.lastWrite)); }
 
 // The copy goes to the system folder, writable and visible, so that the wash
 // can delete it.
 bool CopyIn(LibraryCopy& copy, const std::wstring& from, const std::wstring& to, bool expand) {
-  bool copied = expand ? copy.m.fs.ExpandOne(from, to) == FsError::None : CopyFileChecked(copy.m, copy.fe, from, to);
+  bool copied = expand ? copy.sv.m.fs.ExpandOne(from, to) == FsError::None : CopyFileChecked(copy.sv.m, copy.sv.fe, from, to);
   if (!copied) return false;
-  if (auto e = copy.m.fs.Stat(to)) {
-    copy.m.fs.SetAttributes(to, e->attributes & ~(attr::kReadOnly | attr::kHidden | attr::kSystem));
+  if (auto e = copy.sv.m.fs.Stat(to)) {
+    copy.sv.m.fs.SetAttributes(to, e->attributes & ~(attr::kReadOnly | attr::kHidden | attr::kSystem));
   }
   copy.copiedAny = true;
   return true;
@@ -89,27 +89,27 @@ std::wstring FileDateText(const LocalTime& t) {
 void CopyModules(LibraryCopy& copy, std::wstring_view folder, std::wstring_view type) {
   // A program in the Windows or a system folder brings no libraries: its
   // neighbours are the system's own, neither attached nor saved.
-  if (IsQuietFolder(copy.env, folder)) return;
+  if (IsQuietFolder(copy.sv.env, folder)) return;
   const bool dll = type == L"DLL";
   const std::wstring label = dll ? L"● 添付のDLL『" : L"● ﾓｼﾞｭｰﾙ『";
-  for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*." + std::wstring(type)))) {
+  for (const FileEntry& e : FilesOf(copy.sv.m.fs, JoinPath(folder, L"*." + std::wstring(type)))) {
     const bool first = Attach(copy, e.name);
     std::optional<FileEntry> existing = Existing(copy, e.name);
     if (!existing) {
-      if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, e.name), false)) {
-        copy.fe.AppendConsole(label + e.name + L"』を、");
-        copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
+      if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.sv.env.SysDir, e.name), false)) {
+        copy.sv.fe.AppendConsole(label + e.name + L"』を、");
+        copy.sv.fe.AppendConsole(L"     " + copy.sv.env.SysDir + L"へコピーしました。");
       }
       continue;
     }
     SaveExisting(copy, e.name, first);
     if (dll) {
-      copy.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、");
-      copy.fe.AppendConsole(L"    既に同名ライブラリ(" + DateOf(copy, *existing) + L")が存在する");
-      copy.fe.AppendConsole(L"    ため、コピーしません。");
+      copy.sv.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、");
+      copy.sv.fe.AppendConsole(L"    既に同名ライブラリ(" + DateOf(copy, *existing) + L")が存在する");
+      copy.sv.fe.AppendConsole(L"    ため、コピーしません。");
     } else {
-      copy.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、既に");
-      copy.fe.AppendConsole(L"    存在する(" + DateOf(copy, *existing) + L")ため、コピーしません。");
+      copy.sv.fe.AppendConsole(label + e.name + L"』(" + DateOf(copy, e) + L")は、既に");
+      copy.sv.fe.AppendConsole(L"    存在する(" + DateOf(copy, *existing) + L")ため、コピーしません。");
     }
   }
 }
@@ -122,8 +122,8 @@ void CopyLibraries(LibraryCopy& copy, std::wstring_view folder) {
 }
 
 void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {
-  if (IsQuietFolder(copy.env, folder) || folder.size() >= 300) return;
-  for (const FileEntry& e : FilesOf(copy.m.fs, JoinPath(folder, L"*.*"))) {
+  if (IsQuietFolder(copy.sv.env, folder) || folder.size() >= 300) return;
+  for (const FileEntry& e : FilesOf(copy.sv.m.fs, JoinPath(folder, L"*.*"))) {
     size_t dot = e.name.find(L'.', 1);
     if (dot == std::wstring::npos) continue;
     const std::wstring ext = ToUpper(std::wstring_view(e.name).substr(dot + 1));
@@ -142,9 +142,9 @@ void CopyCompressed(LibraryCopy& copy, std::wstring_view folder) {
       SaveExisting(copy, expanded, first);
       continue;
     }
-    if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.env.SysDir, expanded), true)) {
-      copy.fe.AppendConsole((library ? L"● 添付のDLL『" : L"● ﾓｼﾞｭｰﾙ『") + expanded + L"』を、");
-      copy.fe.AppendConsole(L"     " + copy.env.SysDir + L"へコピーしました。");
+    if (CopyIn(copy, JoinPath(folder, e.name), JoinPath(copy.sv.env.SysDir, expanded), true)) {
+      copy.sv.fe.AppendConsole((library ? L"● 添付のDLL『" : L"● ﾓｼﾞｭｰﾙ『") + expanded + L"』を、");
+      copy.sv.fe.AppendConsole(L"     " + copy.sv.env.SysDir + L"へコピーしました。");
     }
   }
 }

@@ -13,13 +13,12 @@
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 
 namespace zel {
 
 struct LibraryCopy {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
+  const Services& sv;
   // "/" + upper-cased name + "|" for every library and module the program
   // brings, copied or not.
   std::wstring& attached;

@@ -31,7 +31,7 @@ void MainWindow::Extract(bool intoNamedFolder) {
 
 void MainWindow::ExtractWith(const std::wstring& archive, bool intoNamedFolder) {
   ShowConsole();
-  Extractor x{machine_.machine, archives_, *this, env_, options_};
+  const Services& x = services_;
   ExtractOutcome outcome;
   if (intoNamedFolder) {
     // A folder of the user's: the wash does not delete it.
@@ -64,7 +64,7 @@ void MainWindow::ListArchiveContents() {
   Action action(*this);
   if (!action) return;
   ShowConsole();
-  Extractor x{machine_.machine, archives_, *this, env_, options_};
+  const Services& x = services_;
   ListArchive(x, archive);
 }
 

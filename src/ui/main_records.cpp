@@ -57,7 +57,7 @@ void MainWindow::ShowRecordsMenu() {
   if (chosen == 0) return;
   Action action(*this);
   if (!action) return;
-  RecordsContext rc{machine_.machine, *this, env_};
+  const Services& rc = services_;
   auto view = [&](const std::optional<std::wstring>& text, const std::wstring& name) {
     if (!text) return;
     if (!docForm_) docForm_ = std::make_unique<DocForm>(machine_.fs);
@@ -109,7 +109,7 @@ void MainWindow::RunDriveMenu(int chosen, wchar_t letter, bool running) {
   // During a run the console holds the run's lines and the status says it
   // runs: the drive's lines come after them, and the status stays.
   KeepStatusFrontEnd keepStatus(*this);
-  DriveContext dc{machine_.machine, running ? static_cast<FrontEnd&>(keepStatus) : *this, env_, options_};
+  const Services dc = running ? services_.With(keepStatus) : services_;
   ShowConsole();
   if (!running) ClearConsole();
   DisableActions();

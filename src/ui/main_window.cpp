@@ -41,7 +41,8 @@ MainWindow::MainWindow(win32::Win32Machine& machine, Environment& env, Settings&
       settings_(settings),
       options_(options),
       c_(std::make_unique<Controls>()),
-      session_(SessionServices{machine.machine, *this, env, settings, options, archives_}) {}
+      services_{machine.machine, *this, env, settings, options, archives_},
+      session_(services_) {}
 
 MainWindow::~MainWindow() {
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(boldFont_), static_cast<HGDIOBJ>(bigFont_),
@@ -228,8 +229,7 @@ Outcome MainWindow::LoadTest() {
         outcome = session_.Resume() ? Outcome::Continue : Outcome::End;
         break;
       case ResumeChoice::Fresh: {
-        Preparation prep{m, *this, env_, options_, mainFolders_};
-        outcome = PrepareSnapshot(prep, session_.snapshot());
+        outcome = PrepareSnapshot(services_, mainFolders_, session_.snapshot());
         break;
       }
     }

@@ -23,6 +23,7 @@
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
+#include "startup/services.h"
 #include "startup/settings.h"
 #include "startup/startup.h"
 #include "testrun/monitor.h"
@@ -188,6 +189,8 @@ class MainWindow : public FrontEnd, private SessionView {
   std::array<std::wstring, 3> saveDirs_;
   bool saveDirsChanged_ = false;
   win32::Win32ArchiveLibraries archives_;
+  // What every operation shares; the main window is their front end.
+  Services services_;
   // The test: its stage, snapshot, record, launch, check, wash and end.
   TestSession session_;
   MouseHelp mouseHelp_;

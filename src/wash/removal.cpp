@@ -57,7 +57,7 @@ class NewRootFolders : public ChangeVisitor {
 
 // Polls until found() is true or the time is up; the window stays alive.
 template <typename Found>
-bool PollUntil(RemovalContext& c, unsigned limitMs, Found found) {
+bool PollUntil(const Services& c, unsigned limitMs, Found found) {
   const std::uint64_t start = c.m.sys.TickMs();
   while (!found()) {
     if (c.m.sys.TickMs() - start >= limitMs) return false;
@@ -102,7 +102,7 @@ std::wstring UninstallerMessage() {
 
 const wchar_t kGoOnWashing[] = L"洗浄を続行していいですか？";
 
-bool CloseBrowserWindows(RemovalContext& c) {
+bool CloseBrowserWindows(const Services& c) {
   if (c.fe.Ask(BrowserQuestion(), mb::kYesNo | mb::kIconQuestion, L"") != mb::kResultYes) return false;
   // Each shell folder window is asked to close, a few times at most.
   for (int tries = 0; tries < kShellWindowTries; ++tries) {
@@ -116,19 +116,19 @@ bool CloseBrowserWindows(RemovalContext& c) {
   return true;
 }
 
-std::vector<std::wstring> FindUninstallers(RemovalContext& c) {
+std::vector<std::wstring> FindUninstallers(const Services& c, const Snapshot& snap, const RunRecord& record) {
   std::vector<std::wstring> found;
   // The folder of the program under test, when its list at the start is
   // known: an uninstaller that was there already is not the test's.
-  const std::wstring folder = c.record.programFolder;
+  const std::wstring folder = record.programFolder;
   if (!folder.empty() && !EqualsNoCase(folder, c.env.WinDir) && !EqualsNoCase(folder, c.env.SysDir) &&
       !c.env.IsOwnFolder(folder)) {
     std::wstring uninstaller = FirstNewMatch(c.m.fs, folder, L"UNINST*.EXE", [&](const std::wstring& name) {
-      return Listed(c.record.programFolderList, name);
+      return Listed(record.programFolderList, name);
     });
     if (!uninstaller.empty()) found.push_back(uninstaller);
   }
-  ChangeWalk walk{c.m, c.fe, c.env, c.snap, c.record, false, nullptr, L"洗浄中"};
+  ChangeWalk walk{c, snap, record, false, nullptr, L"洗浄中"};
   NewRootFolders roots;
   WalkDrives(walk, roots);
   for (const std::wstring& root : roots.folders) {
@@ -144,7 +144,7 @@ std::vector<std::wstring> FindUninstallers(RemovalContext& c) {
   return found;
 }
 
-void LaunchUninstaller(RemovalContext& c, const std::wstring& path) {
+void LaunchUninstaller(const Services& c, const std::wstring& path) {
   if (!c.m.desktop.StartProgram(L"\"" + path + L"\"", ParentFolder(path), ShowMode::Normal)) {
     c.fe.Ask(L"アンインストーラー『" + path + L"』を起動できません", mb::kOk | mb::kIconExclamation, L"");
     return;
@@ -166,7 +166,7 @@ std::wstring DisplayNameIn(const std::vector<std::wstring>& addedLines) {
   return {};
 }
 
-bool RunApplicationRemoval(RemovalContext& c, const std::wstring& displayName) {
+bool RunApplicationRemoval(const Services& c, const std::wstring& displayName) {
   Desktop& desktop = c.m.desktop;
   const std::vector<std::wstring> titles = ControlPanelTitles(c.env);
   WindowHandle panel = 0;

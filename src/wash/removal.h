@@ -14,25 +14,17 @@
 
 namespace zel {
 
-struct RemovalContext {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-  const Snapshot& snap;
-  const RunRecord& record;
-};
-
 // The question when the program under test was a CD-ROM's browser; on Yes
 // the shell folder windows are closed. False: the user said No (the wash ends).
-bool CloseBrowserWindows(RemovalContext& c);
+bool CloseBrowserWindows(const Services& c);
 
 // The uninstallers the test added: "UNINST*.EXE" in the folder of the
 // program under test (unless that is the Windows or the system folder) when
 // it was not there at the start, then the first match of the usual names in
 // every root folder of a recorded disk that the snapshot does not know.
-std::vector<std::wstring> FindUninstallers(RemovalContext& c);
+std::vector<std::wstring> FindUninstallers(const Services& c, const Snapshot& snap, const RunRecord& record);
 // Starts one and tells the user what to do; returns after the user's OK.
-void LaunchUninstaller(RemovalContext& c, const std::wstring& path);
+void LaunchUninstaller(const Services& c, const std::wstring& path);
 
 // The display name in the added part of the uninstall key's export: the
 // text between the quotes after "=" of the first "DisplayName" line.
@@ -41,7 +33,7 @@ std::wstring DisplayNameIn(const std::vector<std::wstring>& addedLines);
 // Starts the control panel's page for adding and removing applications,
 // tells the user what to pick, waits for the page to close and asks whether
 // the wash goes on. False: the user said No (the registry step is skipped).
-bool RunApplicationRemoval(RemovalContext& c, const std::wstring& displayName);
+bool RunApplicationRemoval(const Services& c, const std::wstring& displayName);
 
 // How long the control panel may take to open, and how long the wait for it
 // to close runs before the user is asked whether to wait on.

@@ -110,18 +110,18 @@ class Washer : public ChangeVisitor {
 
 }  // namespace
 
-WashResult RunWash(const WashRequest& r) {
-  Washer washer(r.m, r.fe, r.snap.takenAt);
+WashResult RunWash(const Services& sv, const WashRequest& r) {
+  Washer washer(sv.m, sv.fe, r.snap.takenAt);
   if (r.record.testDone) {
     std::unique_ptr<ReportLog> report;
-    if (r.options.Report) {
-      report = std::make_unique<ReportLog>(r.m.fs, ReportPath(r.env.ProgramDir));
+    if (sv.options.Report) {
+      report = std::make_unique<ReportLog>(sv.m.fs, ReportPath(sv.env.ProgramDir));
       report->Line(L"実行ファイル：" + r.record.program);
     }
     if (r.restoreIniFiles) washer.result.failures += r.restoreIniFiles();
-    ChangeWalk walk{r.m, r.fe, r.env, r.snap, r.record, r.options.SaveAllSys, report.get(), L"洗浄中"};
+    ChangeWalk walk{sv, r.snap, r.record, sv.options.SaveAllSys, report.get(), L"洗浄中"};
     WalkSystemFolders(walk, washer);
-    r.fe.SetStatus(L"洗浄中 : 設定ファイル");
+    sv.fe.SetStatus(L"洗浄中 : 設定ファイル");
     WalkMainFolders(walk, washer);
     WalkSubfolders(walk, washer);
     WalkDrives(walk, washer);
@@ -135,13 +135,13 @@ WashResult RunWash(const WashRequest& r) {
   // The extraction's folders, whatever else happened.
   std::vector<std::wstring> kept;
   for (const std::wstring& folder : r.record.temporaryFolders) {
-    const bool gone = WashTemporaryFolder(r.m, r.fe, folder);
+    const bool gone = WashTemporaryFolder(sv.m, sv.fe, folder);
     if (!gone) {
       kept.push_back(folder);
       ++washer.result.failures;
     }
   }
-  r.fe.SetStatus(L"洗浄中 : 臨時フォルダー");
+  sv.fe.SetStatus(L"洗浄中 : 臨時フォルダー");
   r.record.temporaryFolders = kept;
   return washer.result;
 }

@@ -13,10 +13,6 @@
 namespace zel {
 
 struct WashRequest {
-  Machine& m;
-  FrontEnd& fe;
-  const Environment& env;
-  const RunningOptions& options;
   const Snapshot& snap;
   RunRecord& record;
   // The INI and group restore, which comes first; it writes its own lines
@@ -34,7 +30,7 @@ std::wstring WashLine(const Finding& f, bool done);
 
 // The file part of the wash (only the temporary folders when no program was
 // tested since the last wash).
-WashResult RunWash(const WashRequest& request);
+WashResult RunWash(const Services& sv, const WashRequest& request);
 
 // The message for a file the system holds open.
 std::wstring InUseMessage(const std::wstring& name);

@@ -201,7 +201,7 @@ class BuiltInExtraction : public ::testing::Test {
     x.sys.env[L"TEMP"] = kTemp;
     x.fs.AddFolder(kTemp);
   }
-  Extractor X() { return Extractor{x.machine, libs, fe, env, options}; }
+  const Services& X() const { return sv; }
   std::wstring Put(const std::string& sample, const std::wstring& as) {
     const std::wstring path = L"C:\\dl\\" + as;
     x.fs.AddFile(path, Sample(sample));
@@ -225,6 +225,8 @@ class BuiltInExtraction : public ::testing::Test {
   testing::RecordingFrontEnd fe;
   Environment env;
   RunningOptions options;
+  Settings settings{x.ini};
+  Services sv{x.machine, fe, env, settings, options, libs};
 };
 
 TEST_F(BuiltInExtraction, ZipAndLzhUnpackWithTheirContentsAndTimes) {

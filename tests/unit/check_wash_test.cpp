@@ -10,6 +10,7 @@
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
 #include "wash/wash.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -35,8 +36,7 @@ class Cycle : public ::testing::Test {
     ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
     options.CheckLevel = level;
     main = BuildMainFolderList(x.fs, env, level);
-    Preparation p{x.machine, fe, env, options, main};
-    ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     x.clock += 1000000;  // the test runs after the snapshot
     record.testDone = true;
     record.program = L"C:\\dl\\setup.exe";
@@ -45,14 +45,14 @@ class Cycle : public ::testing::Test {
   }
   std::vector<std::wstring> Check() {
     fe.console.clear();
-    CheckRequest r{x.machine, fe, env, options, snap, record, {}};
-    prompt = RunCheck(r).prompt;
+    CheckRequest r{snap, record, {}};
+    prompt = RunCheck(sv, r).prompt;
     return fe.console;
   }
   std::vector<std::wstring> Wash() {
     fe.console.clear();
-    WashRequest r{x.machine, fe, env, options, snap, record, {}};
-    washed = RunWash(r);
+    WashRequest r{snap, record, {}};
+    washed = RunWash(sv, r);
     return fe.console;
   }
   static bool Has(const std::vector<std::wstring>& lines, const std::wstring& line) {
@@ -64,6 +64,8 @@ class Cycle : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   MainFolderList main;
   Snapshot snap;
   RunRecord record;

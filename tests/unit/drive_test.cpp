@@ -7,6 +7,7 @@
 #include "startup/startup.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -34,7 +35,7 @@ class Drive : public ::testing::Test {
   }
   std::vector<std::wstring> Check(wchar_t letter = L'D') {
     fe.console.clear();
-    EXPECT_EQ(CheckDriveAdditions(ctx, letter), DriveOutcome::Done);
+    EXPECT_EQ(CheckDriveAdditions(sv, letter), DriveOutcome::Done);
     return fe.console;
   }
   XpMachine x;
@@ -42,7 +43,8 @@ class Drive : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
-  DriveContext ctx{x.machine, fe, env, options};
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
 };
 
 using Lines = std::vector<std::wstring>;
@@ -54,7 +56,7 @@ TEST_F(Drive, TheRecordKeepsExactNamesAndLeavesLinksSystemFoldersAndUnreadableFo
   x.fs.AddFile(L"D:\\RECYCLER\\S-1\\gone.txt", "x");
   x.fs.AddFile(L"D:\\locked\\inside.txt", "x");
   x.fs.SetUnreadable(L"D:\\locked");
-  ASSERT_EQ(RecordDriveNames(ctx, L'd'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'd'), DriveOutcome::Done);
   EXPECT_EQ(fe.console, (Lines{L"ドライブ D のファイル名を記録しました（ファイル 4 個、フォルダー 5 個）",
                                L"　※ フォルダー『D:\\locked』は読み取れません"}));
   const std::string bytes = x.fs.Content(env.WorkDir + L"\\DrvList.D");
@@ -82,7 +84,7 @@ TEST_F(Drive, TheRecordKeepsExactNamesAndLeavesLinksSystemFoldersAndUnreadableFo
 }
 
 TEST_F(Drive, TheCheckListsWhatIsNotInTheRecordCaseBlindAndAnAddedFolderOnce) {
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\new.txt", "x");
   x.fs.AddFile(L"D:\\DOCS\\SUB\\B.TXT", "x");
   x.fs.AddFile(L"D:\\docs\\新しいフォルダー\\deep\\x.txt", "x");
@@ -108,13 +110,13 @@ TEST_F(Drive, TheCheckListsWhatIsNotInTheRecordCaseBlindAndAnAddedFolderOnce) {
                             L"●ﾌｫﾙﾀﾞｰ『D:\\docs\\新しいフォルダー』が追加されています"}));
   options.QueryDirDel = false;
   fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(ctx, L'D'), DriveOutcome::Done);
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Done);
   EXPECT_TRUE(x.fs.Exists(L"C:\\users\\root\\Documents\\precious.doc"));
   EXPECT_TRUE(x.fs.Exists(L"D:\\docs\\sub"));
 }
 
 TEST_F(Drive, DeletingAsksBeforeEachFolderAndSaysWhatHappenedAfterIt) {
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\newA\\a.dll", "x").attributes = attr::kReadOnly;
   x.fs.AddFolder(L"D:\\newB");
   x.fs.AddFile(L"D:\\new.txt", "x");
@@ -123,7 +125,7 @@ TEST_F(Drive, DeletingAsksBeforeEachFolderAndSaysWhatHappenedAfterIt) {
   x.fs.AddFolder(L"D:\\newC");
   fe.console.clear();
   fe.answers = {mb::kResultYes, mb::kResultNo, mb::kResultCancel};
-  EXPECT_EQ(DeleteDriveAdditions(ctx, L'D'), DriveOutcome::Declined);
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Declined);
   ASSERT_EQ(fe.questions.size(), 3u);
   EXPECT_EQ(fe.questions[0].text, L"追加されたフォルダー|『D:\\newA』|を削除していいですか？");
   EXPECT_EQ(fe.questions[0].style, mb::kYesNoCancel | mb::kIconQuestion | mb::kDefault2);
@@ -139,7 +141,7 @@ TEST_F(Drive, DeletingAsksBeforeEachFolderAndSaysWhatHappenedAfterIt) {
   x.fs.SetInUse(L"D:\\busy.txt", false);
   fe.questions.clear();
   fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(ctx, L'D'), DriveOutcome::Done);
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Done);
   EXPECT_TRUE(fe.questions.empty());
   EXPECT_EQ(fe.console, (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\newB』を削除しました", L"●ﾌｧｲﾙ『D:\\busy.txt』を削除しました",
                                L"●ﾌｫﾙﾀﾞｰ『D:\\newC』を削除しました"}));
@@ -158,7 +160,7 @@ TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) 
   own.BackupDir = own.WorkDir + L"\\Backup";
   x.fs.AddFolder(L"D:\\old");
   x.fs.AddFile(L"D:\\old\\keep.txt", "mine");
-  DriveContext here{x.machine, fe, own, options};
+  Services here{x.machine, fe, own, settings, options, libs};
   x.fs.AddFolder(own.WorkDir);
   ASSERT_EQ(RecordDriveNames(here, L'D'), DriveOutcome::Done);
   x.fs.AddFile(own.ProgramDir + L"\\Zel32.exe", "MZ");
@@ -193,7 +195,7 @@ TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) 
   x.fs.AddFolder(later.WorkDir);
   ASSERT_EQ(x.fs.CopyOne(own.WorkDir + L"\\DrvList.D", later.WorkDir + L"\\DrvList.D", false), FsError::None);
   x.fs.AddFile(L"D:\\Tools\\other.txt", "x");
-  DriveContext moved{x.machine, fe, later, options};
+  Services moved{x.machine, fe, later, settings, options, libs};
   fe.console.clear();
   EXPECT_EQ(DeleteDriveAdditions(moved, L'D'), DriveOutcome::Done);
   EXPECT_NE(std::find(fe.console.begin(), fe.console.end(), L"●ﾌｫﾙﾀﾞｰ『D:\\Tools』は削除できません"), fe.console.end());
@@ -207,7 +209,7 @@ TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) 
   x.fs.AddFolder(fresh.WorkDir);
   ASSERT_EQ(x.fs.CopyOne(own.WorkDir + L"\\DrvList.D", fresh.WorkDir + L"\\DrvList.D", false), FsError::None);
   x.fs.AddFile(fresh.ProgramDir + L"\\ZELDIR.INI", "x");
-  DriveContext third{x.machine, fe, fresh, options};
+  Services third{x.machine, fe, fresh, settings, options, libs};
   fe.console.clear();
   EXPECT_EQ(DeleteDriveAdditions(third, L'D'), DriveOutcome::Done);
   for (const std::wstring& line : fe.console) EXPECT_EQ(line.find(L"Fresh"), std::wstring::npos) << line;
@@ -215,34 +217,34 @@ TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) 
 }
 
 TEST_F(Drive, AnotherVolumeUnderTheLetterIsNeverDeletedFrom) {
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\new.txt", "x");
   x.fs.SetVolume(L'D', 0xBEEF);
   options.QueryDirDel = false;
   fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(ctx, L'D'), DriveOutcome::VolumeChanged);
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::VolumeChanged);
   EXPECT_TRUE(x.fs.Exists(L"D:\\new.txt"));
   EXPECT_EQ(fe.console, (Lines{L" ※ ドライブ D は、ファイル名を記録した時と別のディスクです"}));
   EXPECT_TRUE(fe.AskedAbout(L"このドライブのファイルは削除しません"));
-  EXPECT_EQ(CheckDriveAdditions(ctx, L'D'), DriveOutcome::VolumeChanged);
+  EXPECT_EQ(CheckDriveAdditions(sv, L'D'), DriveOutcome::VolumeChanged);
   EXPECT_TRUE(fe.AskedAbout(L"調べられません"));
   // The drive gone altogether.
   x.fs.RemoveDrive(L'D');
-  EXPECT_EQ(DeleteDriveAdditions(ctx, L'D'), DriveOutcome::VolumeChanged);
-  EXPECT_EQ(CheckDriveAdditions(ctx, L'E'), DriveOutcome::NoRecord);
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::VolumeChanged);
+  EXPECT_EQ(CheckDriveAdditions(sv, L'E'), DriveOutcome::NoRecord);
   EXPECT_TRUE(fe.AskedAbout(L"ドライブ E のファイル名は記録されていません"));
 }
 
 TEST_F(Drive, ADamagedRecordDeletesNothing) {
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\new.txt", "x");
   const std::wstring path = DriveRecordPath(env, L'D');
   std::string bytes = x.fs.Content(path);
   bytes[bytes.size() / 2] ^= 0x20;
   ASSERT_EQ(x.fs.WriteBytes(path, bytes), FsError::None);
   options.QueryDirDel = false;
-  EXPECT_EQ(DeleteDriveAdditions(ctx, L'D'), DriveOutcome::Damaged);
-  EXPECT_EQ(CheckDriveAdditions(ctx, L'D'), DriveOutcome::Damaged);
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Damaged);
+  EXPECT_EQ(CheckDriveAdditions(sv, L'D'), DriveOutcome::Damaged);
   EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録が壊れています"));
   EXPECT_TRUE(x.fs.Exists(L"D:\\new.txt"));
 }
@@ -286,31 +288,31 @@ TEST(DriveRecordCodec, EveryChangedTruncatedOrMisplacedByteIsDamage) {
 
 TEST_F(Drive, RecordingAgainAndClearingAskFirst) {
   EXPECT_FALSE(AnyDriveRecord(x.fs, env));
-  EXPECT_EQ(ClearDriveRecord(ctx, L'D'), DriveOutcome::NoRecord);
+  EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::NoRecord);
   fe.questions.clear();
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   EXPECT_TRUE(fe.questions.empty());
   EXPECT_TRUE(AnyDriveRecord(x.fs, env));
   EXPECT_TRUE(HasDriveRecord(x.fs, env, L'd'));
   const std::string before = x.fs.Content(DriveRecordPath(env, L'D'));
   x.fs.AddFile(L"D:\\new.txt", "x");
   fe.answers = {mb::kResultNo};
-  EXPECT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Declined);
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Declined);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text, L"ドライブ D の情報は既に読み込まれています||もう一度、情報を読み直しますか？");
   EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
   fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
 
   fe.questions.clear();
   fe.answers = {mb::kResultNo};
-  EXPECT_EQ(ClearDriveRecord(ctx, L'D'), DriveOutcome::Declined);
+  EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::Declined);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text, L"ドライブ D のファイル名記録を|消去していいですか？");
   EXPECT_TRUE(HasDriveRecord(x.fs, env, L'D'));
   fe.answers = {mb::kResultYes};
-  EXPECT_EQ(ClearDriveRecord(ctx, L'D'), DriveOutcome::Done);
+  EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::Done);
   EXPECT_FALSE(AnyDriveRecord(x.fs, env));
   EXPECT_TRUE(x.fs.Exists(L"D:\\new.txt"));
 }
@@ -320,7 +322,7 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   x.fs.AddFile(L"E:\\data.bin", "x");
   x.fs.AddDrive(L'F', DriveType::Fixed);
   x.fs.AddFile(L"F:\\f.txt", "x");
-  for (wchar_t letter : {L'D', L'E', L'F'}) ASSERT_EQ(RecordDriveNames(ctx, letter), DriveOutcome::Done);
+  for (wchar_t letter : {L'D', L'E', L'F'}) ASSERT_EQ(RecordDriveNames(sv, letter), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\new.txt", "x");
   x.fs.AddFolder(L"D:\\newdir");
   ASSERT_EQ(x.fs.WriteBytes(DriveRecordPath(env, L'F'), "damaged"), FsError::None);
@@ -328,7 +330,7 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   fe.questions.clear();
   fe.console.clear();
   fe.answers = {mb::kResultYes};
-  OfferDriveDeletionsAtEnd(ctx);
+  OfferDriveDeletionsAtEnd(sv);
   ASSERT_EQ(fe.questions.size(), 2u);  // D: has additions, E: none, F: damaged
   EXPECT_EQ(fe.questions[0].text,
             L"ドライブ D へ、ファイル名を記録した後で|追加されたファイルやフォルダーが 2 個あります||これらを削除していいですか？");
@@ -340,10 +342,10 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   EXPECT_TRUE(x.fs.Exists(L"F:\\f.txt"));
 
   // Declined: the additions stay, the record goes all the same.
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\again.txt", "x");
   fe.answers = {mb::kResultNo};
-  OfferDriveDeletionsAtEnd(ctx);
+  OfferDriveDeletionsAtEnd(sv);
   EXPECT_TRUE(x.fs.Exists(L"D:\\again.txt"));
   EXPECT_FALSE(HasDriveRecord(x.fs, env, L'D'));
 }
@@ -351,7 +353,7 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
 TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
   for (int i = 0; i < 1000; ++i) x.fs.AddFile(L"D:\\big\\f" + std::to_wstring(i) + L".txt", "");
   fe.busyCalls = 0;
-  ASSERT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Done);
+  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
   EXPECT_GE(fe.busyCalls, 5);
   EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"保存中：  D:\\big"), fe.statuses.end());
   fe.busyCalls = 0;
@@ -359,21 +361,19 @@ TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
   EXPECT_GE(fe.busyCalls, 5);
 
   const std::string before = x.fs.Content(DriveRecordPath(env, L'D'));
-  ctx.maxNames = 500;
   fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::TooLarge);
+  EXPECT_EQ(RecordDriveNames(sv, L'D', 500), DriveOutcome::TooLarge);
   EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
-  ctx.maxNames = 2000000;
   x.fs.FailCreationBelow(env.WorkDir);
   fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::WriteFailed);
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::WriteFailed);
   EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録を保存できません"));
   EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
   EXPECT_FALSE(x.fs.Exists(DriveRecordPath(env, L'D') + L".new"));
 
   x.fs.SetUnreadable(L"D:\\");
   fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(ctx, L'D'), DriveOutcome::Unreadable);
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Unreadable);
 }
 
 TEST(DriveHints, TheCheckAndTheWashEndWithTheirOwnHint) {

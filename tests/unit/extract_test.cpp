@@ -50,7 +50,7 @@ class Extraction : public ::testing::Test {
     x.fs.AddFile(L"C:\\windows\\system32\\UNLHA32.DLL", "MZ");
     x.fs.AddFile(L"C:\\windows\\system32\\UNZIP32.DLL", "MZ");
   }
-  Extractor X() { return Extractor{x.machine, libs, fe, env, options}; }
+  const Services& X() const { return sv; }
   std::string Cp932(const std::wstring& s) { return ToCp932(s); }
   std::vector<std::wstring> TempFolders() {
     std::vector<std::wstring> names;
@@ -65,6 +65,8 @@ class Extraction : public ::testing::Test {
   RecordingFrontEnd fe;
   Environment env;
   RunningOptions options;
+  Settings settings{x.ini};
+  Services sv{x.machine, fe, env, settings, options, libs};
 };
 
 TEST(ArchiveRouting, TypesAndLibraryCommands) {

@@ -10,6 +10,7 @@
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
 #include "wash/wash.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -67,22 +68,21 @@ class PresentDay : public ::testing::Test {
   }
   void Snap() {
     Start();
-    Preparation p{x.machine, fe, env, options, main};
-    ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     x.clock += 1000000;
     record.testDone = true;
     record.program = L"C:\\dl\\setup.exe";
   }
   std::vector<std::wstring> Check() {
     fe.console.clear();
-    CheckRequest r{x.machine, fe, env, options, snap, record, {}};
-    RunCheck(r);
+    CheckRequest r{snap, record, {}};
+    RunCheck(sv, r);
     return fe.console;
   }
   std::vector<std::wstring> Wash() {
     fe.console.clear();
-    WashRequest r{x.machine, fe, env, options, snap, record, {}};
-    washed = RunWash(r);
+    WashRequest r{snap, record, {}};
+    washed = RunWash(sv, r);
     return fe.console;
   }
   static long Count(const std::vector<std::wstring>& lines, const std::wstring& line) {
@@ -94,6 +94,8 @@ class PresentDay : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   MainFolderList main;
   Snapshot snap;
   RunRecord record;

@@ -35,10 +35,9 @@ class Launch : public ::testing::Test {
     x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}};
   }
   LaunchResult Run(const std::wstring& path) {
-    LaunchContext ctx{x.machine, fe, libraries, env, settings, options, record, warnings};
     LaunchRequest request;
     request.path = path;
-    return LaunchProgram(ctx, request);
+    return LaunchProgram(sv, record, warnings, request);
   }
   XpMachine x;
   RecordingFrontEnd fe;
@@ -46,6 +45,7 @@ class Launch : public ::testing::Test {
   Settings settings{x.ini};
   RunningOptions options;
   MemoryArchiveLibraries libraries;
+  Services sv{x.machine, fe, env, settings, options, libraries};
   RunRecord record;
   int warnings = 0;
 };
@@ -177,7 +177,7 @@ TEST_F(Launch, StartsAsPlanned) {
 
 class Libraries : public Launch {
  protected:
-  LibraryCopy Copy() { return LibraryCopy{x.machine, fe, env, record.attached, LibrarySaveFolder(env)}; }
+  LibraryCopy Copy() { return LibraryCopy{sv, record.attached, LibrarySaveFolder(env)}; }
 };
 
 TEST_F(Libraries, NewLibrariesAreCopiedWritableAndExistingOnesSaid) {

@@ -10,6 +10,7 @@
 #include "startup/startup.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -32,10 +33,10 @@ class Started : public ::testing::Test {
   }
   std::string Record(int level) {
     MainFolderList main = BuildMainFolderList(x.fs, env, level);
-    SubfolderListing ctx{x.fs, fe, x.sys, env, main, level, nullptr, &lossy};
+    SubfolderListing ctx{main, level, nullptr, &lossy};
     SubfolderRecord record;
     ListingStop stop;
-    EXPECT_TRUE(ListupSub(ctx, record, &stop));
+    EXPECT_TRUE(ListupSub(sv, ctx, record, &stop));
     unentered = record.unentered;
     return record.text;
   }
@@ -44,6 +45,8 @@ class Started : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   std::vector<std::wstring> lossy;
   std::string unentered;
 };
@@ -159,9 +162,9 @@ TEST_F(Started, ANameLongerThan255CharactersStopsTheListing) {
   // The same inside the Windows folder's subfolders.
   x.fs.AddFile(L"C:\\windows\\deep\\" + std::wstring(256, L'c'), "x");
   MainFolderList main = BuildMainFolderList(x.fs, env, 2);
-  SubfolderListing ctx{x.fs, fe, x.sys, env, main, 2, nullptr, nullptr};
+  SubfolderListing ctx{main, 2, nullptr, nullptr};
   SubfolderRecord record;
-  EXPECT_FALSE(ListupSub(ctx, record, &stop));
+  EXPECT_FALSE(ListupSub(sv, ctx, record, &stop));
   EXPECT_EQ(ListingStopMessage(stop).rfind(L"場所＝Listup Sub|SubFile: The filename or extension is too long.||", 0), 0u);
 }
 
@@ -245,10 +248,10 @@ TEST_F(Started, ReportLinesForEachListedFolder) {
   PlantWindowsTree(x);
   MainFolderList main = BuildMainFolderList(x.fs, env, 1);
   ReportLog report(x.fs, ReportPath(env.ProgramDir));
-  SubfolderListing ctx{x.fs, fe, x.sys, env, main, 1, &report, nullptr};
+  SubfolderListing ctx{main, 1, &report, nullptr};
   SubfolderRecord record;
   ListingStop stop;
-  ASSERT_TRUE(ListupSub(ctx, record, &stop));
+  ASSERT_TRUE(ListupSub(sv, ctx, record, &stop));
   report.Flush();
   std::wstring text = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
   EXPECT_NE(text.find(L"準備中 [10:30:00] C:\\windows\\inf（2個）\r\n"), std::wstring::npos);
@@ -260,8 +263,7 @@ class Drives : public Started {
  protected:
   Outcome Prepare() {
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-    Preparation p{x.machine, fe, env, options, main};
-    return PrepareDrives(p, snap);
+        return PrepareDrives(sv, snap);
   }
   MainFolderList main;
   Snapshot snap;
@@ -329,8 +331,7 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   x.fs.AddFile(L"C:\\windows\\Temp\\t.tmp", "x", 0x99);
   options.Report = true;
   main = BuildMainFolderList(x.fs, env, 1);
-  Preparation p{x.machine, fe, env, options, main};
-  ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
   EXPECT_EQ(snap.date, L"2026/12/06");
   EXPECT_EQ(snap.checkLevel, 1);
   EXPECT_NE(snap.windows.text.find("/win.ini|"), std::string::npos);
@@ -348,8 +349,7 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
 TEST_F(Drives, AtLevelZeroThereIsNoSubfolderRecord) {
   options.CheckLevel = 0;
   main = BuildMainFolderList(x.fs, env, 0);
-  Preparation p{x.machine, fe, env, options, main};
-  ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+    ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
   EXPECT_TRUE(snap.deeper.text.empty());
   EXPECT_EQ(snap.deeper.level, 0);
 }

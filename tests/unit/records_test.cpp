@@ -9,6 +9,7 @@
 #include "startup/startup.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -29,7 +30,9 @@ class Records : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
-  RecordsContext ctx{x.machine, fe, env};
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
+  const Services& ctx = sv;
 };
 
 // A minimal PE file whose version resource holds fileVersion (ms, ls); the

@@ -11,6 +11,7 @@
 #include "startup/startup.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -149,13 +150,12 @@ class RegistryCompare : public ::testing::Test {
   }
   Snapshot Prepare() {
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-    Preparation p{x.machine, fe, env, options, main};
-    Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+        Snapshot snap;
+    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     return snap;
   }
   RegistryCheck Check(const Snapshot& snap) {
-    return CheckIniAndRegistry(x.machine, fe, env, settings, options, snap, hives);
+    return CheckIniAndRegistry(sv, snap, hives);
   }
 
   XpMachine x;
@@ -163,6 +163,8 @@ class RegistryCompare : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   MainFolderList main;
   HivePaths hives;
 };
@@ -282,12 +284,12 @@ TEST_F(RegistryCompare, AWashWithoutACheckSinceTheTestComparesTheExportsAfresh) 
   const Snapshot snap = Prepare();
   x.desktop.started.clear();
   // No check since the test (Wine keeps no hive files): the exports say it.
-  EXPECT_TRUE(RegistryChangedForWash(x.machine, fe, env, settings, options, snap, hives, nullptr));
+  EXPECT_TRUE(RegistryChangedForWash(sv, snap, hives, nullptr));
   EXPECT_EQ(x.desktop.started.size(), 1u);
   // A check after the test already compared them: its word counts.
   RegistryCheck checked;
   checked.exportDiff = RegExportDiff();
-  EXPECT_FALSE(RegistryChangedForWash(x.machine, fe, env, settings, options, snap, hives, &checked));
+  EXPECT_FALSE(RegistryChangedForWash(sv, snap, hives, &checked));
   EXPECT_EQ(x.desktop.started.size(), 1u);
 }
 
@@ -341,7 +343,7 @@ TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparison) {
 
   // The editor cannot be started at the check.
   x.desktop.startResult = false;
-  EXPECT_FALSE(CompareUninstallExports(x.machine, fe, env, settings, options, snap).has_value());
+  EXPECT_FALSE(CompareUninstallExports(sv, snap).has_value());
   EXPECT_TRUE(fe.AskedAbout(L"レジストリ･エディタを起動できません"));
 
   // A snapshot without its export compares nothing and starts nothing.
@@ -349,7 +351,7 @@ TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparison) {
   x.desktop.started.clear();
   Snapshot without = snap;
   without.uninstallExported = false;
-  EXPECT_FALSE(CompareUninstallExports(x.machine, fe, env, settings, options, without).has_value());
+  EXPECT_FALSE(CompareUninstallExports(sv, without).has_value());
   EXPECT_TRUE(x.desktop.started.empty());
 }
 

@@ -9,6 +9,7 @@
 #include "startup/startup.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -44,12 +45,11 @@ class RegistrySnapshot : public ::testing::Test {
       }
     };
   }
-  bool Export() { return ExportRegistryKey(x.machine, fe, env, settings, options, exportFile, kUninstallKey); }
+  bool Export() { return ExportRegistryKey(sv, exportFile, kUninstallKey); }
   Snapshot Prepare() {
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-    Preparation p{x.machine, fe, env, options, main};
-    Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+        Snapshot snap;
+    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     return snap;
   }
   size_t Questions(std::wstring_view part) const {
@@ -62,6 +62,8 @@ class RegistrySnapshot : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   MainFolderList main;
   std::wstring exportFile;
   std::optional<std::uint64_t> startedAt;

@@ -6,6 +6,7 @@
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
 #include "wash/removal.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -22,8 +23,7 @@ class Removal : public ::testing::Test {
     ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
     ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
     MainFolderList main = BuildMainFolderList(x.fs, env, 1);
-    Preparation p{x.machine, fe, env, options, main};
-    ASSERT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+        ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     x.clock += 1000000;
     // The test started C:\dl\setup.exe: its folder as it was then.
     FileList list;
@@ -34,20 +34,21 @@ class Removal : public ::testing::Test {
     record.testDone = true;
     fe.questions.clear();
   }
-  RemovalContext Context() { return {x.machine, fe, env, snap, record}; }
 
   XpMachine x;
   RecordingFrontEnd fe;
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   Snapshot snap;
   RunRecord record;
 };
 
 TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
-  RemovalContext c = Context();
-  EXPECT_TRUE(FindUninstallers(c).empty());  // both were there before the test
+  const Services& c = sv;
+  EXPECT_TRUE(FindUninstallers(c, snap, record).empty());  // both were there before the test
 
   x.fs.AddFile(L"C:\\dl\\UNINST32.EXE", "x");
   x.fs.AddFile(L"C:\\NewApp\\SETUP.EXE", "x");
@@ -56,17 +57,17 @@ TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
   x.fs.AddFile(L"C:\\Nothing\\readme.txt", "x");
   // An old folder renamed during the test is not new, whatever it holds.
   x.fs.MoveOne(L"C:\\Old", L"C:\\Renamed", false);
-  EXPECT_EQ(FindUninstallers(c), (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
+  EXPECT_EQ(FindUninstallers(c, snap, record), (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
                                                             L"C:\\Other\\AppSetup.exe"}));
 
   // The Windows folder is never searched as the program's folder.
   record.programFolder = env.WinDir;
   x.fs.AddFile(env.WinDir + L"\\uninst.exe", "x");
-  EXPECT_EQ(FindUninstallers(c).size(), 2u);
+  EXPECT_EQ(FindUninstallers(c, snap, record).size(), 2u);
 }
 
 TEST_F(Removal, AnUninstallerIsStartedAndTheUserSaysWhenItIsDone) {
-  RemovalContext c = Context();
+  const Services& c = sv;
   LaunchUninstaller(c, L"C:\\NewApp\\uninst.exe");
   EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"\"C:\\NewApp\\uninst.exe\""});
   ASSERT_EQ(fe.questions.size(), 1u);
@@ -77,7 +78,7 @@ TEST_F(Removal, AnUninstallerIsStartedAndTheUserSaysWhenItIsDone) {
 }
 
 TEST_F(Removal, AControlPanelThatNeverOpensEndsTheWaitAndAsks) {
-  RemovalContext c = Context();
+  const Services& c = sv;
   // The system's control panel by its full path, never one found first on the search path.
   x.fs.AddFile(env.SysDir + L"\\control.exe", "MZ");
   fe.answers = {mb::kResultYes};
@@ -89,7 +90,7 @@ TEST_F(Removal, AControlPanelThatNeverOpensEndsTheWaitAndAsks) {
 }
 
 TEST_F(Removal, TheControlPanelNamesTheProgramAndTheWashWaitsForIt) {
-  RemovalContext c = Context();
+  const Services& c = sv;
   x.desktop.onStart = [&](std::wstring_view) {
     x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
   };
@@ -106,7 +107,7 @@ TEST_F(Removal, TheControlPanelNamesTheProgramAndTheWashWaitsForIt) {
 }
 
 TEST_F(Removal, WithoutANameANoClosesOnlyTheControlPanel) {
-  RemovalContext c = Context();
+  const Services& c = sv;
   x.desktop.windows.push_back({5, L"メモ帳", L"Notepad", 0, true});
   x.desktop.onStart = [&](std::wstring_view) {
     x.desktop.windows.push_back({77, L"プログラムの追加と削除", L"#32770", 0, true});  // as XP names it
@@ -118,7 +119,7 @@ TEST_F(Removal, WithoutANameANoClosesOnlyTheControlPanel) {
 }
 
 TEST_F(Removal, AControlPanelLeftOpenAsksWhetherToWaitOn) {
-  RemovalContext c = Context();
+  const Services& c = sv;
   x.desktop.onStart = [&](std::wstring_view) {
     x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
   };
@@ -130,7 +131,7 @@ TEST_F(Removal, AControlPanelLeftOpenAsksWhetherToWaitOn) {
 }
 
 TEST_F(Removal, TheBrowserQuestionClosesShellWindowsOrEndsTheWash) {
-  RemovalContext c = Context();
+  const Services& c = sv;
   fe.answers = {mb::kResultNo};
   EXPECT_FALSE(CloseBrowserWindows(c));
   x.desktop.windows = {{1, L"CD", L"CabinetWClass", 0, true}, {2, L"D", L"CabinetWClass", 0, true},

@@ -94,8 +94,7 @@ class Session : public ::testing::Test {
     x.fs.AddFile(L"C:\\dl\\tool.exe", header);  // the user's, before the snapshot
     x.fs.AddFile(L"C:\\dl\\own.dll", "MZ");
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-    Preparation p{x.machine, fe, env, options, main};
-    ASSERT_EQ(PrepareSnapshot(p, session.snapshot()), Outcome::Continue);
+    ASSERT_EQ(PrepareSnapshot(sv, main, session.snapshot()), Outcome::Continue);
     x.clock += 1000000;
     files = SnapshotFilesIn(env.WorkDir);
     fe.console.clear();
@@ -114,7 +113,8 @@ class Session : public ::testing::Test {
   RunningOptions options;
   MemoryArchiveLibraries libraries;
   MainFolderList main;
-  TestSession session{SessionServices{x.machine, fe, env, settings, options, libraries}};
+  Services sv{x.machine, fe, env, settings, options, libraries};
+  TestSession session{sv};
   RecordingView view{fe};
   SnapshotFiles files;
 };

@@ -12,6 +12,7 @@
 #include "support/crashing_file_system.h"
 #include "support/recording_front_end.h"
 #include "support/xp_machine.h"
+#include "platform/memory/memory_archiver.h"
 
 namespace zel {
 namespace {
@@ -295,9 +296,8 @@ class Store : public ::testing::Test {
   }
   Snapshot Prepare() {
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-    Preparation p{x.machine, fe, env, options, main};
-    Snapshot snap;
-    EXPECT_EQ(PrepareSnapshot(p, snap), Outcome::Continue);
+        Snapshot snap;
+    EXPECT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
     return snap;
   }
   XpMachine x;
@@ -305,6 +305,8 @@ class Store : public ::testing::Test {
   Environment env;
   Settings settings{x.ini};
   RunningOptions options;
+  MemoryArchiveLibraries libs;
+  Services sv{x.machine, fe, env, settings, options, libs};
   MainFolderList main;
   SnapshotFiles files;
 };

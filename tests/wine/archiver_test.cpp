@@ -88,7 +88,7 @@ class Win32Archiver : public ::testing::Test {
     });
     return names;
   }
-  Extractor X() { return Extractor{w.machine, libs, fe, env, options}; }
+  const Services& X() const { return sv; }
   std::wstring Fix(const wchar_t* name) { return root + L"\\fix\\" + name; }
   std::string Command(const std::wstring& text) { return ToCp932(text); }
 
@@ -97,6 +97,8 @@ class Win32Archiver : public ::testing::Test {
   QuietFrontEnd fe;
   Environment env;
   RunningOptions options;
+  Settings settings{w.ini};
+  Services sv{w.machine, fe, env, settings, options, libs};
   std::wstring root;
 };
 

@@ -14,14 +14,12 @@ namespace {
 using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
-std::string Header(unsigned char at24, const char* at30 = nullptr, const char* at36 = nullptr, unsigned char at60 = 0x80) {
+// An executable header: 0x40 at 24 a Windows program, below it MS-DOS.
+std::string Header(unsigned char at24) {
   std::string h(128, '\0');
-  h[0] = 'M';
-  h[1] = 'Z';
+  h.replace(0, 2, "MZ");
   h[24] = static_cast<char>(at24);
-  if (at30) h.replace(30, 2, at30);
-  if (at36) h.replace(36, 3, at36);
-  h[60] = static_cast<char>(at60);
+  h[60] = static_cast<char>(0x80);
   return h;
 }
 
@@ -32,7 +30,6 @@ class Launch : public ::testing::Test {
     ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
     options.UseWarning = false;
     fe.questions.clear();
-    x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}};
   }
   LaunchResult Run(const std::wstring& path) {
     LaunchRequest request;

@@ -170,6 +170,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
   if (!MayEnterListed(w, v, folder, list)) return;
   FileListIndex index(list);
   const bool mayLeave = MayHoldLeftAlone(w, folder);
+  const bool maySelfChange = w.sv.env.MayHoldSelfChanging(folder);
   BusyEvery busy(w.sv.fe);
   std::string key;
   std::vector<Finding> findings;
@@ -181,7 +182,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     const std::uint64_t* recorded = index.FindKey(key);
     if (!recorded) {
       const std::wstring path = JoinPath(folder, e.name);
-      if (w.sv.env.IsSelfChanging(path)) return;
+      if (maySelfChange && w.sv.env.IsSelfChanging(path)) return;
       if (e.IsFolder()) findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
       else if (UpperExtension(e.name) == L"GRP") findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
       else findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
@@ -247,6 +248,7 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
   // The Windows and system folders were compared already, new folders and all.
   const bool examine = !IsSystemFolder(w.sv.env, folder);
   const bool mayLeave = MayHoldLeftAlone(w, folder);
+  const bool maySelfChange = w.sv.env.MayHoldSelfChanging(folder);
   std::vector<std::pair<std::wstring, std::string>> walkInto;
   std::vector<Finding> findings;
   long count = 0;
@@ -262,7 +264,7 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       ++count;
       if (!index.Has(key)) {
         const std::wstring path = JoinPath(folder, e.name);
-        if (!w.sv.env.IsSelfChanging(path)) findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
+        if (!(maySelfChange && w.sv.env.IsSelfChanging(path))) findings.push_back(Added(w, path, e, L"ﾌｧｲﾙ", path, exact));
       }
       return;
     }
@@ -272,14 +274,14 @@ void WalkSub(ChangeWalk& w, ChangeVisitor& v, const SubfolderIndex& index, const
       // A name that lost characters may stand for another folder than the
       // recorded one: never entered.
       const bool listed = !index.Unentered(key) && (w.snap.deeper.level >= 2 || depth == 0);
-      if (listed && exact && !e.IsReparsePoint() && !w.sv.env.IsSelfChanging(JoinPath(folder, e.name))) {
+      if (listed && exact && !e.IsReparsePoint() && !(maySelfChange && w.sv.env.IsSelfChanging(JoinPath(folder, e.name)))) {
         key.back() = '\\';
         walkInto.emplace_back(JoinPath(folder, e.name), key);
       }
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
-    if (examine && !IsMonitored(w.snap, path) && !w.sv.env.IsSelfChanging(path)) {
+    if (examine && !IsMonitored(w.snap, path) && !(maySelfChange && w.sv.env.IsSelfChanging(path))) {
       findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));
     }
   });
@@ -373,6 +375,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
     if (!MayEnterListed(w, v, folder, listing.list)) continue;
     FileListIndex index(listing.list);
     const bool mayLeave = MayHoldLeftAlone(w, folder);
+    const bool maySelfChange = w.sv.env.MayHoldSelfChanging(folder);
     long count = 0;
     BusyEvery busy(w.sv.fe);
     std::string key;
@@ -384,7 +387,7 @@ void WalkMainFolders(ChangeWalk& w, ChangeVisitor& v) {
       const bool exact = AppendNameKey(e.name, key);
       if (index.FindKey(key)) return;
       const std::wstring path = JoinPath(folder, e.name);
-      if ((mayLeave && LeftAlone(w, path)) || w.sv.env.IsSelfChanging(path)) return;
+      if ((mayLeave && LeftAlone(w, path)) || (maySelfChange && w.sv.env.IsSelfChanging(path))) return;
       if (e.IsFolder()) {
         if (kind == L'1') findings.push_back(Added(w, path, e, L"ｸﾞﾙｰﾌﾟ", e.name, exact));
         else findings.push_back(Added(w, path, e, L"ﾌｫﾙﾀﾞｰ", path, exact));

@@ -55,7 +55,12 @@ Outcome Act(Registry& reg, const RegRecord& r, const RegFinding& f) {
 
 RegWashResult WashRegistryValues(Registry& reg, FrontEnd& fe, const RegRecord& record) {
   fe.SetStatus(L"洗浄中 : レジストリ");
-  const std::vector<RegFinding> findings = CompareRegistry(reg, record, &fe);
+  return WashRegistryFindings(reg, fe, record, CompareRegistry(reg, record, &fe));
+}
+
+RegWashResult WashRegistryFindings(Registry& reg, FrontEnd& fe, const RegRecord& record,
+                                   const std::vector<RegFinding>& findings) {
+  fe.SetStatus(L"洗浄中 : レジストリ");
   RegWashResult result;
   for (const RegFinding* f : ListingOrder(findings)) {
     Outcome outcome = Act(reg, record, *f);

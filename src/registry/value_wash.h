@@ -23,5 +23,9 @@ struct RegWashResult {
 //   "●レジストリ『K』を元に戻しました" / "』は元に戻せません" (deleted key, with its values and subkeys)
 // Something already gone when it was to be deleted gives "』は見つかりません".
 RegWashResult WashRegistryValues(Registry& reg, FrontEnd& fe, const RegRecord& record);
+// The same on findings the wash has just compared itself (to decide what to
+// offer), so that the registry is not read twice.
+RegWashResult WashRegistryFindings(Registry& reg, FrontEnd& fe, const RegRecord& record,
+                                   const std::vector<RegFinding>& findings);
 
 }  // namespace zel

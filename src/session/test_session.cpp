@@ -177,14 +177,16 @@ int TestSession::WashRegistry(const std::optional<RegExportDiff>& diff, SessionV
   *putBack = false;
   Machine& m = s_.m;
   if (snapshot_.registry) {
+    // The comparison that decides the offer is the one washed.
+    const std::vector<RegFinding> findings = CompareRegistry(m.reg, *snapshot_.registry, &s_.fe);
     RegWashOffer offer;
-    offer.repair = !CompareRegistry(m.reg, *snapshot_.registry, &s_.fe).empty();
+    offer.repair = !findings.empty();
     if (!offer.repair) {
       *putBack = true;
       return 0;
     }
     if (view.ChooseRegistryWash(offer) != RegWashChoice::Repair) return 0;
-    const int failures = WashRegistryValues(m.reg, s_.fe, *snapshot_.registry).failures;
+    const int failures = WashRegistryFindings(m.reg, s_.fe, *snapshot_.registry, findings).failures;
     *putBack = failures == 0;
     return failures;
   }

@@ -129,10 +129,17 @@ bool Environment::IsInsideWorkDir(std::wstring_view path) const {
 }
 
 bool Environment::IsSelfChanging(std::wstring_view path) const {
-  if (SelfChanging.empty()) return false;
-  const std::wstring upper = ToUpper(path);
   for (const std::wstring& p : SelfChanging) {
-    if (p == upper) return true;
+    if (EqualsNoCase(p, path)) return true;
+  }
+  return false;
+}
+
+bool Environment::MayHoldSelfChanging(std::wstring_view folder) const {
+  while (folder.size() > 1 && folder.back() == L'\\') folder.remove_suffix(1);
+  for (const std::wstring_view p : SelfChanging) {
+    const std::size_t cut = p.rfind(L'\\');
+    if (cut != std::wstring_view::npos && EqualsNoCase(p.substr(0, cut), folder)) return true;
   }
   return false;
 }

@@ -95,6 +95,9 @@ struct Environment {
   bool IsOwnFolder(std::wstring_view path) const;
   bool IsInsideWorkDir(std::wstring_view path) const;
   bool IsSelfChanging(std::wstring_view path) const;
+  // Whether any of them lies directly in folder: the walks ask once per
+  // folder, so that entries elsewhere cost nothing.
+  bool MayHoldSelfChanging(std::wstring_view folder) const;
   const std::wstring& Known(KnownFolder folder) const { return KnownFolders[static_cast<int>(folder)]; }
 };
 

@@ -4,7 +4,7 @@
 #include "browser/text_view.h"
 #include "ui/control_ids.h"
 #include "ui/message_box.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 
 namespace zel::ui {
 namespace {
@@ -14,10 +14,7 @@ constexpr int kIdViewerText = 1501;
 
 }  // namespace
 
-DocForm::~DocForm() {
-  Close();
-  if (font_) ::DeleteObject(font_);
-}
+DocForm::~DocForm() { Close(); }
 
 void DocForm::Close() {
   if (window_) ::DestroyWindow(window_);
@@ -62,30 +59,21 @@ void DocForm::Show(HWND owner, const std::wstring& path) {
 
 void DocForm::ShowText(HWND owner, const std::wstring& name, const std::wstring& text) {
   if (!window_) {
-    WNDCLASSEXW wc = {};
-    if (!::GetClassInfoExW(::GetModuleHandleW(nullptr), kDocFormClass, &wc)) {
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = Proc;
-      wc.hInstance = ::GetModuleHandleW(nullptr);
-      wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-      wc.lpszClassName = kDocFormClass;
-      ::RegisterClassExW(&wc);
-    }
-    RECT r;
-    ::GetWindowRect(owner, &r);
-    window_ = ::CreateWindowExW(0, kDocFormClass, L"", WS_OVERLAPPEDWINDOW, r.left + Scale(40), r.top + Scale(40), Scale(640),
-                                Scale(480), owner,
-                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (!window_) return;
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     if (!font_) font_ = CreateUiFont(false);
-    edit_ = ::CreateWindowExW(0, L"EDIT", L"",
-                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                                  ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                              0, 0, 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdViewerText)),
-                              ::GetModuleHandleW(nullptr), nullptr);
-    ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    window_ = CreateForm({.cls = {kDocFormClass, Proc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)},
+                          .owner = owner,
+                          .clientWidth = 624,
+                          .clientHeight = 442,
+                          .style = WS_OVERLAPPEDWINDOW,
+                          .exStyle = 0,
+                          .state = this})
+                  .Release();
+    if (!window_) return;
+    edit_ = AddControl(window_, font_.Get(),
+                       {L"EDIT", L"",
+                        WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                        kIdViewerText, 0, 0, 10, 10},
+                       Units::Pixels);
     ::SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
     RECT client;
     ::GetClientRect(window_, &client);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/filesystem.h"
+#include "platform/win32/handles.h"
 
 namespace zel::ui {
 
@@ -27,9 +28,10 @@ class DocForm {
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
   FileSystem& fs_;
+  // The window ends with its owner as well as here: its WM_DESTROY forgets it.
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
-  HFONT font_ = nullptr;
+  win32::Font font_;
 };
 
 }  // namespace zel::ui

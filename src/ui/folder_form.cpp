@@ -9,10 +9,9 @@
 
 #include "base/path.h"
 #include "base/text.h"
-#include "platform/win32/win32_machine.h"
 #include "ui/control_ids.h"
+#include "ui/form.h"
 #include "ui/message_box.h"
-#include "ui/modal.h"
 
 namespace zel::ui {
 namespace {
@@ -24,26 +23,19 @@ constexpr UINT kChangeDrive = WM_APP + 20;
 constexpr UINT kOpenEntry = WM_APP + 21;
 constexpr UINT_PTR kSubclassId = 1;
 
-// One line of the folder list: the root and each folder down to the list's
-// path (open), then the subfolders of that path.
-struct FolderEntry {
-  std::wstring path;
-  std::wstring name;
-  int level = 0;
-  bool open = false;
-};
-
 struct Form {
+  explicit Form(FileSystem& files) : fs(files) {}
+  FileSystem& fs;
   HWND window = nullptr;
   HWND drives = nullptr;   // DRVBOX
   HWND folders = nullptr;  // DIRBOX
   HWND line = nullptr;     // DIRLIN
   HWND ok = nullptr;       // OKBTN
   HWND cancel = nullptr;   // CANBTN
-  HFONT font = nullptr;
+  win32::Font font;
   int itemHeight = 18;
   std::wstring path;  // the folder list's path
-  std::vector<FolderEntry> entries;
+  std::vector<FolderLine> entries;
   std::vector<wchar_t> driveLetters;  // by drive-list index
   int lastDrive = -1;                 // the last drive that opened
   bool dropped = false;               // the drive list's drop-down is open
@@ -51,45 +43,15 @@ struct Form {
   bool mouseDown = false;             // a click in the folder list is under way
   bool keyMoving = false;             // the keyboard moves the folder list's highlight
   int result = 0;
-  ~Form() {
-    if (font) ::DeleteObject(font);
-  }
 };
 
-// "C:\a\b\" -> "C:\a\b", "C:" -> "C:\"; a root keeps its "\".
-std::wstring Normalized(std::wstring path) {
-  if (path.size() == 2 && path[1] == L':') path += L'\\';
-  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  return path;
-}
-
-// The length of the root of a path: "C:\" (3) or "\\server\share" (up to the
-// share's name); 0 for a relative path.
-size_t RootLength(const std::wstring& path) {
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return 3;
-  if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
-    size_t server = path.find(L'\\', 2);
-    if (server == std::wstring::npos) return 0;
-    size_t share = path.find(L'\\', server + 1);
-    return share == std::wstring::npos ? path.size() : share;
-  }
-  return 0;
-}
-
-// The subfolders of a folder, sorted case-blind; none when the folder cannot
-// be read (a drive without a medium among others). The platform's "insert a
-// disk" box is kept from showing.
-std::optional<std::vector<std::wstring>> SubfoldersOf(const std::wstring& folder) {
+// The subfolders of a folder; none when it cannot be read (a drive without a
+// medium among others). The platform's "insert a disk" box is kept from
+// showing.
+std::optional<std::vector<std::wstring>> SubfoldersOf(Form& f, const std::wstring& folder) {
   const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  win32::Win32FileSystem fs;
-  std::vector<std::wstring> names;
-  FsError error = fs.Enumerate(JoinPath(folder, L"*"), [&names](const FileEntry& e) {
-    if (e.IsFolder() && e.name != L"." && e.name != L"..") names.push_back(e.name);
-  });
+  std::optional<std::vector<std::wstring>> names = ListSubfolders(f.fs, folder);
   ::SetErrorMode(oldMode);
-  if (error != FsError::None && error != FsError::NotFound) return std::nullopt;
-  std::sort(names.begin(), names.end(),
-            [](const std::wstring& a, const std::wstring& b) { return ToUpper(a) < ToUpper(b); });
   return names;
 }
 
@@ -113,33 +75,18 @@ void SelectDriveOf(Form& f, const std::wstring& path) {
 // current folder is held open by the system, and a folder merely looked at
 // here must stay free to be deleted, renamed or washed.
 bool SetPath(Form& f, const std::wstring& wanted) {
-  const std::wstring path = Normalized(wanted);
-  const size_t rootLength = RootLength(path);
-  if (rootLength == 0) return false;
-  std::optional<std::vector<std::wstring>> subfolders = SubfoldersOf(path);
+  const std::wstring path = NormalizedFolder(wanted);
+  if (!IsFullPath(path)) return false;
+  std::optional<std::vector<std::wstring>> subfolders = SubfoldersOf(f, path);
   if (!subfolders) return false;
-
-  std::vector<FolderEntry> entries;
-  entries.push_back({path.substr(0, rootLength), path.substr(0, rootLength), 0, true});
-  int level = 0;
-  for (size_t start = rootLength; start < path.size();) {
-    if (path[start] == L'\\') {
-      ++start;
-      continue;
-    }
-    size_t end = path.find(L'\\', start);
-    if (end == std::wstring::npos) end = path.size();
-    entries.push_back({path.substr(0, end), path.substr(start, end - start), ++level, true});
-    start = end;
-  }
-  const int current = static_cast<int>(entries.size()) - 1;
-  for (const std::wstring& name : *subfolders) entries.push_back({JoinPath(path, name), name, level + 1, false});
+  std::vector<FolderLine> entries = FolderListLines(path, *subfolders);
+  const int current = static_cast<int>(entries.size() - subfolders->size()) - 1;
 
   f.entries = std::move(entries);
   f.path = path;
   ::SendMessageW(f.folders, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(f.folders, LB_RESETCONTENT, 0, 0);
-  for (const FolderEntry& e : f.entries) {
+  for (const FolderLine& e : f.entries) {
     ::SendMessageW(f.folders, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name.c_str()));
   }
   ::SendMessageW(f.folders, LB_SETCURSEL, current, 0);
@@ -179,6 +126,19 @@ void ChangeDrive(Form& f, int index) {
   ::SetFocus(f.drives);
 }
 
+// The label of a volume; empty when it has none or cannot be read. The
+// platform asks for room for its longest name and has no way to tell the
+// length first.
+std::wstring VolumeLabel(const std::wstring& root) {
+  std::wstring label(MAX_PATH + 1, L'\0');
+  if (!::GetVolumeInformationW(root.c_str(), label.data(), static_cast<DWORD>(label.size()), nullptr, nullptr, nullptr,
+                               nullptr, 0)) {
+    return std::wstring();
+  }
+  label.resize(label.find(L'\0'));
+  return label;
+}
+
 // The drive list: every drive the system knows, "c: [ラベル]" for hard disks
 // (removable media are not touched while the list is made).
 void FillDrives(Form& f) {
@@ -191,11 +151,8 @@ void FillDrives(Form& f) {
     if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR) continue;
     std::wstring text = std::wstring(1, static_cast<wchar_t>(L'a' + i)) + L":";
     if (type == DRIVE_FIXED) {
-      wchar_t label[MAX_PATH + 1] = {};
-      if (::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-          label[0]) {
-        text += L" [" + std::wstring(label) + L"]";
-      }
+      const std::wstring label = VolumeLabel(root);
+      if (!label.empty()) text += L" [" + label + L"]";
     }
     ::SendMessageW(f.drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     f.driveLetters.push_back(letter);
@@ -205,10 +162,9 @@ void FillDrives(Form& f) {
 // The folder picture of the list: a tab and a body, filled for the open
 // folders (the path and its parents).
 void DrawFolderIcon(HDC dc, int x, int y, bool open) {
-  HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(128, 96, 0));
-  HBRUSH brush = ::CreateSolidBrush(open ? RGB(255, 224, 96) : RGB(240, 200, 80));
-  HGDIOBJ oldPen = ::SelectObject(dc, pen);
-  HGDIOBJ oldBrush = ::SelectObject(dc, brush);
+  const win32::Pen pen(::CreatePen(PS_SOLID, 1, RGB(128, 96, 0)));
+  const win32::Brush brush(::CreateSolidBrush(open ? RGB(255, 224, 96) : RGB(240, 200, 80)));
+  const win32::SelectGuard withPen(dc, pen.Get()), withBrush(dc, brush.Get());
   ::Rectangle(dc, x, y, x + 6, y + 3);
   ::Rectangle(dc, x, y + 2, x + 15, y + 12);
   if (open) {
@@ -216,22 +172,18 @@ void DrawFolderIcon(HDC dc, int x, int y, bool open) {
     ::LineTo(dc, x + 5, y + 5);
     ::LineTo(dc, x + 15, y + 5);
   }
-  ::SelectObject(dc, oldPen);
-  ::SelectObject(dc, oldBrush);
-  ::DeleteObject(pen);
-  ::DeleteObject(brush);
 }
 
 void DrawEntry(Form& f, const DRAWITEMSTRUCT& d) {
   if (d.itemID == static_cast<UINT>(-1) || d.itemID >= f.entries.size()) return;
-  const FolderEntry& e = f.entries[d.itemID];
+  const FolderLine& e = f.entries[d.itemID];
   const bool selected = (d.itemState & ODS_SELECTED) != 0;
   ::FillRect(d.hDC, &d.rcItem, ::GetSysColorBrush(COLOR_WINDOW));
   const int x = static_cast<int>(d.rcItem.left) + 3 + e.level * 12;
   const int height = d.rcItem.bottom - d.rcItem.top;
   DrawFolderIcon(d.hDC, x, d.rcItem.top + (height - 12) / 2, e.open);
-  HGDIOBJ oldFont = ::SelectObject(d.hDC, f.font);
-  SIZE size = MeasureText(d.hDC, f.font, e.name);
+  const win32::SelectGuard withFont(d.hDC, f.font.Get());
+  SIZE size = MeasureText(d.hDC, f.font.Get(), e.name);
   RECT text = {x + 19, d.rcItem.top, x + 19 + size.cx + 4, d.rcItem.bottom};
   if (selected) ::FillRect(d.hDC, &text, ::GetSysColorBrush(COLOR_HIGHLIGHT));
   ::SetBkMode(d.hDC, TRANSPARENT);
@@ -239,7 +191,6 @@ void DrawEntry(Form& f, const DRAWITEMSTRUCT& d) {
   ::TextOutW(d.hDC, text.left + 2, d.rcItem.top + (height - size.cy) / 2, e.name.c_str(),
              static_cast<int>(e.name.size()));
   if (d.itemState & ODS_FOCUS) ::DrawFocusRect(d.hDC, &text);
-  ::SelectObject(d.hDC, oldFont);
 }
 
 // A click in the drop-down can report its choice twice (the end of the
@@ -408,69 +359,44 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(window, msg, wp, lp);
 }
 
-bool RegisterFormClass() {
-  WNDCLASSEXW wc = {};
-  if (::GetClassInfoExW(::GetModuleHandleW(nullptr), kFolderFormClass, &wc)) return true;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = FormProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kFolderFormClass;
-  return ::RegisterClassExW(&wc) != 0;
+HWND Add(Form& f, const ControlSpec& spec) { return AddControl(f.window, f.font.Get(), spec, Units::Pixels); }
+
+// The current folder of the process, however long.
+std::wstring CurrentFolder() {
+  const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring folder(size, L'\0');
+  const DWORD got = ::GetCurrentDirectoryW(size, folder.data());
+  folder.resize(got < size ? got : 0);
+  return folder;
 }
 
-HWND Add(Form& f, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
-         DWORD exStyle = 0) {
-  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, f.window,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
-  return child;
-}
-
-// The first folder that opens: the wanted one, else its nearest parent that
-// can be read, else the current folder, else the first drive that answers.
 void OpenFirst(Form& f, std::wstring_view initial) {
-  std::wstring candidate = Normalized(Trim(initial));
-  while (!candidate.empty() && RootLength(candidate) > 0) {
-    if (SetPath(f, candidate)) return;
-    const std::wstring parent = ParentFolder(candidate);
-    if (parent.empty() || parent.size() + 1 >= candidate.size()) break;
-    candidate = Normalized(parent.size() == 2 && parent[1] == L':' ? parent + L"\\" : parent);
-  }
-  wchar_t current[MAX_PATH + 1] = {};
-  if (::GetCurrentDirectoryW(MAX_PATH + 1, current) && SetPath(f, current)) return;
+  std::vector<std::wstring> fixedRoots;
   for (wchar_t letter : f.driveLetters) {
-    if (::GetDriveTypeW((std::wstring(1, letter) + L":\\").c_str()) == DRIVE_FIXED &&
-        SetPath(f, std::wstring(1, letter) + L":\\")) {
-      return;
-    }
+    const std::wstring root = std::wstring(1, letter) + L":\\";
+    if (::GetDriveTypeW(root.c_str()) == DRIVE_FIXED) fixedRoots.push_back(root);
   }
+  OpenFirstFolder(initial, CurrentFolder(), fixedRoots, [&f](const std::wstring& path) { return SetPath(f, path); });
 }
 
 }  // namespace
 
-bool IsFullPath(std::wstring_view path) { return RootLength(std::wstring(path)) > 0; }
-
-std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_view title) {
-  if (!RegisterFormClass()) return std::wstring();
-  auto form = std::make_unique<Form>();
+std::wstring ChooseFolder(HWND owner, FileSystem& fs, std::wstring_view initial, std::wstring_view title) {
+  auto form = std::make_unique<Form>(fs);
   Form& f = *form;
   const std::wstring caption = title.empty() ? std::wstring(kCaption) : std::wstring(title);
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  const DWORD winStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  f.window = ::CreateWindowExW(exStyle, kFolderFormClass, caption.c_str(), winStyle, 0, 0, 100, 100, owner, nullptr,
-                               ::GetModuleHandleW(nullptr), nullptr);
-  if (!f.window) return std::wstring();
   f.font = CreateUiFont(false);
+  const win32::Window window =
+      CreateForm({.cls = {kFolderFormClass, FormProc}, .title = caption.c_str(), .owner = owner, .state = form.get()});
+  if (!window) return std::wstring();
+  f.window = window.Get();
   int textH = 0;
   {
-    HDC dc = ::GetDC(f.window);
-    textH = MeasureText(dc, f.font, L"Aあ").cy;
-    ::ReleaseDC(f.window, dc);
+    win32::WindowDc dc(f.window);
+    textH = MeasureText(dc.Get(), f.font.Get(), L"Aあ").cy;
   }
   f.itemHeight = std::max<int>(Scale(18), textH + Scale(4));
-  ::SetWindowLongPtrW(f.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form.get()));
 
   // The path line on top, the folder list with OK and Cancel beside it, the
   // drive list at the bottom.
@@ -479,24 +405,24 @@ std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_vi
   const int listH = f.itemHeight * 11 + Scale(4);
   const int clientW = margin + listW + margin + buttonW + margin;
   int y = margin;
-  f.line = Add(f, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kIdFolderLine, margin, y, clientW - 2 * margin, lineH,
-               WS_EX_CLIENTEDGE);
+  f.line = Add(f, {L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, kIdFolderLine, margin, y, clientW - 2 * margin, lineH,
+                   WS_EX_CLIENTEDGE});
   y += lineH + gap;
-  Add(f, L"STATIC", L"ﾌｫﾙﾀﾞｰ (&F)", 0, kIdFolderTreeLabel, margin, y, listW, labelH);
+  Add(f, {L"STATIC", L"ﾌｫﾙﾀﾞｰ (&F)", 0, kIdFolderTreeLabel, margin, y, listW, labelH});
   y += labelH + Scale(2);
   const int listTop = y;
-  f.folders = Add(f, L"LISTBOX", L"",
-                  WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                  kIdFolderTree, margin, y, listW, listH, WS_EX_CLIENTEDGE);
-  f.ok = Add(f, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, margin + listW + margin, listTop, buttonW,
-             buttonH);
-  f.cancel = Add(f, L"BUTTON", L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, margin + listW + margin,
-                 listTop + buttonH + gap, buttonW, buttonH);
+  f.folders = Add(f, {L"LISTBOX", L"",
+                      WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                      kIdFolderTree, margin, y, listW, listH, WS_EX_CLIENTEDGE});
+  f.ok = Add(f, {L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, margin + listW + margin, listTop, buttonW,
+                 buttonH});
+  f.cancel = Add(f, {L"BUTTON", L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, margin + listW + margin,
+                     listTop + buttonH + gap, buttonW, buttonH});
   y += listH + gap;
-  Add(f, L"STATIC", L"ﾄﾞﾗｲﾌﾞ (&D)", 0, kIdFolderDrivesLabel, margin, y, listW, labelH);
+  Add(f, {L"STATIC", L"ﾄﾞﾗｲﾌﾞ (&D)", 0, kIdFolderDrivesLabel, margin, y, listW, labelH});
   y += labelH + Scale(2);
-  f.drives = Add(f, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdFolderDrives, margin, y, listW,
-                 Scale(240));
+  f.drives = Add(f, {L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdFolderDrives, margin, y, listW,
+                     Scale(240)});
   RECT comboRect;
   ::GetWindowRect(f.drives, &comboRect);
   y += (comboRect.bottom - comboRect.top) + margin;
@@ -508,21 +434,7 @@ std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_vi
   FillDrives(f);
   OpenFirst(f, initial);
 
-  RECT r = {0, 0, clientW, clientH};
-  ::AdjustWindowRectEx(&r, winStyle, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT ownerRect;
-  int x, top;
-  if (owner && !::IsIconic(owner) && ::GetWindowRect(owner, &ownerRect)) {
-    x = ownerRect.left + ((ownerRect.right - ownerRect.left) - w) / 2;
-    top = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - h) / 2;
-  } else {
-    x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    top = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  }
-  x = std::max(0, std::min(x, ::GetSystemMetrics(SM_CXSCREEN) - w));
-  top = std::max(0, std::min(top, ::GetSystemMetrics(SM_CYSCREEN) - h));
-  ::MoveWindow(f.window, x, top, w, h, FALSE);
+  PlaceForm(f.window, owner, clientW, clientH);
   ::ShowWindow(f.window, SW_SHOW);
   ::SetFocus(f.line);
   ::SendMessageW(f.line, EM_SETSEL, 0, -1);
@@ -536,18 +448,10 @@ std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_vi
     }
     return 0;
   });
-  std::wstring result;
-  if (answer == 1) {
-    const int n = ::GetWindowTextLengthW(f.line);
-    result.assign(static_cast<size_t>(n) + 1, L'\0');
-    ::GetWindowTextW(f.line, result.data(), n + 1);
-    result.resize(static_cast<size_t>(n));
-  }
+  const std::wstring result = answer == 1 ? WindowText(f.line) : std::wstring();
   for (HWND control : {f.line, f.folders, f.drives, f.ok, f.cancel}) {
     ::RemoveWindowSubclass(control, ControlProc, kSubclassId);
   }
-  ::SetWindowLongPtrW(f.window, GWLP_USERDATA, 0);
-  ::DestroyWindow(f.window);
   return result;
 }
 

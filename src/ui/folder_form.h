@@ -8,19 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "browser/folder_path.h"
+#include "platform/filesystem.h"
+
 namespace zel::ui {
 
-// Shows the chooser modally to owner, opened on initial (or on the current
-// folder when initial is empty or cannot be opened). title is the caption;
+// Shows the chooser modally to owner, listing folders through fs, opened on
+// initial (or on its nearest parent, the current folder or a fixed drive, see
+// OpenFirstFolder). title is the caption;
 // empty gives "フォルダーの選択". Returns the text of the path line as it
 // stands when the user accepts, unchecked (callers check that it exists);
 // an empty text when the user cancels, presses Escape with the drive list
 // closed, or closes the window.
-std::wstring ChooseFolder(HWND owner, std::wstring_view initial, std::wstring_view title = {});
-
-// True for a path that names its drive ("C:\...") or its server
-// ("\\server\share..."): what a caller accepts from the chooser's path line,
-// where a relative path would resolve against the process's current folder.
-bool IsFullPath(std::wstring_view path);
+std::wstring ChooseFolder(HWND owner, FileSystem& fs, std::wstring_view initial, std::wstring_view title = {});
 
 }  // namespace zel::ui

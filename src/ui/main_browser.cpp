@@ -17,7 +17,7 @@
 #include "ui/folder_form.h"
 #include "ui/main_controls.h"
 #include "ui/message_box.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 #include "ui/option_form.h"
 
 namespace zel::ui {
@@ -32,28 +32,28 @@ LocalTime LocalTimeOf(std::uint64_t fileTime) {
 }
 
 // A picture file as a bitmap, through the platform's picture loading.
-HBITMAP LoadPictureFile(FileSystem& fs, const std::wstring& path) {
+win32::Bitmap LoadPictureFile(FileSystem& fs, const std::wstring& path) {
   std::string bytes;
-  if (fs.ReadBytes(path, bytes) != FsError::None || bytes.empty()) return nullptr;
+  if (fs.ReadBytes(path, bytes) != FsError::None || bytes.empty()) return {};
   HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (!memory) return nullptr;
+  if (!memory) return {};
   memcpy(::GlobalLock(memory), bytes.data(), bytes.size());
   ::GlobalUnlock(memory);
   IStream* stream = nullptr;
   if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, &stream))) {
     ::GlobalFree(memory);
-    return nullptr;
+    return {};
   }
   IPicture* picture = nullptr;
   HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
                                 reinterpret_cast<void**>(&picture));
   stream->Release();
-  if (FAILED(hr) || !picture) return nullptr;
+  if (FAILED(hr) || !picture) return {};
   OLE_HANDLE handle = 0;
   short type = 0;
-  HBITMAP copy = nullptr;
+  win32::Bitmap copy;
   if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle))) {
-    copy = static_cast<HBITMAP>(::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
+    copy.Reset(static_cast<HBITMAP>(::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0)));
   }
   picture->Release();
   return copy;
@@ -213,9 +213,8 @@ void MainWindow::SelectFilter(int filter) {
 void MainWindow::OnFolderActivated() {
   LRESULT index = ::SendMessageW(c_->grid, LB_GETCURSEL, 0, 0);
   if (index < 0) return;
-  wchar_t name[MAX_PATH * 2] = {};
-  ::SendMessageW(c_->grid, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name));
-  if (std::wstring(name) == L"..") ChangeFolder(ParentFolder(folder_));
+  const std::wstring name = ListItemText(c_->grid, static_cast<int>(index));
+  if (name == L"..") ChangeFolder(ParentFolder(folder_));
   else ChangeFolder(JoinPath(folder_, name));
 }
 
@@ -264,24 +263,24 @@ void MainWindow::ShowConsole() {
 }
 
 void MainWindow::ShowPicture(const std::wstring& path) {
-  HBITMAP bitmap = LoadPictureFile(machine_.fs, path);
+  win32::Bitmap bitmap = LoadPictureFile(machine_.fs, path);
   if (!bitmap) return;
-  if (picture_) ::DeleteObject(picture_);
-  picture_ = bitmap;
+  picture_ = std::move(bitmap);
   ::ShowWindow(c_->console, SW_HIDE);
   ::ShowWindow(c_->picture, SW_SHOW);
   ::InvalidateRect(c_->picture, nullptr, TRUE);
 }
 
 void MainWindow::DrawPicture(HDC dc, const RECT& r) {
-  HBRUSH back = ::CreateSolidBrush(RGB(64, 64, 64));
-  ::FillRect(dc, &r, back);
-  ::DeleteObject(back);
+  {
+    const win32::Brush back(::CreateSolidBrush(RGB(64, 64, 64)));
+    ::FillRect(dc, &r, back.Get());
+  }
   if (!picture_) return;
   BITMAP bm;
-  ::GetObjectW(picture_, sizeof bm, &bm);
-  HDC mem = ::CreateCompatibleDC(dc);
-  HGDIOBJ old = ::SelectObject(mem, picture_);
+  ::GetObjectW(picture_.Get(), sizeof bm, &bm);
+  const win32::MemoryDc mem(::CreateCompatibleDC(dc));
+  const win32::SelectGuard withPicture(mem.Get(), picture_.Get());
   // At its own size when it fits, otherwise scaled down to fit.
   int w = bm.bmWidth, h = bm.bmHeight;
   const int maxW = r.right - r.left, maxH = r.bottom - r.top;
@@ -291,9 +290,8 @@ void MainWindow::DrawPicture(HDC dc, const RECT& r) {
     h = static_cast<int>(h * scale);
   }
   ::SetStretchBltMode(dc, HALFTONE);
-  ::StretchBlt(dc, r.left + (maxW - w) / 2, r.top + (maxH - h) / 2, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-  ::SelectObject(mem, old);
-  ::DeleteDC(mem);
+  ::StretchBlt(dc, r.left + (maxW - w) / 2, r.top + (maxH - h) / 2, w, h, mem.Get(), 0, 0, bm.bmWidth, bm.bmHeight,
+               SRCCOPY);
 }
 
 // --- the favourite folder, copying, the viewers -------------------------------------
@@ -329,7 +327,7 @@ void MainWindow::CopySelectedFile() {
   Action action(*this);
   if (!action) return;
   // The chooser opens where the last copy went.
-  std::wstring dest = Trim(ChooseFolder(window_, saveDirs_[0].empty() ? folder_ : saveDirs_[0], L"保存先の選択"));
+  std::wstring dest = Trim(ChooseFolder(window_, machine_.fs, saveDirs_[0].empty() ? folder_ : saveDirs_[0], L"保存先の選択"));
   if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
   if (!dest.empty()) {
     // A typed relative path would land wherever the process's current folder is.
@@ -383,7 +381,7 @@ void MainWindow::OpenOptions() {
       .settings = settings_,
       .running = options_,
       .env = env_,
-      .fs = machine_.fs,
+      .machine = machine_.machine,
       .testPending = TestPending(session_.Stage()),
       .previewBackColour = [this](std::int32_t colour) { SetBackColour(colour); },
       .applied =
@@ -398,11 +396,11 @@ void MainWindow::OpenOptions() {
 // --- menus and drops --------------------------------------------------------------
 
 void MainWindow::OnDrop(HDROP drop) {
-  wchar_t path[MAX_PATH * 4] = {};
-  const bool got = ::DragQueryFileW(drop, 0, path, MAX_PATH * 4) > 0;
+  // The first file, at its real length.
+  std::wstring file(::DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+  file.resize(::DragQueryFileW(drop, 0, file.data(), static_cast<UINT>(file.size())));
   ::DragFinish(drop);
-  if (!got) return;
-  const std::wstring file = path;
+  if (file.empty()) return;
   const DropAction action = RouteDrop(LastComponent(file), busy_ == 0 && !run_.running && loaded_);
   if (action == DropAction::Ignore) return;
   if (action == DropAction::Refuse) {

@@ -44,6 +44,6 @@ struct MainWindow::Controls {
 int HelpIndexOf(int controlId);
 // The captions of the panel, in order.
 extern const wchar_t* const kPanelCaptions[kPanelButtons];
-HFONT CreateBigFont();
+win32::Font CreateBigFont();
 
 }  // namespace zel::ui

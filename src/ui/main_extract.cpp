@@ -35,7 +35,7 @@ void MainWindow::ExtractWith(const std::wstring& archive, bool intoNamedFolder) 
   ExtractOutcome outcome;
   if (intoNamedFolder) {
     // A folder of the user's: the wash does not delete it.
-    std::wstring dest = Trim(ChooseFolder(window_, folder_, L"解凍先の選択"));
+    std::wstring dest = Trim(ChooseFolder(window_, machine_.fs, folder_, L"解凍先の選択"));
     if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
     // A typed relative path would land wherever the process's current folder is.
     if (!dest.empty() && !IsFullPath(dest)) {

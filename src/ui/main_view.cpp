@@ -12,7 +12,7 @@
 #include "testrun/console_text.h"
 #include "ui/control_ids.h"
 #include "ui/main_controls.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 
 namespace zel::ui {
 
@@ -46,51 +46,41 @@ int HelpIndexOf(int id) {
   return -1;
 }
 
-HFONT CreateBigFont() {
+win32::Font CreateBigFont() {
   LOGFONTW lf = {};
-  HFONT base = CreateUiFont(true);
-  ::GetObjectW(base, sizeof lf, &lf);
-  ::DeleteObject(base);
+  ::GetObjectW(CreateUiFont(true).Get(), sizeof lf, &lf);
   lf.lfHeight = lf.lfHeight * 3 / 2;
-  return ::CreateFontIndirectW(&lf);
+  return win32::Font(::CreateFontIndirectW(&lf));
 }
 
 namespace {
 
-HWND Make(HWND parent, HINSTANCE instance, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
-          HFONT font, DWORD exStyle = 0) {
-  HWND w = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return w;
+// A control the layout places afterwards.
+HWND Make(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const win32::Font& font,
+          DWORD exStyle = 0) {
+  return AddControl(parent, font.Get(), {cls, text, style, id, 0, 0, 10, 10, exStyle}, Units::Pixels);
 }
 
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
-  HBRUSH b = ::CreateSolidBrush(colour);
-  ::FillRect(dc, &r, b);
-  ::DeleteObject(b);
+  const win32::Brush b(::CreateSolidBrush(colour));
+  ::FillRect(dc, &r, b.Get());
+}
+
+// A shape drawn with a pen and a brush of its own.
+template <typename Shape>
+void Outlined(HDC dc, COLORREF pen, COLORREF brush, Shape shape) {
+  const win32::Pen p(::CreatePen(PS_SOLID, 1, pen));
+  const win32::Brush br(::CreateSolidBrush(brush));
+  const win32::SelectGuard withPen(dc, p.Get()), withBrush(dc, br.Get());
+  shape();
 }
 
 void Frame(HDC dc, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
-  HPEN p = ::CreatePen(PS_SOLID, 1, pen);
-  HBRUSH br = ::CreateSolidBrush(brush);
-  HGDIOBJ op = ::SelectObject(dc, p), ob = ::SelectObject(dc, br);
-  ::Rectangle(dc, l, t, r, b);
-  ::SelectObject(dc, op);
-  ::SelectObject(dc, ob);
-  ::DeleteObject(p);
-  ::DeleteObject(br);
+  Outlined(dc, pen, brush, [&] { ::Rectangle(dc, l, t, r, b); });
 }
 
 void Disc(HDC dc, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
-  HPEN p = ::CreatePen(PS_SOLID, 1, pen);
-  HBRUSH br = ::CreateSolidBrush(brush);
-  HGDIOBJ op = ::SelectObject(dc, p), ob = ::SelectObject(dc, br);
-  ::Ellipse(dc, l, t, r, b);
-  ::SelectObject(dc, op);
-  ::SelectObject(dc, ob);
-  ::DeleteObject(p);
-  ::DeleteObject(br);
+  Outlined(dc, pen, brush, [&] { ::Ellipse(dc, l, t, r, b); });
 }
 
 // The drive-kind pictures (IMGHDD, IMGFDD, IMGCDR), 24 x 20 at (x, y).
@@ -134,55 +124,54 @@ void DrawFace(HDC dc, RECT r, const wchar_t* caption, HFONT font, bool pressed, 
   COLORREF face = highlighted ? RGB(255, 236, 170) : RGB(236, 240, 246);
   Fill(dc, r, face);
   ::DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-  HGDIOBJ old = ::SelectObject(dc, font);
+  const win32::SelectGuard withFont(dc, font);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, enabled ? RGB(20, 30, 60) : RGB(150, 150, 150));
   if (pressed) ::OffsetRect(&r, 1, 1);
   ::DrawTextW(dc, caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  ::SelectObject(dc, old);
 }
 
 }  // namespace
 
-void MainWindow::CreateControls(HINSTANCE instance) {
+void MainWindow::CreateControls() {
   Controls& c = *c_;
   const DWORD drawn = BS_OWNERDRAW | WS_TABSTOP;
-  c.desktop = Make(window_, instance, L"BUTTON", L"デスクトップ", drawn, kIdDesktopImage, font_);
-  c.documents = Make(window_, instance, L"BUTTON", L"マイ・ドキュメント", drawn, kIdDocumentsImage, font_);
-  c.text = Make(window_, instance, L"BUTTON", L"テキスト", BS_PUSHBUTTON | WS_TABSTOP, kIdTextButton, font_);
-  c.help = Make(window_, instance, L"BUTTON", L"ヘルプ", BS_PUSHBUTTON | WS_TABSTOP, kIdHelpButton, font_);
-  c.folderDisplay = Make(window_, instance, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_PATHELLIPSIS,
+  c.desktop = Make(window_, L"BUTTON", L"デスクトップ", drawn, kIdDesktopImage, font_);
+  c.documents = Make(window_, L"BUTTON", L"マイ・ドキュメント", drawn, kIdDocumentsImage, font_);
+  c.text = Make(window_, L"BUTTON", L"テキスト", BS_PUSHBUTTON | WS_TABSTOP, kIdTextButton, font_);
+  c.help = Make(window_, L"BUTTON", L"ヘルプ", BS_PUSHBUTTON | WS_TABSTOP, kIdHelpButton, font_);
+  c.folderDisplay = Make(window_, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_PATHELLIPSIS,
                          kIdFolderDisplay, boldFont_, WS_EX_STATICEDGE);
-  c.grid = Make(window_, instance, L"LISTBOX", L"",
+  c.grid = Make(window_, L"LISTBOX", L"",
                 WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
                 kIdFolderGrid, font_,
                 WS_EX_CLIENTEDGE);
-  c.files = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
+  c.files = Make(window_, L"LISTBOX", L"", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
                  kIdFileList, font_, WS_EX_CLIENTEDGE);
-  c.console = Make(window_, instance, L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
+  c.console = Make(window_, L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
                    kIdConsole, font_, WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
-  c.picture = Make(window_, instance, L"STATIC", L"", SS_OWNERDRAW, kIdPicture, font_, WS_EX_CLIENTEDGE);
+  c.picture = Make(window_, L"STATIC", L"", SS_OWNERDRAW, kIdPicture, font_, WS_EX_CLIENTEDGE);
   ::ShowWindow(c.picture, SW_HIDE);
   for (int i = 0; i < kPanelButtons; ++i) {
-    c.panel[i] = Make(window_, instance, L"BUTTON", kPanelCaptions[i], drawn, kIdPanelFirst + i, font_);
+    c.panel[i] = Make(window_, L"BUTTON", kPanelCaptions[i], drawn, kIdPanelFirst + i, font_);
   }
-  c.extract = Make(window_, instance, L"BUTTON", L"解凍", BS_PUSHBUTTON | WS_TABSTOP, kIdExtractButton, bigFont_);
-  c.test = Make(window_, instance, L"BUTTON", L"テスト", BS_PUSHBUTTON | WS_TABSTOP, kIdTestButton, bigFont_);
-  c.check = Make(window_, instance, L"BUTTON", L"確認", BS_PUSHBUTTON | WS_TABSTOP, kIdCheckButton, bigFont_);
-  c.wash = Make(window_, instance, L"BUTTON", L"洗浄", BS_PUSHBUTTON | WS_TABSTOP, kIdWashButton, bigFont_);
-  c.records = Make(window_, instance, L"BUTTON", L"洗浄記録", BS_PUSHBUTTON | WS_TABSTOP, kIdRecordsButton, font_);
-  c.status = Make(window_, instance, L"STATIC", L"準備中", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, kIdRunDisplay,
+  c.extract = Make(window_, L"BUTTON", L"解凍", BS_PUSHBUTTON | WS_TABSTOP, kIdExtractButton, bigFont_);
+  c.test = Make(window_, L"BUTTON", L"テスト", BS_PUSHBUTTON | WS_TABSTOP, kIdTestButton, bigFont_);
+  c.check = Make(window_, L"BUTTON", L"確認", BS_PUSHBUTTON | WS_TABSTOP, kIdCheckButton, bigFont_);
+  c.wash = Make(window_, L"BUTTON", L"洗浄", BS_PUSHBUTTON | WS_TABSTOP, kIdWashButton, bigFont_);
+  c.records = Make(window_, L"BUTTON", L"洗浄記録", BS_PUSHBUTTON | WS_TABSTOP, kIdRecordsButton, font_);
+  c.status = Make(window_, L"STATIC", L"準備中", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, kIdRunDisplay,
                   boldFont_, WS_EX_STATICEDGE);
   const wchar_t* lampCaptions[] = {L"WIN.INI", L"SYSTEMINI", L"レジストリ"};
   for (int i = 0; i < 3; ++i) {
-    c.lamps[i] = Make(window_, instance, L"STATIC", lampCaptions[i], SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY,
+    c.lamps[i] = Make(window_, L"STATIC", lampCaptions[i], SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY,
                       kIdLampFirst + i, font_, WS_EX_STATICEDGE);
   }
-  c.freeSpace = Make(window_, instance, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, kIdFreeSpace,
+  c.freeSpace = Make(window_, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, kIdFreeSpace,
                      font_, WS_EX_STATICEDGE);
-  c.freeToggle = Make(window_, instance, L"BUTTON", L"現在値", BS_PUSHBUTTON, kIdFreeToggle, font_);
-  c.freeLamp = Make(window_, instance, L"STATIC", L"", SS_NOTIFY, kIdFreeLamp, font_, WS_EX_STATICEDGE);
-  c.restartNotice = Make(window_, instance, L"STATIC", L"再起動で元に戻ります", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY,
+  c.freeToggle = Make(window_, L"BUTTON", L"現在値", BS_PUSHBUTTON, kIdFreeToggle, font_);
+  c.freeLamp = Make(window_, L"STATIC", L"", SS_NOTIFY, kIdFreeLamp, font_, WS_EX_STATICEDGE);
+  c.restartNotice = Make(window_, L"STATIC", L"再起動で元に戻ります", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY,
                          kIdRestartNotice, font_, WS_EX_STATICEDGE);
   ::ShowWindow(c.restartNotice, SW_HIDE);
 
@@ -198,13 +187,12 @@ void MainWindow::CreateControls(HINSTANCE instance) {
 
 void MainWindow::ShowDrives() {
   Controls& c = *c_;
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
   for (int i = 0; i < 26; ++i) {
     DriveType type = env_.DriveTypes[i];
     if (type == DriveType::Unknown || type == DriveType::NoRoot || c.drives[i]) continue;
     wchar_t name[] = {static_cast<wchar_t>(L'A' + i), L':', 0};
-    c.drives[i] = Make(window_, instance, L"BUTTON", name, BS_OWNERDRAW | WS_TABSTOP, kIdDriveFirst + i, font_);
-    c.driveNames[i] = Make(window_, instance, L"STATIC", name, SS_CENTER, kIdDriveNameFirst + i, font_);
+    c.drives[i] = Make(window_, L"BUTTON", name, BS_OWNERDRAW | WS_TABSTOP, kIdDriveFirst + i, font_);
+    c.driveNames[i] = Make(window_, L"STATIC", name, SS_CENTER, kIdDriveNameFirst + i, font_);
     ::SetWindowSubclass(c.drives[i], ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
   }
   Layout();
@@ -284,13 +272,12 @@ void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     Fill(dc, r, selected ? RGB(51, 102, 204) : RGB(255, 255, 255));
     DrawFolderIcon(dc, r.left + 3, r.top + 2);
-    wchar_t text[MAX_PATH * 2] = {};
-    ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
+    const std::wstring text = ListItemText(item.hwndItem, static_cast<int>(item.itemID));
     RECT t = r;
     t.left += 24;
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
-    ::DrawTextW(dc, text, -1, &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    ::DrawTextW(dc, text.c_str(), -1, &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &r);
     return;
   }
@@ -301,12 +288,12 @@ void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (id >= kIdDriveFirst && id < kIdDriveFirst + 26) {
     const int i = id - kIdDriveFirst;
     const bool current = !folder_.empty() && (folder_[0] == L'A' + i || folder_[0] == L'a' + i);
-    DrawFace(dc, r, L"", font_, pressed, current, enabled);
+    DrawFace(dc, r, L"", font_.Get(), pressed, current, enabled);
     DrawDriveIcon(dc, env_.DriveTypes[i], r.left + (r.right - r.left - 24) / 2 + (pressed ? 1 : 0), r.top + 7);
     return;
   }
   if (id == kIdDesktopImage || id == kIdDocumentsImage) {
-    DrawFace(dc, r, L"", font_, pressed, false, enabled);
+    DrawFace(dc, r, L"", font_.Get(), pressed, false, enabled);
     if (id == kIdDesktopImage) DrawDesktopIcon(dc, r.left + 6, r.top + 3);
     else DrawDocumentsIcon(dc, r.left + 6, r.top + 4);
     return;
@@ -320,7 +307,7 @@ void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
 // folder, copy, archive contents and options.
 void MainWindow::DrawMainPanel(HDC dc, int index, RECT r, bool pressed, bool enabled) {
   const bool lit = index < 4 && index == filter_;
-  DrawFace(dc, r, kPanelCaptions[index], lit ? boldFont_ : font_, pressed, lit, enabled);
+  DrawFace(dc, r, kPanelCaptions[index], (lit ? boldFont_ : font_).Get(), pressed, lit, enabled);
 }
 
 LRESULT MainWindow::ColourControl(HDC dc, HWND control) {
@@ -329,12 +316,12 @@ LRESULT MainWindow::ColourControl(HDC dc, HWND control) {
     ConsoleColours colours = ConsoleSchemeColours(consoleScheme_);
     ::SetTextColor(dc, colours.text);
     ::SetBkColor(dc, colours.background);
-    return reinterpret_cast<LRESULT>(consoleBrush_);
+    return reinterpret_cast<LRESULT>(consoleBrush_.Get());
   }
   if (id == kIdRunDisplay) {
     ::SetTextColor(dc, statusText_);
     ::SetBkColor(dc, statusBack_);
-    return reinterpret_cast<LRESULT>(statusBrush_);
+    return reinterpret_cast<LRESULT>(statusBrush_.Get());
   }
   if (id >= kIdLampFirst && id < kIdLampFirst + 3) {
     const bool lit = lamps_[id - kIdLampFirst];
@@ -363,8 +350,7 @@ LRESULT MainWindow::ColourControl(HDC dc, HWND control) {
 
 void MainWindow::SetConsoleScheme(int scheme) {
   consoleScheme_ = scheme;
-  if (consoleBrush_) ::DeleteObject(consoleBrush_);
-  consoleBrush_ = ::CreateSolidBrush(ConsoleSchemeColours(scheme).background);
+  consoleBrush_.Reset(::CreateSolidBrush(ConsoleSchemeColours(scheme).background));
   if (c_->console) ::InvalidateRect(c_->console, nullptr, TRUE);
 }
 
@@ -373,8 +359,7 @@ void MainWindow::ShowStatus(std::wstring_view text, Look look) {
       StatusColoursFor(look == Look::Running ? StatusLook::Running : StatusLook::Idle, env_.Colours);
   statusText_ = colours.text;
   statusBack_ = colours.background;
-  if (statusBrush_) ::DeleteObject(statusBrush_);
-  statusBrush_ = ::CreateSolidBrush(statusBack_);
+  statusBrush_.Reset(::CreateSolidBrush(statusBack_));
   statusLine_ = std::wstring(text);
   ::SetWindowTextW(c_->status, statusLine_.c_str());
   ::InvalidateRect(c_->status, nullptr, TRUE);
@@ -388,8 +373,7 @@ void MainWindow::FlashStatus() {
   const StatusColours& next = wasOn ? off : on;
   statusText_ = next.text;
   statusBack_ = next.background;
-  if (statusBrush_) ::DeleteObject(statusBrush_);
-  statusBrush_ = ::CreateSolidBrush(statusBack_);
+  statusBrush_.Reset(::CreateSolidBrush(statusBack_));
   ::InvalidateRect(c_->status, nullptr, TRUE);
 }
 
@@ -404,10 +388,9 @@ void MainWindow::SetLamp(int lamp, bool lit) {
 }
 
 void MainWindow::SetBackColour(std::int32_t colour) {
-  HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
-  ::SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
-  if (background_) ::DeleteObject(background_);
-  background_ = brush;
+  win32::Brush brush(::CreateSolidBrush(static_cast<COLORREF>(colour)));
+  ::SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush.Get()));
+  background_ = std::move(brush);  // the old one goes once the class no longer holds it
   ::InvalidateRect(window_, nullptr, TRUE);
 }
 

@@ -20,7 +20,7 @@
 #include "ui/doc_form.h"
 #include "ui/main_controls.h"
 #include "ui/message_box.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 
 namespace zel::ui {
 namespace {
@@ -44,25 +44,11 @@ MainWindow::MainWindow(win32::Win32Machine& machine, Environment& env, Settings&
       services_{machine.machine, *this, env, settings, options, archives_},
       session_(services_) {}
 
-MainWindow::~MainWindow() {
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(boldFont_), static_cast<HGDIOBJ>(bigFont_),
-                    static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(consoleBrush_),
-                    static_cast<HGDIOBJ>(statusBrush_), static_cast<HGDIOBJ>(picture_)}) {
-    if (o) ::DeleteObject(o);
-  }
-}
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::Create(HINSTANCE instance, int show) {
-  background_ = ::CreateSolidBrush(static_cast<COLORREF>(options_.ZelBackColor4));
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-  wc.hbrBackground = background_;
-  wc.lpszClassName = kMainWindowClass;
-  if (!::RegisterClassExW(&wc)) return false;
+  background_.Reset(::CreateSolidBrush(static_cast<COLORREF>(options_.ZelBackColor4)));
+  if (!RegisterFormClass({kMainWindowClass, Proc, background_.Get(), ::LoadIconW(nullptr, IDI_APPLICATION)})) return false;
 
   // The position of the last normal window, when it still fits the screen.
   int x = settings_.GetOptionNum(L"WindowSX", CW_USEDEFAULT);
@@ -84,7 +70,7 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
   font_ = CreateUiFont(false);
   boldFont_ = CreateUiFont(true);
   bigFont_ = CreateBigFont();
-  CreateControls(instance);
+  CreateControls();
   SetConsoleScheme(options_.ZelConColType);
   ShowStatus(L"準備中", Look::Idle);
   Layout();
@@ -257,16 +243,13 @@ void MainWindow::AppendConsole(std::wstring_view line) {
   LRESULT index = ::SendMessageW(c_->console, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index >= 0) ::SendMessageW(c_->console, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
   // Long paths run past the pane: widen the scrollable extent to the widest line.
-  if (HDC dc = ::GetDC(c_->console)) {
-    HGDIOBJ old = ::SelectObject(dc, font_);
-    SIZE size{};
-    if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) &&
-        size.cx + 8 > consoleExtent_) {
-      consoleExtent_ = size.cx + 8;
+  const win32::WindowDc dc(c_->console);
+  if (dc.Get()) {
+    const int width = MeasureText(dc.Get(), font_.Get(), text).cx;
+    if (width + 8 > consoleExtent_) {
+      consoleExtent_ = width + 8;
       ::SendMessageW(c_->console, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(consoleExtent_), 0);
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(c_->console, dc);
   }
 }
 

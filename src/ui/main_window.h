@@ -17,6 +17,7 @@
 #include "browser/mouse_help.h"
 #include "platform/frontend.h"
 #include "registry/registry_check.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
 #include "session/test_session.h"
@@ -71,7 +72,7 @@ class MainWindow : public FrontEnd, private SessionView {
   static LRESULT CALLBACK ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp);
-  void CreateControls(HINSTANCE instance);
+  void CreateControls();
   void Layout();
   void OnCommand(int id, int code, HWND control);
   void OnRightClick(int id);
@@ -172,13 +173,13 @@ class MainWindow : public FrontEnd, private SessionView {
   HWND window_ = nullptr;
   std::unique_ptr<Controls> c_;
   std::unique_ptr<DocForm> docForm_;
-  HFONT font_ = nullptr;
-  HFONT boldFont_ = nullptr;
-  HFONT bigFont_ = nullptr;
-  HBRUSH background_ = nullptr;
-  HBRUSH consoleBrush_ = nullptr;
-  HBRUSH statusBrush_ = nullptr;
-  HBITMAP picture_ = nullptr;
+  win32::Font font_;
+  win32::Font boldFont_;
+  win32::Font bigFont_;
+  win32::Brush background_;  // the class's background, kept for the window's life
+  win32::Brush consoleBrush_;
+  win32::Brush statusBrush_;
+  win32::Bitmap picture_;
 
   int busy_ = 0;
   bool loaded_ = false;

@@ -6,7 +6,7 @@
 #include "platform/frontend.h"
 #include "platform/win32/handles.h"
 #include "ui/control_ids.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 
 namespace zel::ui {
 
@@ -44,15 +44,11 @@ int ButtonId(dialog::Button b) {
 // Fonts, lines and palette of one box, shared by its painting and layout.
 struct MarkupText {
   std::vector<std::wstring> lines;
-  HFONT normal = CreateUiFont(false);
-  HFONT bold = CreateUiFont(true);
+  win32::Font normal = CreateUiFont(false);
+  win32::Font bold = CreateUiFont(true);
   std::int64_t colours = 1 << 24;
   int lineHeight = 0;  // pixels
   int left = 0, top = 0;
-  ~MarkupText() {
-    ::DeleteObject(normal);
-    ::DeleteObject(bold);
-  }
 };
 
 std::int64_t DisplayColours() {
@@ -68,7 +64,8 @@ void PaintMarkup(HWND window, const MarkupText* text) {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(window, &ps);
   if (text)
-    DrawMarkup(dc, text->lines, text->left, text->top, text->lineHeight, text->colours, text->normal, text->bold);
+    DrawMarkup(dc, text->lines, text->left, text->top, text->lineHeight, text->colours, text->normal.Get(),
+               text->bold.Get());
   ::EndPaint(window, &ps);
 }
 
@@ -105,36 +102,27 @@ LRESULT CALLBACK MessageProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(window, msg, wp, lp);
 }
 
-bool RegisterOnce(const wchar_t* name, WNDPROC proc) {
-  WNDCLASSEXW wc = {};
-  if (::GetClassInfoExW(::GetModuleHandleW(nullptr), name, &wc)) return true;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = name;
-  return ::RegisterClassExW(&wc) != 0;
+// A control the layout places afterwards.
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font) {
+  return AddControl(parent, font, {cls, text, style, id, 0, 0, 0, 0}, Units::Pixels);
 }
 
-HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font) {
-  HWND child = ::CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
+// The plain text, hidden, for readers that cannot see the drawing (and for tests).
+void AddPlainText(HWND parent, std::wstring_view text, HFONT font) {
+  ::ShowWindow(Child(parent, L"STATIC", dialog::PlainText(text).c_str(), 0, kIdMessageText, font), SW_HIDE);
+}
+
+win32::Window CreateBox(const wchar_t* className, WNDPROC proc, std::wstring_view title, HWND owner, BoxForm* form) {
+  const std::wstring caption = title.empty() ? std::wstring(kAppTitle) : std::wstring(title);
+  return CreateForm({.cls = {className, proc}, .title = caption.c_str(), .owner = owner, .state = form});
 }
 
 // The box itself; 0 when it could not be made (the caller falls back).
 int ShowMessageForm(std::wstring_view text, int style, std::wstring_view title, HWND owner) {
-  if (!RegisterOnce(kMessageBoxClass, MessageProc)) return 0;
   auto form = std::make_unique<BoxForm>();
-  const std::wstring caption = title.empty() ? std::wstring(kAppTitle) : std::wstring(title);
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  const DWORD winStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  HWND window = ::CreateWindowExW(exStyle, kMessageBoxClass, caption.c_str(), winStyle, 0, 0, 100, 100, owner,
-                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  if (!window) return 0;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form.get()));
+  const win32::Window box = CreateBox(kMessageBoxClass, MessageProc, title, owner, form.get());
+  if (!box) return 0;
+  HWND window = box.Get();
 
   const Twips tpp = ScreenTwips();
   const std::wstring normalized = dialog::NormalizeMarkup(text);
@@ -146,16 +134,18 @@ int ShowMessageForm(std::wstring_view text, int style, std::wstring_view title, 
   dialog::LayoutInput in;
   {
     win32::WindowDc dc(window);
-    HFONT measureFont = bold ? form->text.bold : form->text.normal;
+    HFONT normal = form->text.normal.Get();
+    HFONT measureFont = bold ? form->text.bold.Get() : normal;
     for (const std::wstring& line : form->text.lines) in.lineWidths.push_back(MeasureText(dc.Get(), measureFont, line).cx * tpp.x);
-    in.textHeightOfA = MeasureText(dc.Get(), form->text.normal, L"A").cy * tpp.y;
+    in.textHeightOfA = MeasureText(dc.Get(), normal, L"A").cy * tpp.y;
     for (dialog::Button b : buttons.shown) {
-      int width = MeasureText(dc.Get(), form->text.normal, Caption(b)).cx * tpp.x + 480;
+      int width = MeasureText(dc.Get(), normal, Caption(b)).cx * tpp.x + 480;
       in.buttonWidths.push_back(width < kButtonMinWidthTwips ? kButtonMinWidthTwips : width);
     }
   }
   RECT frame = {0, 0, 100, 100};
-  ::AdjustWindowRectEx(&frame, winStyle, FALSE, exStyle);
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
   in.frameWidth = (frame.right - frame.left - 100) * tpp.x;
   in.frameHeight = (frame.bottom - frame.top - 100) * tpp.y;
   in.buttonHeight = kButtonHeightTwips;
@@ -174,17 +164,17 @@ int ShowMessageForm(std::wstring_view text, int style, std::wstring_view title, 
   ::MoveWindow(window, layout.window.left / tpp.x, layout.window.top / tpp.y, layout.window.width / tpp.x,
                layout.window.height / tpp.y, FALSE);
 
-  HWND icon = Child(window, L"STATIC", L"", WS_VISIBLE | SS_ICON, kIdMessageIcon, form->text.normal);
+  HFONT font = form->text.normal.Get();
+  HWND icon = Child(window, L"STATIC", L"", SS_ICON, kIdMessageIcon, font);
   ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, IDI_INFORMATION)), 0);
   ::MoveWindow(icon, 180 / tpp.x, layout.iconTop / tpp.y, 32, 32, FALSE);
-  // The plain text, for readers that cannot see the drawing (and for tests).
-  Child(window, L"STATIC", dialog::PlainText(text).c_str(), 0, kIdMessageText, form->text.normal);
+  AddPlainText(window, text, font);
 
   HWND focus = nullptr;
   for (size_t i = 0; i < buttons.shown.size(); ++i) {
     dialog::Button b = buttons.shown[i];
-    DWORD bstyle = WS_VISIBLE | WS_TABSTOP | (b == buttons.focus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    HWND button = Child(window, L"BUTTON", Caption(b), bstyle, ButtonId(b), form->text.normal);
+    DWORD bstyle = WS_TABSTOP | (b == buttons.focus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    HWND button = Child(window, L"BUTTON", Caption(b), bstyle, ButtonId(b), font);
     ::MoveWindow(button, layout.buttonLefts[i] / tpp.x, layout.buttonTop / tpp.y, in.buttonWidths[i] / tpp.x,
                  kButtonHeightTwips / tpp.y, FALSE);
     if (b == buttons.focus) focus = button;
@@ -209,8 +199,6 @@ int ShowMessageForm(std::wstring_view text, int style, std::wstring_view title, 
     if (vk == 'Y' || vk == 'N') return dialog::KeyResult(keysFor, static_cast<wchar_t>(vk));
     return 0;
   });
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
   return answer;
 }
 
@@ -255,15 +243,11 @@ LRESULT CALLBACK InputProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::wstring_view initial, HWND owner) {
-  if (!RegisterOnce(kInputBoxClass, InputProc)) return std::wstring();
   auto form = std::make_unique<BoxForm>();
-  const std::wstring caption = title.empty() ? std::wstring(kAppTitle) : std::wstring(title);
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  const DWORD winStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  HWND window = ::CreateWindowExW(exStyle, kInputBoxClass, caption.c_str(), winStyle, 0, 0, 100, 100, owner, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr);
-  if (!window) return std::wstring();
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form.get()));
+  const win32::Window box = CreateBox(kInputBoxClass, InputProc, title, owner, form.get());
+  if (!box) return std::wstring();
+  HWND window = box.Get();
+  HFONT font = form->text.normal.Get();
   form->text.lines = dialog::SplitLines(dialog::NormalizeMarkup(prompt));
   form->text.colours = DisplayColours();
 
@@ -272,10 +256,10 @@ std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::
   {
     win32::WindowDc dc(window);
     for (const std::wstring& line : form->text.lines) {
-      SIZE s = MeasureText(dc.Get(), form->text.bold, line);
+      SIZE s = MeasureText(dc.Get(), form->text.bold.Get(), line);
       widest = std::max<int>(widest, s.cx);
     }
-    lineHeight = MeasureText(dc.Get(), form->text.normal, L"A").cy + 2;
+    lineHeight = MeasureText(dc.Get(), font, L"A").cy + 2;
   }
   const int margin = Scale(12), buttonW = Scale(84), buttonH = Scale(25), gap = Scale(8);
   const int fieldH = std::max(Scale(22), lineHeight + Scale(6));
@@ -285,34 +269,22 @@ std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::
   form->text.left = margin;
   form->text.top = margin;
   form->text.lineHeight = lineHeight;
-  RECT r = {0, 0, clientW, clientH};
-  ::AdjustWindowRectEx(&r, winStyle, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT ownerRect;
-  int x, y;
-  if (owner && !::IsIconic(owner) && ::GetWindowRect(owner, &ownerRect)) {
-    x = ownerRect.left + ((ownerRect.right - ownerRect.left) - w) / 2;
-    y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - h) / 2;
-  } else {
-    x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  }
-  x = std::max(0, std::min(x, ::GetSystemMetrics(SM_CXSCREEN) - w));
-  y = std::max(0, std::min(y, ::GetSystemMetrics(SM_CYSCREEN) - h));
-  ::MoveWindow(window, x, y, w, h, FALSE);
+  PlaceForm(window, owner, clientW, clientH);
 
-  Child(window, L"STATIC", dialog::PlainText(prompt).c_str(), 0, kIdMessageText, form->text.normal);
-  HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", std::wstring(initial).c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, margin, margin + linesH + gap,
-                                clientW - 2 * margin, fieldH, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdInputLine)), ::GetModuleHandleW(nullptr),
-                                nullptr);
-  ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(form->text.normal), FALSE);
+  AddPlainText(window, prompt, font);
+  const std::wstring initialText(initial);
+  HWND edit = AddControl(window, font,
+                         {L"EDIT", initialText.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, kIdInputLine, margin,
+                          margin + linesH + gap, clientW - 2 * margin, fieldH, WS_EX_CLIENTEDGE},
+                         Units::Pixels);
   const int buttonsTop = clientH - margin - buttonH;
-  HWND ok = Child(window, L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, form->text.normal);
-  ::MoveWindow(ok, clientW - margin - 2 * buttonW - gap, buttonsTop, buttonW, buttonH, FALSE);
-  HWND cancel = Child(window, L"BUTTON", L"キャンセル", WS_VISIBLE | WS_TABSTOP, IDCANCEL, form->text.normal);
-  ::MoveWindow(cancel, clientW - margin - buttonW, buttonsTop, buttonW, buttonH, FALSE);
+  AddControl(window, font,
+             {L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, clientW - margin - 2 * buttonW - gap, buttonsTop,
+              buttonW, buttonH},
+             Units::Pixels);
+  HWND cancel = AddControl(
+      window, font, {L"BUTTON", L"キャンセル", WS_TABSTOP, IDCANCEL, clientW - margin - buttonW, buttonsTop, buttonW, buttonH},
+      Units::Pixels);
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(edit);
   ::SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -322,16 +294,7 @@ std::wstring InputBoxEx(std::wstring_view prompt, std::wstring_view title, std::
     if (vk == VK_ESCAPE) return 2;
     return 0;
   });
-  std::wstring result;
-  if (answer == 1) {
-    int n = ::GetWindowTextLengthW(edit);
-    result.assign(static_cast<size_t>(n) + 1, L'\0');
-    ::GetWindowTextW(edit, result.data(), n + 1);
-    result.resize(static_cast<size_t>(n));
-  }
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
-  return result;
+  return answer == 1 ? WindowText(edit) : std::wstring();
 }
 
 }  // namespace zel::ui

@@ -1,8 +1,5 @@
 #include "ui/modal.h"
 
-#include <algorithm>
-
-#include "platform/win32/handles.h"
 
 namespace zel::ui {
 namespace {
@@ -56,22 +53,20 @@ int RunModal(HWND window, HWND owner, int* result, const KeyAnswer& keys) {
   return *result;
 }
 
-HFONT CreateUiFont(bool bold) {
+win32::Font CreateUiFont(bool bold) {
   win32::WindowDc dc(nullptr);
   int height = -::MulDiv(9, ::GetDeviceCaps(dc.Get(), LOGPIXELSY), 72);
   auto make = [&](const wchar_t* face) {
     return ::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
   };
-  HFONT font = make(dialog::kPreferredFace);
-  HGDIOBJ old = ::SelectObject(dc.Get(), font);
+  win32::Font font(make(dialog::kPreferredFace));
   wchar_t face[LF_FACESIZE] = {};
-  ::GetTextFaceW(dc.Get(), LF_FACESIZE, face);
-  ::SelectObject(dc.Get(), old);
-  if (dialog::ChooseFace(face) != dialog::kPreferredFace) {
-    ::DeleteObject(font);
-    font = make(dialog::kFallbackFace);
+  {
+    win32::SelectGuard selected(dc.Get(), font.Get());
+    ::GetTextFaceW(dc.Get(), LF_FACESIZE, face);
   }
+  if (dialog::ChooseFace(face) != dialog::kPreferredFace) font.Reset(make(dialog::kFallbackFace));
   return font;
 }
 
@@ -96,7 +91,7 @@ Twips ScreenTwips() {
 }
 
 SIZE MeasureText(HDC dc, HFONT font, const std::wstring& text) {
-  HGDIOBJ old = ::SelectObject(dc, font);
+  win32::SelectGuard selected(dc, font);
   SIZE size = {0, 0};
   if (text.empty()) {
     ::GetTextExtentPoint32W(dc, L"A", 1, &size);
@@ -104,7 +99,6 @@ SIZE MeasureText(HDC dc, HFONT font, const std::wstring& text) {
   } else {
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   }
-  ::SelectObject(dc, old);
   return size;
 }
 
@@ -118,15 +112,13 @@ void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int to
       line = run.line;
       x = left;
     }
-    HFONT font = run.bold ? bold : normal;
-    HGDIOBJ old = ::SelectObject(dc, font);
+    win32::SelectGuard selected(dc, run.bold ? bold : normal);
     ::SetTextColor(dc, static_cast<COLORREF>(dialog::PaletteColour(colours, run.colour)));
     int y = top + static_cast<int>(run.line) * lineHeight;
     ::TextOutW(dc, x, y, run.text.c_str(), static_cast<int>(run.text.size()));
     SIZE size;
     ::GetTextExtentPoint32W(dc, run.text.c_str(), static_cast<int>(run.text.size()), &size);
     x += size.cx;
-    ::SelectObject(dc, old);
   }
 }
 
@@ -140,39 +132,6 @@ void PumpMessages() {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-}
-
-HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
-                      HWND owner, DWORD exStyle) {
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc = {};
-  if (!::GetClassInfoExW(instance, className, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    ::RegisterClassExW(&wc);
-  }
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT r = {0, 0, Scale(clientWidth), Scale(clientHeight)};
-  ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT ownerRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &ownerRect);
-  const int x = std::max(0L, ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2);
-  const int y = std::max(0L, ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2);
-  return ::CreateWindowExW(exStyle, className, title, style, x, y, w, h, owner, nullptr, instance, nullptr);
-}
-
-HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
-                int w, int h, DWORD exStyle) {
-  HWND child = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(x), Scale(y), Scale(w),
-                                 Scale(h), parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-  ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
 }
 
 }  // namespace zel::ui

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialog/message_layout.h"
+#include "platform/win32/handles.h"
 
 namespace zel::ui {
 
@@ -29,7 +30,7 @@ bool MessageBoxWaiting();
 
 // The program's UI font: "MS UI Gothic", or "ＭＳ Ｐゴシック" when the system
 // gives another face for it. 9 points; bold on request.
-HFONT CreateUiFont(bool bold);
+win32::Font CreateUiFont(bool bold);
 
 // The display's real DPI (96 when the display does not say), read once: the
 // program is DPI-aware, so the platform does not scale its windows.
@@ -46,20 +47,9 @@ Twips ScreenTwips();
 void DrawMarkup(HDC dc, const std::vector<std::wstring>& lines, int left, int top, int lineHeight,
                 std::int64_t colours, HFONT normal, HFONT bold);
 
-// A captioned dialog-style window of the class (registered on first use,
-// button-face background) with the given client size, centred on the owner,
-// or on the screen when the owner is minimised or absent. Not yet shown. The
-// size is laid out for 96 DPI and scaled to the display.
-HWND CreateFormWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int clientWidth, int clientHeight,
-                      HWND owner, DWORD exStyle = WS_EX_DLGMODALFRAME);
-
 // Lets the window process what waits for it (the busy indicator's part);
 // a quit message is put back for the main loop.
 void PumpMessages();
-// A visible child control in the font, placed in 96-DPI units scaled to the display.
-HWND AddControl(HWND parent, HFONT font, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
-                int w, int h, DWORD exStyle = 0);
-
 // Width and height of a text in the font, pixels.
 SIZE MeasureText(HDC dc, HFONT font, const std::wstring& text);
 

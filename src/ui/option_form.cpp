@@ -7,7 +7,7 @@
 #include "ui/box_front_end.h"
 #include "ui/control_ids.h"
 #include "ui/message_box.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 #include "ui/system_form.h"
 
 namespace zel::ui {
@@ -37,13 +37,9 @@ const wchar_t* const kSchemeCaptions[] = {L"白地に黒", L"黒地に白", L"�
 struct Form {
   const OptionFormContext* ctx = nullptr;
   OptionValues picked;
-  HFONT font = nullptr;
-  HBRUSH sample = nullptr;
+  win32::Font font;
+  win32::Brush sample;  // the background colour's sample
   int result = 0;
-  ~Form() {
-    if (font) ::DeleteObject(font);
-    if (sample) ::DeleteObject(sample);
-  }
 };
 
 bool Checked(HWND form, int id) { return ::IsDlgButtonChecked(form, id) == BST_CHECKED; }
@@ -66,8 +62,7 @@ void PickColour(HWND window, Form& f) {
   cc.Flags = CC_RGBINIT | CC_FULLOPEN;
   if (!::ChooseColorW(&cc)) return;
   f.picked.BackColor = static_cast<std::int32_t>(cc.rgbResult);
-  if (f.sample) ::DeleteObject(f.sample);
-  f.sample = ::CreateSolidBrush(cc.rgbResult);
+  f.sample.Reset(::CreateSolidBrush(cc.rgbResult));
   ::InvalidateRect(::GetDlgItem(window, kIdColourSample), nullptr, TRUE);
   if (f.ctx->previewBackColour) f.ctx->previewBackColour(f.picked.BackColor);
 }
@@ -77,7 +72,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   if (!f) return ::DefWindowProcW(window, msg, wp, lp);
   switch (msg) {
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lp) == ::GetDlgItem(window, kIdColourSample)) return reinterpret_cast<LRESULT>(f->sample);
+      if (reinterpret_cast<HWND>(lp) == ::GetDlgItem(window, kIdColourSample)) return reinterpret_cast<LRESULT>(f->sample.Get());
       break;
     case WM_COMMAND: {
       const int id = LOWORD(wp);
@@ -102,7 +97,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         if (f->ctx->testPending) {
           MsgBoxEx(kWashFirst, MB_OK | MB_ICONEXCLAMATION, L"", window);
         } else {
-          ShowSystemForm(window, f->ctx->settings, f->ctx->env);
+          ShowSystemForm(window, f->ctx->machine, f->ctx->settings, f->ctx->env);
         }
         return 0;
       }
@@ -115,6 +110,35 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(window, msg, wp, lp);
 }
 
+// The controls in tab order; the values are checked afterwards.
+std::vector<ControlSpec> FormControls() {
+  std::vector<ControlSpec> c;
+  auto radios = [&c](const wchar_t* const captions[3], int firstId, int top) {
+    for (int i = 0; i < 3; ++i) {
+      c.push_back({L"BUTTON", captions[i], static_cast<DWORD>(BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0)),
+                   firstId + i, 24, top + i * 24, 250, 20});
+    }
+  };
+  c.push_back({L"BUTTON", L"Windowsフォルダーの監視", BS_GROUPBOX, kIdLevelFrame, 12, 8, 270, 100});
+  radios(kLevelCaptions, kIdLevelOption, 30);
+  c.push_back({L"BUTTON", L"コンソールの文字", BS_GROUPBOX, kIdSchemeFrame, 12, 116, 270, 100});
+  radios(kSchemeCaptions, kIdSchemeOption, 138);
+  c.push_back({L"STATIC", L"背景色", SS_LEFT, kIdColourLabel, 14, 232, 60, 20});
+  c.push_back({L"STATIC", L"", SS_NOTIFY | WS_BORDER, kIdColourSample, 80, 228, 80, 24});
+  for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
+    c.push_back({L"BUTTON", kCheckBoxes[i].caption, BS_AUTOCHECKBOX | WS_TABSTOP, kCheckBoxes[i].id, 300,
+                 14 + static_cast<int>(i) * 28, 306, 22});
+  }
+  c.push_back({L"STATIC", L"このパソコンの Windows", SS_LEFT, kIdInstallLabel, 14, 268, 300, 18});
+  c.push_back({L"LISTBOX", L"", LBS_NOSEL | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, kIdInstallList, 12, 288, 576, 62,
+               WS_EX_CLIENTEDGE});
+  c.push_back({L"STATIC", L"Ver.1.0.0", SS_LEFT, kIdVersionLabel, 14, 368, 100, 20});
+  c.push_back({L"BUTTON", L"システム保存 画面", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemButton, 266, 362, 140, 28});
+  c.push_back({L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 416, 362, 90, 28});
+  c.push_back({L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 514, 362, 90, 28});
+  return c;
+}
+
 }  // namespace
 
 void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
@@ -122,50 +146,36 @@ void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
   f->ctx = &ctx;
   f->picked = CurrentOptions(ctx.running, ctx.env);
   f->font = CreateUiFont(false);
-  f->sample = ::CreateSolidBrush(static_cast<COLORREF>(f->picked.BackColor));
+  f->sample.Reset(::CreateSolidBrush(static_cast<COLORREF>(f->picked.BackColor)));
 
-  HWND window = CreateFormWindow(kOptionFormClass, FormProc, L"オプション設定", 616, 400, owner);
-  if (!window) return;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f.get()));
-  HFONT font = f->font;
+  const win32::Window form = CreateForm({.cls = {kOptionFormClass, FormProc},
+                                         .title = L"オプション設定",
+                                         .owner = owner,
+                                         .clientWidth = 616,
+                                         .clientHeight = 400,
+                                         .state = f.get()});
+  if (!form) return;
+  HWND window = form.Get();
+  HFONT font = f->font.Get();
 
-  AddControl(window, font, L"BUTTON", L"Windowsフォルダーの監視", BS_GROUPBOX, kIdLevelFrame, 12, 8, 270, 100);
-  for (int i = 0; i < 3; ++i) {
-    HWND o = AddControl(window, font, L"BUTTON", kLevelCaptions[i], BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0),
-                 kIdLevelOption + i, 24, 30 + i * 24, 250, 20);
-    if (i == f->picked.CheckLevel) ::SendMessageW(o, BM_SETCHECK, BST_CHECKED, 0);
-  }
-  AddControl(window, font, L"BUTTON", L"コンソールの文字", BS_GROUPBOX, kIdSchemeFrame, 12, 116, 270, 100);
-  for (int i = 0; i < 3; ++i) {
-    HWND o = AddControl(window, font, L"BUTTON", kSchemeCaptions[i], BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0),
-                 kIdSchemeOption + i, 24, 138 + i * 24, 250, 20);
-    if (i == f->picked.ConsoleScheme) ::SendMessageW(o, BM_SETCHECK, BST_CHECKED, 0);
-  }
-  AddControl(window, font, L"STATIC", L"背景色", SS_LEFT, kIdColourLabel, 14, 232, 60, 20);
-  AddControl(window, font, L"STATIC", L"", SS_NOTIFY | WS_BORDER, kIdColourSample, 80, 228, 80, 24);
-
-  for (size_t i = 0; i < std::size(kCheckBoxes); ++i) {
-    const CheckBox& c = kCheckBoxes[i];
-    HWND b = AddControl(window, font, L"BUTTON", c.caption, BS_AUTOCHECKBOX | WS_TABSTOP, c.id, 300, 14 + static_cast<int>(i) * 28,
-                 306, 22);
-    if (f->picked.*c.value) ::SendMessageW(b, BM_SETCHECK, BST_CHECKED, 0);
+  AddControls(window, font, FormControls());
+  if (f->picked.CheckLevel >= 0 && f->picked.CheckLevel < 3)
+    ::CheckDlgButton(window, kIdLevelOption + f->picked.CheckLevel, BST_CHECKED);
+  if (f->picked.ConsoleScheme >= 0 && f->picked.ConsoleScheme < 3)
+    ::CheckDlgButton(window, kIdSchemeOption + f->picked.ConsoleScheme, BST_CHECKED);
+  for (const CheckBox& c : kCheckBoxes) {
+    if (f->picked.*c.value) ::CheckDlgButton(window, c.id, BST_CHECKED);
   }
   // Windows 98, Me, 2000 and XP always handle FAT32: nothing to choose there.
   if (Fat32Forced(ctx.env.WinKind)) ::EnableWindow(::GetDlgItem(window, kIdFat32Check), FALSE);
   // The registry record exists on the present-day kind only.
   if (!IsPresentDay(ctx.env)) ::EnableWindow(::GetDlgItem(window, kIdRegRecordCheck), FALSE);
 
-  AddControl(window, font, L"STATIC", L"このパソコンの Windows", SS_LEFT, kIdInstallLabel, 14, 268, 300, 18);
-  HWND installs = AddControl(window, font, L"LISTBOX", L"", LBS_NOSEL | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, kIdInstallList, 12,
-                      288, 576, 62, WS_EX_CLIENTEDGE);
-  std::vector<std::wstring> found = FindWindowsInstallations(ctx.fs, ctx.env.BootDrive);
+  HWND installs = ::GetDlgItem(window, kIdInstallList);
+  std::vector<std::wstring> found = FindWindowsInstallations(ctx.machine.fs, ctx.env.BootDrive);
   if (found.empty()) found.push_back(L"（Boot.ini、MSDOS.SYS に記載はありません）");
   for (const std::wstring& line : found) ::SendMessageW(installs, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 
-  AddControl(window, font, L"STATIC", L"Ver.1.0.0", SS_LEFT, kIdVersionLabel, 14, 368, 100, 20);
-  AddControl(window, font, L"BUTTON", L"システム保存 画面", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemButton, 266, 362, 140, 28);
-  AddControl(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 416, 362, 90, 28);
-  AddControl(window, font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 514, 362, 90, 28);
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(::GetDlgItem(window, IDOK));
 
@@ -176,8 +186,6 @@ void ShowOptionForm(HWND owner, const OptionFormContext& ctx) {
   if (answer != 1 && f->picked.BackColor != ctx.running.ZelBackColor4 && ctx.previewBackColour) {
     ctx.previewBackColour(ctx.running.ZelBackColor4);  // the preview goes back
   }
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
 }
 
 }  // namespace zel::ui

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "platform/filesystem.h"
+#include "platform/machine.h"
 #include "startup/environment.h"
 #include "startup/options.h"
 #include "startup/settings.h"
@@ -16,7 +16,7 @@ struct OptionFormContext {
   Settings& settings;
   RunningOptions& running;
   Environment& env;
-  FileSystem& fs;
+  Machine& machine;
   // A test has run and has not been washed yet.
   bool testPending = false;
   // The main window shows a picked background colour at once.

@@ -1,7 +1,7 @@
 #include "ui/reg_wash_form.h"
 
 #include "ui/control_ids.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 
 namespace zel::ui {
 namespace {
@@ -31,13 +31,19 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 RegWashChoice ShowRegWashForm(HWND owner, const RegWashOffer& offer) {
-  HWND window = CreateFormWindow(kRegWashFormClass, FormProc, kRegWashTitle, 460, 206, owner);
-  if (!window) return RegWashChoice::Ignore;
   Form f;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&f));
-  HFONT font = CreateUiFont(false);
-  HFONT bold = CreateUiFont(true);
-  AddControl(window, bold, L"STATIC", L"テスト中に、システム･レジストリが変更されました", SS_LEFT, 0, 16, 12, 430, 20);
+  // The fonts outlive the window whose controls use them.
+  const win32::Font font = CreateUiFont(false);
+  const win32::Font bold = CreateUiFont(true);
+  const win32::Window form = CreateForm({.cls = {kRegWashFormClass, FormProc},
+                                         .title = kRegWashTitle,
+                                         .owner = owner,
+                                         .clientWidth = 460,
+                                         .clientHeight = 206,
+                                         .state = &f});
+  if (!form) return RegWashChoice::Ignore;
+  HWND window = form.Get();
+  AddControl(window, bold.Get(), {L"STATIC", L"テスト中に、システム･レジストリが変更されました", SS_LEFT, 0, 16, 12, 430, 20});
   struct Row {
     int id;
     const wchar_t* caption;
@@ -52,8 +58,8 @@ RegWashChoice ShowRegWashForm(HWND owner, const RegWashOffer& offer) {
   int y = 44;
   HWND first = nullptr;
   for (const Row& row : rows) {
-    HWND button = AddControl(window, font, L"BUTTON", row.caption, BS_PUSHBUTTON | WS_TABSTOP, row.id, 16, y, 120, 30);
-    HWND note = AddControl(window, font, L"STATIC", row.note, SS_LEFT | SS_CENTERIMAGE, 0, 146, y, 300, 30);
+    HWND button = AddControl(window, font.Get(), {L"BUTTON", row.caption, BS_PUSHBUTTON | WS_TABSTOP, row.id, 16, y, 120, 30});
+    HWND note = AddControl(window, font.Get(), {L"STATIC", row.note, SS_LEFT | SS_CENTERIMAGE, 0, 146, y, 300, 30});
     ::EnableWindow(button, row.enabled);
     ::EnableWindow(note, row.enabled);
     if (row.enabled && !first) first = button;
@@ -62,10 +68,6 @@ RegWashChoice ShowRegWashForm(HWND owner, const RegWashOffer& offer) {
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(first);
   const int answer = RunModal(window, owner, &f.result, [](UINT vk) { return vk == VK_ESCAPE ? kIdRegWashIgnore : 0; });
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
-  ::DeleteObject(font);
-  ::DeleteObject(bold);
   if (answer == kIdRegWashRepair) return RegWashChoice::Repair;
   if (answer == kIdRegWashRestore) return RegWashChoice::Restore;
   return RegWashChoice::Ignore;

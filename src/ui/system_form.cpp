@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "platform/frontend.h"
-#include "platform/win32/win32_machine.h"
 #include "system/backup_set.h"
 #include "system/system_compare.h"
 #include "system/system_restore.h"
@@ -12,7 +11,7 @@
 #include "ui/control_ids.h"
 #include "ui/folder_form.h"
 #include "ui/message_box.h"
-#include "ui/modal.h"
+#include "ui/form.h"
 
 namespace zel::ui {
 namespace {
@@ -88,23 +87,21 @@ class FormFrontEnd : public FrontEnd {
 };
 
 struct Form {
-  Settings* settings = nullptr;
-  const Environment* env = nullptr;
-  win32::Win32Machine machine;
+  Form(Machine& m, Settings& s, const Environment& e) : machine(m), settings(s), env(e) {}
+  Machine& machine;
+  Settings& settings;
+  const Environment& env;
   std::wstring set;
   HWND window = nullptr;
-  HFONT font = nullptr;
+  win32::Font font;
   std::unique_ptr<FormFrontEnd> fe;
   int busy = 0;
   int result = 0;
-  ~Form() {
-    if (font) ::DeleteObject(font);
-  }
 };
 
 std::wstring Choose(Form& f, HWND owner, FrontEnd& fe, const std::wstring& initial) {
-  return ChooseSetFolder(f.machine.machine, fe, *f.env, initial,
-                         [&](const std::wstring& offer) { return ChooseFolder(owner, offer, kChooserTitle); });
+  return ChooseSetFolder(f.machine, fe, f.env, initial,
+                         [&](const std::wstring& offer) { return ChooseFolder(owner, f.machine.fs, offer, kChooserTitle); });
 }
 
 void ShowSet(Form& f) {
@@ -139,7 +136,7 @@ void Save(Form& f) {
   if (!ConfirmSave(*f.fe)) return;
   {
     Action action(f);
-    SaveSystem(f.machine.machine, *f.fe, *f.env, *f.settings, f.set);
+    SaveSystem(f.machine, *f.fe, f.env, f.settings, f.set);
   }
   ShowSet(f);
 }
@@ -147,7 +144,7 @@ void Save(Form& f) {
 void Compare(Form& f) {
   Action action(f);
   f.fe->Clear();
-  RunCompare(f.machine.machine, *f.fe, *f.env, f.set);
+  RunCompare(f.machine, *f.fe, f.env, f.set);
 }
 
 // The windows of the program, from the form up to the main window.
@@ -181,7 +178,7 @@ void Restore(Form& f) {
   {
     Action action(f);
     f.fe->Clear();
-    r = RestoreSystem(f.machine.machine, *f.fe, *f.env, f.set);
+    r = RestoreSystem(f.machine, *f.fe, f.env, f.set);
   }
   if (r.outcome != RestoreOutcome::RestartNeeded) return;
   for (const std::wstring& line : r.notRestored) f.fe->AppendConsole(line);
@@ -195,13 +192,13 @@ void Restore(Form& f) {
     MsgBoxEx(message, MB_OK | MB_ICONEXCLAMATION, L"", f.window);
   };
   if (!ShowRebootForm(r.notRestored)) {
-    DiscardRestartWork(f.machine.machine, r.work);
+    DiscardRestartWork(f.machine, r.work);
     back(L"再起動を取り消しました|保存された状態に戻っていないファイルがあります", {});
     return;
   }
   std::vector<std::wstring> failed;
-  if (!ApplyRestartWork(f.machine.machine, *f.env, r.work, failed)) {
-    DiscardRestartWork(f.machine.machine, r.work);
+  if (!ApplyRestartWork(f.machine, f.env, r.work, failed)) {
+    DiscardRestartWork(f.machine, r.work);
     back(L"起動時の処理を書き込めませんでした|保存された状態に戻っていないファイルがあります", failed);
     return;
   }
@@ -261,7 +258,6 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 struct Reboot {
   int result = 0;
-  HFONT font = nullptr;
 };
 
 LRESULT CALLBACK RebootProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
@@ -283,66 +279,78 @@ LRESULT CALLBACK RebootProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool ShowRebootForm(const std::vector<std::wstring>& notes) {
   Reboot r;
+  const win32::Font font = CreateUiFont(false);
   const int height = notes.empty() ? 110 : 250;
-  HWND window = CreateFormWindow(kRebootFormClass, RebootProc, L"Windowsの再起動", 440, height, nullptr, WS_EX_TOPMOST);
-  if (!window) return false;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&r));
-  r.font = CreateUiFont(false);
-  AddControl(window, r.font, L"STATIC", L"これから、Windowsを再起動します", SS_LEFT, kIdRebootText, 20, 20, 400, 20);
+  const win32::Window form = CreateForm({.cls = {kRebootFormClass, RebootProc},
+                                         .title = L"Windowsの再起動",
+                                         .clientWidth = 440,
+                                         .clientHeight = height,
+                                         .exStyle = WS_EX_TOPMOST,
+                                         .state = &r});
+  if (!form) return false;
+  HWND window = form.Get();
+  AddControl(window, font.Get(), {L"STATIC", L"これから、Windowsを再起動します", SS_LEFT, kIdRebootText, 20, 20, 400, 20});
   if (!notes.empty()) {
     std::wstring text = L"次のファイルは復元されません：\r\n";
     for (const std::wstring& line : notes) text += line + L"\r\n";
-    AddControl(window, r.font, L"EDIT", text.c_str(), ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, kIdRebootNotes,
-        20, 50, 400, 140, WS_EX_CLIENTEDGE);
+    AddControl(window, font.Get(),
+               {L"EDIT", text.c_str(), ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, kIdRebootNotes, 20, 50,
+                400, 140, WS_EX_CLIENTEDGE});
   }
-  AddControl(window, r.font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 224, height - 40, 90, 28);
-  AddControl(window, r.font, L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 330, height - 40, 90, 28);
+  const ControlSpec buttons[] = {
+      {L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 224, height - 40, 90, 28},
+      {L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 330, height - 40, 90, 28},
+  };
+  AddControls(window, font.Get(), buttons);
   ::ShowWindow(window, SW_SHOW);
   ::SetFocus(::GetDlgItem(window, IDOK));
-  int answer = RunModal(window, nullptr, &r.result, [](UINT vk) {
+  const int answer = RunModal(window, nullptr, &r.result, [](UINT vk) {
     if (vk == VK_ESCAPE) return 2;
     if (vk == VK_RETURN) return 1;
     return 0;
   });
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
-  ::DeleteObject(r.font);
   return answer == 1;
 }
 
-void ShowSystemForm(HWND owner, Settings& settings, const Environment& env) {
-  auto f = std::make_unique<Form>();
-  f->settings = &settings;
-  f->env = &env;
+namespace {
+
+// The window's controls in tab order.
+const ControlSpec kSystemControls[] = {
+    {L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdSystemSetDisplay, 12, 14, 470, 20},
+    {L"BUTTON", L"保存場所の変更", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemChangeButton, 500, 8, 128, 28},
+    {L"STATIC", L"最後に保存した日付", SS_LEFT, kIdSystemDateLabel, 12, 48, 130, 20},
+    {L"STATIC", L"", SS_LEFT | SS_SUNKEN, kIdSystemDate, 150, 46, 200, 22},
+    {L"BUTTON", L"現在のシステムを保存する", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemSaveButton, 12, 80, 200, 30},
+    {L"BUTTON", L"変更部分を確認", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCompareButton, 222, 80, 180, 30},
+    {L"BUTTON", L"保存された状態に戻す", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemRestoreButton, 412, 80, 216, 30},
+    {L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdFolderDisplay, 12, 120, 616, 20},
+    {L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, kIdSystemList,
+     12, 144, 616, 290, WS_EX_CLIENTEDGE},
+    {L"BUTTON", L"閉じる", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCloseButton, 528, 446, 100, 30},
+};
+
+}  // namespace
+
+void ShowSystemForm(HWND owner, Machine& machine, Settings& settings, const Environment& env) {
+  auto f = std::make_unique<Form>(machine, settings, env);
   {
     BoxFrontEnd fe(owner);
     f->set = Choose(*f, owner, fe, CurrentSetFolder(settings, env));
   }
   if (f->set.empty()) return;
 
-  HWND window = CreateFormWindow(kSystemFormClass, FormProc, L"システムの保存と復元", kClientWidth, kClientHeight, owner,
-                           WS_EX_DLGMODALFRAME);
-  if (!window) return;
+  f->font = CreateUiFont(false);
+  const win32::Window form = CreateForm({.cls = {kSystemFormClass, FormProc},
+                                         .title = L"システムの保存と復元",
+                                         .owner = owner,
+                                         .clientWidth = kClientWidth,
+                                         .clientHeight = kClientHeight});
+  if (!form) return;
+  HWND window = form.Get();
   f->window = window;
   f->fe = std::make_unique<FormFrontEnd>(window);
-  f->font = CreateUiFont(false);
   ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f.get()));
-  HFONT font = f->font;
-
-  AddControl(window, font, L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdSystemSetDisplay, 12, 14, 470, 20);
-  AddControl(window, font, L"BUTTON", L"保存場所の変更", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemChangeButton, 500, 8, 128, 28);
-  AddControl(window, font, L"STATIC", L"最後に保存した日付", SS_LEFT, kIdSystemDateLabel, 12, 48, 130, 20);
-  AddControl(window, font, L"STATIC", L"", SS_LEFT | SS_SUNKEN, kIdSystemDate, 150, 46, 200, 22);
-  AddControl(window, font, L"BUTTON", L"現在のシステムを保存する", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemSaveButton, 12, 80,
-      200, 30);
-  AddControl(window, font, L"BUTTON", L"変更部分を確認", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCompareButton, 222, 80, 180,
-      30);
-  AddControl(window, font, L"BUTTON", L"保存された状態に戻す", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemRestoreButton, 412, 80,
-      216, 30);
-  AddControl(window, font, L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdFolderDisplay, 12, 120, 616, 20);
-  AddControl(window, font, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
-      kIdSystemList, 12, 144, 616, 290, WS_EX_CLIENTEDGE);
-  AddControl(window, font, L"BUTTON", L"閉じる", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemCloseButton, 528, 446, 100, 30);
+  AddControls(window, f->font.Get(), kSystemControls);
   // Long lines of the compare: the text box keeps up to a few megabytes.
   ::SendMessageW(::GetDlgItem(window, kIdSystemList), EM_SETLIMITTEXT, 0, 0);
   ShowSet(*f);
@@ -353,8 +361,6 @@ void ShowSystemForm(HWND owner, Settings& settings, const Environment& env) {
     if (vk == VK_ESCAPE && f->busy == 0) return 2;
     return 0;
   });
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  ::DestroyWindow(window);
 }
 
 }  // namespace zel::ui

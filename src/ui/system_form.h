@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/machine.h"
 #include "startup/environment.h"
 #include "startup/settings.h"
 
@@ -18,7 +19,7 @@ namespace zel::ui {
 // window modally to owner; nothing opens when the chooser is cancelled.
 // After a restore whose restart Windows accepted, the program is ending: the
 // main window has had its end-of-session and the quit is posted.
-void ShowSystemForm(HWND owner, Settings& settings, const Environment& env);
+void ShowSystemForm(HWND owner, Machine& machine, Settings& settings, const Environment& env);
 
 // "これから、Windowsを再起動します", on top of everything, with the lines of
 // what the restart cannot do; true when the user goes on (OK), false on Cancel.

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "base/cp932.h"
+#include "base/text.h"
 #include "browser/drop.h"
 #include "browser/file_filter.h"
+#include "browser/folder_path.h"
 #include "browser/mouse_help.h"
 #include "browser/selection_lines.h"
 #include "browser/text_view.h"
@@ -152,6 +154,97 @@ TEST(TextView, EncodingsAndLineEnds) {
   EXPECT_EQ(ViewerText("\xEF\xBB\xBF" "abc"), L"abc");
   EXPECT_EQ(ViewerText(std::string("\xFF\xFE" "a\0b\0", 6)), L"ab");
   EXPECT_EQ(ViewerText(std::string("a\0b", 3)), L"a b");
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(FolderPaths, RootsAndTheListOfAFolder) {
+  struct Case {
+    const wchar_t* typed;
+    const wchar_t* normalized;
+    size_t rootLength;
+  };
+  const Case cases[] = {
+      {L"C:", L"C:\\", 3},
+      {L"C:\\", L"C:\\", 3},
+      {L"C:\\\\", L"C:\\", 3},
+      {L"C:\\a\\b\\\\", L"C:\\a\\b", 3},
+      {L"\\\\srv\\share\\x\\", L"\\\\srv\\share\\x", 11},
+      {L"\\\\srv\\share", L"\\\\srv\\share", 11},
+      {L"\\\\srv", L"\\\\srv", 0},
+      {L"a\\b", L"a\\b", 0},
+      {L"", L"", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NormalizedFolder(c.typed), c.normalized) << c.typed;
+    EXPECT_EQ(FolderRootLength(NormalizedFolder(c.typed)), c.rootLength) << c.typed;
+    EXPECT_EQ(IsFullPath(c.normalized), c.rootLength > 0) << c.typed;
+  }
+
+  auto text = [](const std::vector<FolderLine>& lines) {
+    std::wstring out;
+    for (const FolderLine& l : lines)
+      out += std::to_wstring(l.level) + (l.open ? L"+" : L"-") + l.name + L"=" + l.path + L"|";
+    return out;
+  };
+  EXPECT_EQ(text(FolderListLines(L"C:\\Program Files\\Zel\\", {L"bin", L"doc"})),
+            L"0+C:\\=C:\\|1+Program Files=C:\\Program Files|2+Zel=C:\\Program Files\\Zel|"
+            L"3-bin=C:\\Program Files\\Zel\\bin|3-doc=C:\\Program Files\\Zel\\doc|");
+  EXPECT_EQ(text(FolderListLines(L"C:", {L"Windows"})), L"0+C:\\=C:\\|1-Windows=C:\\Windows|");
+  EXPECT_EQ(text(FolderListLines(L"\\\\srv\\share\\x", {})),
+            L"0+\\\\srv\\share=\\\\srv\\share|1+x=\\\\srv\\share\\x|");
+  EXPECT_TRUE(FolderListLines(L"work\\x", {L"y"}).empty());
+}
+
+TEST(FolderPaths, SubfoldersSortCaseBlindWithoutFiles) {
+  testing::XpMachine x;
+  x.fs.AddFolder(L"C:\\pick\\beta");
+  x.fs.AddFolder(L"C:\\pick\\Gamma");
+  x.fs.AddFolder(L"C:\\pick\\alpha");
+  x.fs.AddFile(L"C:\\pick\\aaa.txt", "x");
+  x.fs.AddFolder(L"C:\\empty");
+  EXPECT_EQ(ListSubfolders(x.fs, L"C:\\pick"), (std::vector<std::wstring>{L"alpha", L"beta", L"Gamma"}));
+  EXPECT_EQ(ListSubfolders(x.fs, L"C:\\empty"), std::vector<std::wstring>{});
+  EXPECT_EQ(ListSubfolders(x.fs, L"C:\\missing"), std::nullopt);
+}
+
+TEST(FolderPaths, FirstFolderFallsBackToTheNearestParentThenCurrentThenAFixedDrive) {
+  const std::vector<std::wstring> readable = {L"C:\\", L"C:\\a", L"C:\\work", L"D:\\", L"\\\\srv\\share"};
+  struct Case {
+    const wchar_t* wanted;
+    const wchar_t* current;
+    std::vector<std::wstring> fixedRoots;
+    const wchar_t* opened;
+  };
+  const Case cases[] = {
+      {L"C:\\a", L"C:\\work", {L"C:\\"}, L"C:\\a"},
+      {L"  c:\\a\\  ", L"C:\\work", {L"C:\\"}, L"c:\\a"},  // trimmed, trailing "\" dropped
+      {L"C:\\a\\gone\\deeper", L"C:\\work", {L"C:\\"}, L"C:\\a"},
+      {L"C:\\gone", L"C:\\work", {L"C:\\"}, L"C:\\"},
+      {L"C:", L"C:\\work", {}, L"C:\\"},
+      {L"\\\\srv\\share\\gone", L"C:\\work", {}, L"\\\\srv\\share"},
+      {L"E:\\x", L"C:\\work", {L"C:\\"}, L"C:\\work"},  // a drive that is not there
+      {L"relative\\x", L"C:\\work", {L"C:\\"}, L"C:\\work"},
+      {L"", L"C:\\work", {L"C:\\"}, L"C:\\work"},
+      {L"E:\\x", L"F:\\cd", {L"E:\\", L"D:\\", L"C:\\"}, L"D:\\"},
+      {L"E:\\x", L"", {L"E:\\"}, L""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::wstring> asked;
+    const std::wstring opened = OpenFirstFolder(c.wanted, c.current, c.fixedRoots, [&](const std::wstring& path) {
+      asked.push_back(path);
+      for (const std::wstring& r : readable)
+        if (EqualsNoCase(r, path)) return true;
+      return false;
+    });
+    EXPECT_EQ(opened, c.opened) << c.wanted;
+    // Nothing is asked after the first folder that opened.
+    if (!opened.empty()) EXPECT_EQ(asked.back(), opened) << c.wanted;
+  }
 }
 
 }  // namespace

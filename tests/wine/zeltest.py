@@ -175,12 +175,24 @@ class Machine:
 
     # --- the driver --------------------------------------------------------------
 
-    def drv(self, *args, check=True, timeout=60):
-        proc = self.box.run(["C:\\zeltest\\zeldrv.exe"] + [str(a) for a in args], check=False, timeout=timeout)
-        out = proc.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
-        if check and proc.returncode != 0:
-            raise DriverError("zeldrv %s: exit %d\n%s" % (" ".join(map(str, args)), proc.returncode, out))
-        return proc.returncode, out
+    # The driver's exit codes for a window that is not (yet) there and for one
+    # that is there but did not answer in time.
+    NO_WINDOW, UNANSWERED = 2, 4
+
+    def drv(self, *args, check=True, timeout=60, patience=30):
+        """Runs one driver command. With check, a command that must succeed is
+        asked again for up to PATIENCE seconds while its window is missing or
+        busy (a loaded machine), then fails with the driver's own reason."""
+        deadline = time.time() + patience
+        while True:
+            proc = self.box.run(["C:\\zeltest\\zeldrv.exe"] + [str(a) for a in args], check=False, timeout=timeout)
+            out = proc.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
+            if not check or proc.returncode == 0:
+                return proc.returncode, out
+            if proc.returncode not in (self.NO_WINDOW, self.UNANSWERED) or time.time() >= deadline:
+                why = proc.stderr.decode("utf-8", errors="replace").replace("\r\n", "\n")
+                raise DriverError("zeldrv %s: exit %d\n%s%s" % (" ".join(map(str, args)), proc.returncode, out, why))
+            time.sleep(0.5)
 
     def windows(self):
         return self.drv("windows")[1].splitlines()
@@ -243,19 +255,8 @@ class Zel:
         self.machine.drv("answer", caption)
         return box
 
-    def status(self, patience=30):
-        """The status line. The driver at times cannot find the window for a
-        while on a loaded machine although the program runs on: it is asked
-        again for up to PATIENCE seconds before that counts as a failure."""
-        deadline = time.time() + patience
-        while True:
-            try:
-                return self.machine.drv("text", MAIN_TITLE, "RUNDSP")[1].rstrip("\n")
-            except DriverError as e:
-                if time.time() >= deadline:
-                    windows = self.machine.drv("windows", check=False)[1]
-                    raise DriverError("%s\nthe windows:\n%s" % (e, windows))
-                time.sleep(0.5)
+    def status(self):
+        return self.machine.drv("text", MAIN_TITLE, "RUNDSP")[1].rstrip("\n")
 
     def wait_status(self, text, timeout=60):
         deadline = time.time() + timeout

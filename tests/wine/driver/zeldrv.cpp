@@ -73,11 +73,30 @@ std::wstring TitleOf(HWND window) {
   return std::wstring(text, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
+// Exit codes beyond success and a plain "no" (1), so that the caller can
+// tell a window that is not there from one that is only slow to answer.
+constexpr int kNoWindow = 2;
+constexpr int kNoControl = 3;
+constexpr int kUnanswered = 4;
+
+// Set when a window did not answer a message in time: whatever was read
+// after that is not to be trusted, and the command ends with kUnanswered.
+bool g_unanswered = false;
+
+void Complain(const std::wstring& line) {
+  std::string bytes = Utf8(line) + "\n";
+  DWORD wrote;
+  ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+}
+
 LRESULT Ask(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   DWORD_PTR result = 0;
   // No early give-up on a "hung" window: with two machines at work on two cores a busy
   // main thread can pass for hung while it is only slow.
-  if (!::SendMessageTimeoutW(window, msg, wp, lp, SMTO_NORMAL, 15000, &result)) return -1;
+  if (!::SendMessageTimeoutW(window, msg, wp, lp, SMTO_NORMAL, 15000, &result)) {
+    g_unanswered = true;
+    return -1;
+  }
   return static_cast<LRESULT>(result);
 }
 
@@ -331,20 +350,31 @@ int Run(const std::vector<std::wstring>& a) {
   }
   if (a.size() < 2) return Usage();
   HWND window = WaitTop(a[1], 10000);
-  if (!window) return 1;
+  if (!window) {
+    Complain(L"no visible window " + a[1] + L" within 10 s; the top-level windows:");
+    ::EnumWindows(
+        [](HWND w, LPARAM) -> BOOL {
+          Complain(L"  " + ClassOf(w) + L"\t" + (::IsWindowVisible(w) ? L"visible\t" : L"hidden\t") + TitleOf(w));
+          return TRUE;
+        },
+        0);
+    return kNoWindow;
+  }
+  if (a.size() >= 3 && (cmd == L"text" || cmd == L"items") && !Control(window, a[2])) {
+    Complain(L"no control " + a[2] + L" in " + a[1]);
+    return kNoControl;
+  }
   if (cmd == L"text") {
     if (a.size() < 3) {
       Print(TitleOf(window));
       return 0;
     }
     HWND target = Control(window, a[2]);
-    if (!target) return 1;
     Print(OneLine(TextOf(target)));
     return 0;
   }
   if (cmd == L"items" && a.size() >= 3) {
     HWND list = Control(window, a[2]);
-    if (!list) return 1;
     LRESULT count = Ask(list, LB_GETCOUNT, 0, 0);
     if (count < 0) return 1;
     for (LRESULT i = 0; i < count; ++i) {
@@ -536,5 +566,10 @@ int Run(const std::vector<std::wstring>& a) {
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::wstring> args(argv + 1, argv + argc);
-  return Run(args);
+  const int code = Run(args);
+  if (g_unanswered) {
+    Complain(L"a window did not answer within 15 s: busy, not gone");
+    return kUnanswered;
+  }
+  return code;
 }

@@ -53,6 +53,8 @@ struct RegWashOffer {
   bool repair = false;
   bool restore = false;
 };
+// The user's choice among them.
+enum class RegWashChoice { Ignore, Repair, Restore };
 RegWashOffer RegistryWashOffer(FileSystem& fs, const Environment& env, const RunningOptions& options,
                                const HivePaths& hives, const RegExportDiff* diff);
 

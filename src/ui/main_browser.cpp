@@ -324,7 +324,8 @@ void MainWindow::CopySelectedFile() {
     Ask(L"コピーするファイルを選択して下さい", mb::kOk | mb::kIconInformation, L"");
     return;
   }
-  if (!BeginAction()) return;
+  Action action(*this);
+  if (!action) return;
   // The chooser opens where the last copy went.
   std::wstring dest = Trim(ChooseFolder(window_, machine_.fs, saveDirs_[0].empty() ? folder_ : saveDirs_[0], L"保存先の選択"));
   if (dest.size() > 3 && dest.back() == L'\\') dest.pop_back();
@@ -346,7 +347,6 @@ void MainWindow::CopySelectedFile() {
       }
     }
   }
-  EndAction();
 }
 
 void MainWindow::RememberSaveDir(const std::wstring& dest) {
@@ -375,13 +375,14 @@ void MainWindow::OpenHelp() {
 }
 
 void MainWindow::OpenOptions() {
-  if (!BeginAction()) return;
+  Action action(*this);
+  if (!action) return;
   OptionFormContext ctx{
       .settings = settings_,
       .running = options_,
       .env = env_,
       .machine = machine_.machine,
-      .testPending = testPending_,
+      .testPending = TestPending(session_.Stage()),
       .previewBackColour = [this](std::int32_t colour) { SetBackColour(colour); },
       .applied =
           [this](const AppliedOptions& applied) {
@@ -390,7 +391,6 @@ void MainWindow::OpenOptions() {
           },
   };
   ShowOptionForm(window_, ctx);
-  EndAction();
 }
 
 // --- menus and drops --------------------------------------------------------------

@@ -20,7 +20,16 @@ void MainWindow::Extract(bool intoNamedFolder) {
     Ask(L"解凍する圧縮ファイルを選択して下さい", mb::kOk | mb::kIconInformation, L"");
     return;
   }
-  if (!BeginAction()) return;
+  {
+    Action action(*this);
+    if (!action) return;
+    ExtractWith(archive, intoNamedFolder);
+  }
+  EnableActions();
+  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
+}
+
+void MainWindow::ExtractWith(const std::wstring& archive, bool intoNamedFolder) {
   ShowConsole();
   const Services& x = services_;
   ExtractOutcome outcome;
@@ -36,23 +45,14 @@ void MainWindow::Extract(bool intoNamedFolder) {
     }
   } else {
     outcome = ExtractToTemporary(x, archive);
-    if (!outcome.folder.empty()) {
-      // Held until the wash deletes it, also after a failure that left files.
-      record_.temporaryFolders.push_back(outcome.folder);
-      washEnabled_ = true;
-      checkEnabled_ = true;
-    }
   }
-  // A batch file that an MS-DOS-mode extraction made may be started.
-  if (outcome.result == ExtractResult::DosStarted) record_.batchAllowed = true;
-  SaveRunRecord();
+  // The temporary folder is the wash's; a batch file that an MS-DOS-mode
+  // extraction made may be started.
+  session_.Extracted(intoNamedFolder ? std::wstring() : outcome.folder, outcome.result == ExtractResult::DosStarted);
   if (outcome.result == ExtractResult::Extracted && !outcome.folder.empty()) {
     AppendConsole(L"●『" + LastComponent(archive) + L"』を『" + outcome.folder + L"』に解凍しました");
     ChangeFolder(outcome.folder);
   }
-  EndAction();
-  EnableActions();
-  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
 }
 
 void MainWindow::ListArchiveContents() {
@@ -61,11 +61,11 @@ void MainWindow::ListArchiveContents() {
     Ask(L"LZHファイルや ZIPファイルを選択して下さい", mb::kOk | mb::kIconInformation, L"");
     return;
   }
-  if (!BeginAction()) return;
+  Action action(*this);
+  if (!action) return;
   ShowConsole();
   const Services& x = services_;
   ListArchive(x, archive);
-  EndAction();
 }
 
 }  // namespace zel::ui

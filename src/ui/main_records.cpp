@@ -54,7 +54,9 @@ void MainWindow::ShowRecordsMenu() {
   ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuW(menu, MF_STRING, kIdMenuComment, L"テスト履歴にコメントを記入");
   const int chosen = TrackMenu(window_, menu);
-  if (chosen == 0 || !BeginAction()) return;
+  if (chosen == 0) return;
+  Action action(*this);
+  if (!action) return;
   const Services& rc = services_;
   auto view = [&](const std::optional<std::wstring>& text, const std::wstring& name) {
     if (!text) return;
@@ -78,10 +80,9 @@ void MainWindow::ShowRecordsMenu() {
     case kIdMenuPastShow: view(PastRecordsForViewer(rc), L"洗浄記録"); break;
     case kIdMenuPastEditor: edit(PastRecordsForEditor(rc)); break;
     case kIdMenuClear: ClearRecords(rc); break;
-    case kIdMenuComment: WriteComment(rc, record_.program); break;
+    case kIdMenuComment: WriteComment(rc, session_.record().program); break;
     default: break;
   }
-  EndAction();
 }
 
 void MainWindow::ShowDriveMenu(wchar_t letter) {
@@ -93,10 +94,20 @@ void MainWindow::ShowDriveMenu(wchar_t letter) {
   ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuW(menu, MF_STRING, kIdMenuDriveClose, L"このメニューを消す");
   const int chosen = TrackMenu(window_, menu);
-  if (chosen == 0 || chosen == kIdMenuDriveClose || !BeginAction()) return;
+  if (chosen == 0 || chosen == kIdMenuDriveClose) return;
+  const bool running = run_.running;
+  {
+    Action action(*this);
+    if (!action) return;
+    RunDriveMenu(chosen, letter, running);
+  }
+  EnableActions();
+  if (!running) ShowStatus(L"ファイルを選択して下さい", Look::Idle);
+}
+
+void MainWindow::RunDriveMenu(int chosen, wchar_t letter, bool running) {
   // During a run the console holds the run's lines and the status says it
   // runs: the drive's lines come after them, and the status stays.
-  const bool running = run_.running;
   KeepStatusFrontEnd keepStatus(*this);
   const Services dc = running ? services_.With(keepStatus) : services_;
   ShowConsole();
@@ -109,9 +120,6 @@ void MainWindow::ShowDriveMenu(wchar_t letter) {
     case kIdMenuDriveDelete: DeleteDriveAdditions(dc, letter); break;
     default: break;
   }
-  EndAction();
-  EnableActions();
-  if (!running) ShowStatus(L"ファイルを選択して下さい", Look::Idle);
 }
 
 }  // namespace zel::ui

@@ -28,7 +28,7 @@ void MainWindow::OnTimer() {
   in.ownProcess = ::GetCurrentProcessId();
   if (run_.running) {
     in.registryChanged =
-        WatchRegistry(machine_.machine, env_, snapshot_, FixHivePaths(machine_.fs, env_), registryWatch_);
+        WatchRegistry(machine_.machine, env_, session_.snapshot(), FixHivePaths(machine_.fs, env_), registryWatch_);
   }
   in.ownWindows.push_back(reinterpret_cast<WindowHandle>(window_));
   if (docForm_ && docForm_->Handle()) in.ownWindows.push_back(reinterpret_cast<WindowHandle>(docForm_->Handle()));
@@ -77,8 +77,7 @@ void MainWindow::EndRun() {
   ShowStatus(L"実行 終了", Look::Idle);
   for (const std::wstring& line : EndOfRunLines(name)) AppendConsole(line);
   ::SetWindowTextW(c_->test, L"テスト");
-  checkEnabled_ = true;
-  washEnabled_ = true;
+  session_.RunEnded();
   EnableActions();
   if (installer) Ask(kInstallerEndMessage, mb::kOk | mb::kIconInformation, L"");
 }
@@ -91,11 +90,12 @@ bool MainWindow::FreeSpaceDecreased() const {
 }
 
 void MainWindow::UpdateFreeSpace() {
+  const Snapshot& snapshot = session_.snapshot();
   std::wstring text;
   for (int i = 0; i < 26; ++i) {
-    if (env_.DriveTypes[i] != DriveType::Fixed || snapshot_.driveRoots[i].empty()) continue;
+    if (env_.DriveTypes[i] != DriveType::Fixed || snapshot.driveRoots[i].empty()) continue;
     const DriveWatch& d = run_.drives[i];
-    const std::uint64_t start = d.watched ? d.startFree : snapshot_.freeSpace[i];
+    const std::uint64_t start = d.watched ? d.startFree : snapshot.freeSpace[i];
     const std::uint64_t shown = showStartFree_ ? start : currentFree_[i];
     if (!text.empty()) text += L"  ";
     text += std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L": " + FreeSpaceText(shown);
@@ -108,81 +108,33 @@ void MainWindow::UpdateFreeSpace() {
   ::InvalidateRect(c_->freeLamp, nullptr, TRUE);
 }
 
-void MainWindow::SaveRunRecord() {
-  if (record_ == savedRecord_) return;
-  const std::wstring path = SnapshotFilesIn(env_.WorkDir).run;
-  if (record_ == RunRecord()) {
-    KillFile(machine_.machine, path);
-  } else if (WriteRunRecord(machine_.fs, path, record_) != FsError::None) {
-    Ask(L"テストの記録を書き込めません||場所＝Zel32.dir", mb::kOk | mb::kIconError, L"");
-    return;
-  }
-  savedRecord_ = record_;
-}
-
 void MainWindow::StartTest() {
   if (run_.running) {  // the button reads "中止"
     EndRun();
     return;
   }
   const std::wstring path = SelectedPath();
-  if (path.empty() || !BeginAction()) return;
-  if (!RenewSpentSnapshot()) {
-    EndAction();
-    return;
-  }
-  if (!record_.testDone) folderBeforeTest_ = folder_;
-  ::SetFocus(c_->files);
-  LaunchRequest request;
-  request.path = path;
-  request.picturePaneVisible = ::IsWindowVisible(c_->picture) != FALSE;
-  LaunchResult result = LaunchProgram(services_, record_, warningsShown_, request);
-  if (result.librariesCopied) {
-    washEnabled_ = true;
-    checkEnabled_ = true;
-  }
-  switch (result.outcome) {
-    case LaunchOutcome::Picture:
-      ShowPicture(path);
-      break;
-    case LaunchOutcome::Started:
-      testPending_ = true;
-      // The program as it is now goes into the test history at the end.
-      if (std::optional<TestedProgram> tested = DescribeProgram(machine_.machine, path, record_.dateStamp)) {
-        testedPrograms_.push_back(*tested);
-      }
+  if (path.empty()) return;
+  {
+    Action action(*this);
+    if (!action || !session_.RenewSpentSnapshot(mainFolders_, *this)) return;
+    ::SetFocus(c_->files);
+    LaunchRequest request;
+    request.path = path;
+    request.picturePaneVisible = ::IsWindowVisible(c_->picture) != FALSE;
+    const LaunchResult result = session_.Launch(request, folder_);
+    if (result.outcome == LaunchOutcome::Picture) ShowPicture(path);
+    if (result.outcome == LaunchOutcome::Started) {
       run_ = result.run;
       registryWatch_ = RegistryWatch();
-      // A check before this test no longer tells what the test changed.
-      lastCheckOfTest_ = false;
-      lastRegistryCheck_.reset();
       // Quick ticks while the program opens its window, its drive's after.
       timerMs_ = 1000;
       ::SetTimer(window_, kRunTimer, static_cast<UINT>(timerMs_), nullptr);
       ::SetWindowTextW(c_->test, L"中止");
       ShowStatus(L"   実行中", Look::Running);
-      break;
-    case LaunchOutcome::Failed:
-      // Whatever the start copied is still the wash's.
-      testPending_ = true;
-      washEnabled_ = true;
-      checkEnabled_ = true;
-      break;
-    default:
-      break;
+    }
   }
-  SaveRunRecord();
-  EndAction();
   EnableActions();
-}
-
-void MainWindow::DeleteIniCopies() {
-  // The copies of the watched INI files (all "*.INI") in the backup folder.
-  std::vector<std::wstring> names;
-  machine_.fs.Enumerate(env_.BackupDir + L"\\*.INI", [&](const FileEntry& e) {
-    if (!e.IsFolder()) names.push_back(e.name);
-  });
-  for (const std::wstring& name : names) KillFile(machine_.machine, env_.BackupDir + L"\\" + name);
 }
 
 }  // namespace zel::ui

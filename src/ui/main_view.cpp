@@ -401,8 +401,8 @@ void MainWindow::EnableActions() {
   const bool archive = ext == L"LZH" || ext == L"ZIP" || ext == L"EXE";
   ::EnableWindow(c.extract, !running && archive);
   ::EnableWindow(c.test, running || (!SelectedPath().empty() && busy_ == 0));
-  ::EnableWindow(c.check, !running && checkEnabled_);
-  ::EnableWindow(c.wash, !running && washEnabled_);
+  ::EnableWindow(c.check, !running && CanCheck(session_.Stage()));
+  ::EnableWindow(c.wash, !running && CanWash(session_.Stage()));
   ::EnableWindow(c.grid, !running);
   ::EnableWindow(c.files, !running);
 }

@@ -36,7 +36,13 @@ SIZE MinimumSize() {
 }  // namespace
 
 MainWindow::MainWindow(win32::Win32Machine& machine, Environment& env, Settings& settings, RunningOptions& options)
-    : machine_(machine), env_(env), settings_(settings), options_(options), c_(std::make_unique<Controls>()) {}
+    : machine_(machine),
+      env_(env),
+      settings_(settings),
+      options_(options),
+      c_(std::make_unique<Controls>()),
+      services_{machine.machine, *this, env, settings, options, archives_},
+      session_(services_) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -164,7 +170,29 @@ LRESULT MainWindow::OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::Load() {
-  busy_ = 1;
+  Outcome outcome = LoadTest();
+  if (outcome == Outcome::End) {
+    ::DestroyWindow(window_);
+    return;
+  }
+  Machine& m = machine_.machine;
+  loaded_ = true;
+  const Snapshot& snapshot = session_.snapshot();
+  for (int i = 0; i < 26; ++i) {
+    if (env_.DriveTypes[i] == DriveType::Fixed) currentFree_[i] = snapshot.freeSpace[i];
+  }
+  UpdateFreeSpace();
+  // A registry restore set up before still waits for the next start.
+  ShowRestartNotice(HoldsRestartBlock(m.fs, env_.AutoexecBat) || SystemRestoreDue(m.fs, env_));
+  // The browser opens in the favourite folder, else in the program's folder.
+  ChangeFolder(FolderExists(m.fs, env_.DownLoad) ? env_.DownLoad : env_.ProgramDir);
+  SelectFilter(kFilterAll);
+  EnableActions();
+  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
+}
+
+Outcome MainWindow::LoadTest() {
+  Action busy(*this, true);
   Machine& m = machine_.machine;
   Outcome outcome = LoadEnvironment(m, *this, env_, settings_, options_);
   if (outcome == Outcome::Continue) {
@@ -179,68 +207,33 @@ void MainWindow::Load() {
     for (int i = 0; i < 3; ++i) saveDirs_[i] = settings_.GetOption(L"SaveDir" + std::to_wstring(i), L"");
     ShowDrives();
     // A snapshot left by a restart in the middle of a test is offered first.
-    switch (AskResume(m, *this, env_, snapshot_)) {
+    switch (AskResume(m, *this, env_, session_.snapshot())) {
       case ResumeChoice::Damaged:
         outcome = Outcome::End;
         break;
       case ResumeChoice::Resumed:
-        outcome = ResumeTest();
+        outcome = session_.Resume() ? Outcome::Continue : Outcome::End;
         break;
       case ResumeChoice::Fresh: {
-        outcome = PrepareSnapshot(services_, mainFolders_, snapshot_);
+        outcome = PrepareSnapshot(services_, mainFolders_, session_.snapshot());
         break;
       }
     }
   }
-  busy_ = 0;
-  if (outcome == Outcome::End) {
-    ::DestroyWindow(window_);
+  return outcome;
+}
+
+MainWindow::Action::Action(MainWindow& w, bool forced) : w_(w), granted_(true) {
+  if (!forced && (w.busy_ > 0 || !w.loaded_ || MessageBoxWaiting())) {
+    w.Beep();
+    granted_ = false;
     return;
   }
-  loaded_ = true;
-  for (int i = 0; i < 26; ++i) {
-    if (env_.DriveTypes[i] == DriveType::Fixed) currentFree_[i] = snapshot_.freeSpace[i];
-  }
-  UpdateFreeSpace();
-  // A registry restore set up before still waits for the next start.
-  ShowRestartNotice(HoldsRestartBlock(m.fs, env_.AutoexecBat) || SystemRestoreDue(m.fs, env_));
-  // The browser opens in the favourite folder, else in the program's folder.
-  ChangeFolder(FolderExists(m.fs, env_.DownLoad) ? env_.DownLoad : env_.ProgramDir);
-  SelectFilter(kFilterAll);
-  EnableActions();
-  ShowStatus(L"ファイルを選択して下さい", Look::Idle);
+  ++w.busy_;
 }
 
-Outcome MainWindow::ResumeTest() {
-  // The record of the test goes with the snapshot: a damaged one ends the
-  // program like a damaged snapshot, a missing one leaves a test without
-  // its program's details.
-  RunRecord record;
-  if (ReadRunRecord(machine_.fs, SnapshotFilesIn(env_.WorkDir).run, record) == RunRecordRead::Damaged) {
-    Ask(kDamagedSnapshotMessage, mb::kOk | mb::kIconError, L"");
-    DeleteSnapshotFiles(machine_.machine, env_);
-    KillFile(machine_.machine, SnapshotFilesIn(env_.WorkDir).run);
-    return Outcome::End;
-  }
-  record_ = record;
-  savedRecord_ = record;
-  testPending_ = true;
-  checkEnabled_ = true;
-  washEnabled_ = true;
-  return Outcome::Continue;
-}
-
-bool MainWindow::BeginAction() {
-  if (busy_ > 0 || !loaded_ || MessageBoxWaiting()) {
-    Beep();
-    return false;
-  }
-  ++busy_;
-  return true;
-}
-
-void MainWindow::EndAction() {
-  if (busy_ > 0) --busy_;
+MainWindow::Action::~Action() {
+  if (granted_) --w_.busy_;
 }
 
 // --- the front-end seam ---------------------------------------------------------
@@ -292,55 +285,17 @@ bool MainWindow::OnClose(bool windowsEnding) {
     Beep();
     return false;
   }
-  ++busy_;
-  if (!windowsEnding && washEnabled_) {
-    int answer = Ask(std::wstring(L"終了する前に、") + markup::kDarkRed + L"追加ファイルや 臨時フォルダーを|" +
-                         markup::kBlack + L"削除していいですか？",
-                     mb::kYesNo | mb::kIconQuestion | mb::kDefault2, L"");
-    if (answer != mb::kResultYes) {
-      answer = Ask(std::wstring(1, markup::kDarkRed) + L"削除せずに" + markup::kBlack + L" 終了します",
-                   mb::kOkCancel | mb::kIconExclamation | mb::kDefault2, L"");
-      if (answer != mb::kResultOk) {
-        --busy_;
-        return false;
-      }
-      washEnabled_ = false;
-    }
-  }
+  Action busy(*this, true);
+  bool wash = false;
+  if (!session_.AskAtEnd(windowsEnding, &wash)) return false;
   if (docForm_) docForm_->Close();
   if (saveDirsChanged_) {
     for (int i = 0; i < 3; ++i) {
       if (!saveDirs_[i].empty()) settings_.SetOption(L"SaveDir" + std::to_wstring(i), saveDirs_[i]);
     }
   }
-  Machine& m = machine_.machine;
-  const bool keepForResume = windowsEnding && testPending_;
-  if (!windowsEnding && washEnabled_) Wash();
-  if (!keepForResume) {
-    DeleteSnapshotFiles(m, env_);
-    KillFile(m, SnapshotFilesIn(env_.WorkDir).run);
-  }
-  // What was added to the drives with a record is offered for deletion;
-  // while Windows ends nothing is asked and the records stay.
-  if (!windowsEnding) {
-    OfferDriveDeletionsAtEnd(services_);
-  }
-  if (!keepForResume) {
-    for (int i = 0; i < 26; ++i) {
-      if (snapshot_.driveRoots[i].empty()) continue;
-      wchar_t letter = static_cast<wchar_t>(L'A' + i);
-      KillFile(m, env_.BackupDir + L"\\config." + letter);
-      KillFile(m, env_.BackupDir + L"\\autoexec." + letter);
-    }
-  }
-  for (const TestedProgram& tested : testedPrograms_) RecordTestedProgram(m, env_, tested);
-  testedPrograms_.clear();
-  if (!keepForResume) DeleteIniCopies();
-  // Windows Me puts the registry back through System Restore, once this
-  // program has let go of everything.
-  if (!windowsEnding) StartSystemRestoreAtEnd(m, env_);
+  session_.End(windowsEnding, wash, *this);
   SaveWindowPlacement();
-  --busy_;
   return true;
 }
 

@@ -16,11 +16,11 @@
 #include "browser/file_filter.h"
 #include "browser/mouse_help.h"
 #include "platform/frontend.h"
-#include "records/test_history.h"
 #include "registry/registry_check.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
+#include "session/test_session.h"
 #include "snapshot/main_folders.h"
 #include "snapshot/snapshot.h"
 #include "startup/environment.h"
@@ -28,13 +28,12 @@
 #include "startup/settings.h"
 #include "startup/startup.h"
 #include "testrun/monitor.h"
-#include "testrun/run_record.h"
 
 namespace zel::ui {
 
 class DocForm;
 
-class MainWindow : public FrontEnd {
+class MainWindow : public FrontEnd, private SessionView {
  public:
   MainWindow(win32::Win32Machine& machine, Environment& env, Settings& settings, RunningOptions& options);
   ~MainWindow() override;
@@ -59,8 +58,8 @@ class MainWindow : public FrontEnd {
   // Operations other parts of the program use.
   void ChangeFolder(const std::wstring& folder);
   void RefreshFileList();
-  void ClearConsole();
-  void ShowConsole();
+  void ClearConsole() override;
+  void ShowConsole() override;
   enum class Look { Running, Idle };
   void ShowStatus(std::wstring_view text, Look look);
   void FlashStatus();
@@ -86,11 +85,24 @@ class MainWindow : public FrontEnd {
   // Loading: the environment, the main folder list, the snapshot (a saved
   // one resumed, or a new one prepared).
   void Load();
-  Outcome ResumeTest();
+  Outcome LoadTest();
 
   // One action at a time: keys, clicks, drops, ticks and closing all ask.
-  bool BeginAction();
-  void EndAction();
+  // The window is busy for the life of an Action that was granted, so no
+  // early return can leave it busy. A forced one (loading, closing) is
+  // always granted.
+  class Action {
+   public:
+    explicit Action(MainWindow& w, bool forced = false);
+    ~Action();
+    Action(const Action&) = delete;
+    Action& operator=(const Action&) = delete;
+    explicit operator bool() const { return granted_; }
+
+   private:
+    MainWindow& w_;
+    bool granted_;
+  };
 
   // The browser.
   void ShowDrives();
@@ -107,18 +119,18 @@ class MainWindow : public FrontEnd {
   void ShowPicture(const std::wstring& path);
   void ShowDriveMenu(wchar_t letter);
   void ShowRecordsMenu();
+  void RunDriveMenu(int chosen, wchar_t letter, bool running);
   void RememberSaveDir(const std::wstring& dest);
   std::wstring SelectedPath() const;
   int ExecutableKindOf(const std::wstring& path);
 
   // The archive buttons.
   void Extract(bool intoNamedFolder);
+  void ExtractWith(const std::wstring& archive, bool intoNamedFolder);
   void ListArchiveContents();
 
   // The test button: starts the selected file, or ends the run ("中止").
   void StartTest();
-  // Writes Zel32.dir when the record of the test changed.
-  void SaveRunRecord();
   void SetBackColour(std::int32_t colour);
   void ShowMouseHelp(int index);
 
@@ -128,35 +140,35 @@ class MainWindow : public FrontEnd {
   void UpdateFreeSpace();
   void SetLamp(int lamp, bool lit);
   bool FreeSpaceDecreased() const;
+  // The buttons as the session's stage allows (while busy or running: off).
   void EnableActions();
 
-  // The check and the wash, and what they leave for the next test.
+  // The check and the wash: the session's, shown here.
   void RunCheckAction();
   void RunWashAction();
-  // The wash itself, inside an action already begun.
-  void Wash();
-  // The wash's registry step: what could not be undone (the snapshot is kept
-  // then); *putBack is set when the step put the registry back.
-  int WashRegistry(const std::optional<RegExportDiff>& diff, bool* putBack);
-  void CompleteWash(bool tested);
-  void FinishCheckOrWash(const std::wstring& prompt, bool checking, bool store, const std::wstring& program);
-  // A completed wash spent the snapshot: the next test takes a new one first.
-  bool RenewSpentSnapshot();
   void DisableActions();
   void ShowRestartNotice(bool shown);
-  std::vector<std::wstring> ConsoleLines() const;
+
+  // What the session asks of the window.
+  std::vector<std::wstring> ConsoleLines() override;
+  void ShowStage(bool busy) override;
+  RegWashChoice ChooseRegistryWash(const RegWashOffer& offer) override;
+  void ShowRestartNotice() override { ShowRestartNotice(true); }
+  void LampOff(int lamp) override { SetLamp(lamp, false); }
+  void LeaveFolder(const std::wstring& folder) override;
+  void GoToFolder(const std::wstring& folder) override { ChangeFolder(folder); }
+  void ShowFreeSpace(const std::array<std::optional<std::uint64_t>, 26>& freeBytes) override;
+  void Finished(const std::wstring& prompt) override;
 
   // Ending the program.
   bool OnClose(bool windowsEnding);
   void SaveWindowPlacement();
-  void DeleteIniCopies();
 
   win32::Win32Machine& machine_;
   Environment& env_;
   Settings& settings_;
   RunningOptions& options_;
   MainFolderList mainFolders_;
-  Snapshot snapshot_;
 
   HWND window_ = nullptr;
   std::unique_ptr<Controls> c_;
@@ -171,29 +183,17 @@ class MainWindow : public FrontEnd {
 
   int busy_ = 0;
   bool loaded_ = false;
-  bool testPending_ = false;  // a test ran and has not been washed yet
-  bool washEnabled_ = false;
-  bool checkEnabled_ = false;
   std::wstring folder_;        // DIRPTH
   int filter_ = kFilterAll;
   std::vector<FileEntry> files_;
   std::vector<std::wstring> folders_;
   std::array<std::wstring, 3> saveDirs_;
   bool saveDirsChanged_ = false;
-  // The test in progress: the program, the libraries it brought, the
-  // temporary folders of the extraction; what a resumed check and wash need.
-  RunRecord record_;
-  RunRecord savedRecord_;
-  std::optional<RegistryCheck> lastRegistryCheck_;  // of the last check of this test
-  std::wstring lastWashList_;
-  bool lastCheckOfTest_ = false;  // the latest list is the check's of this test
-  std::wstring folderBeforeTest_;  // the browser goes back there after a complete wash
-  bool snapshotSpent_ = false;
-  std::vector<TestedProgram> testedPrograms_;  // for the test history, written at the end
-  int warningsShown_ = 0;
   win32::Win32ArchiveLibraries archives_;
   // What every operation shares; the main window is their front end.
-  Services services_{machine_.machine, *this, env_, settings_, options_, archives_};
+  Services services_;
+  // The test: its stage, snapshot, record, launch, check, wash and end.
+  TestSession session_;
   MouseHelp mouseHelp_;
   int hoverIndex_ = -1;
   RunState run_;

@@ -8,8 +8,6 @@
 
 namespace zel::ui {
 
-enum class RegWashChoice { Ignore, Repair, Restore };
-
 // A button whose action is not offered is greyed; Escape and the close box
 // ignore.
 RegWashChoice ShowRegWashForm(HWND owner, const RegWashOffer& offer);

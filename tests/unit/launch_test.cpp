@@ -14,14 +14,12 @@ namespace {
 using testing::RecordingFrontEnd;
 using testing::XpMachine;
 
-std::string Header(unsigned char at24, const char* at30 = nullptr, const char* at36 = nullptr, unsigned char at60 = 0x80) {
+// An executable header: 0x40 at 24 a Windows program, below it MS-DOS.
+std::string Header(unsigned char at24) {
   std::string h(128, '\0');
-  h[0] = 'M';
-  h[1] = 'Z';
+  h.replace(0, 2, "MZ");
   h[24] = static_cast<char>(at24);
-  if (at30) h.replace(30, 2, at30);
-  if (at36) h.replace(36, 3, at36);
-  h[60] = static_cast<char>(at60);
+  h[60] = static_cast<char>(0x80);
   return h;
 }
 
@@ -32,7 +30,6 @@ class Launch : public ::testing::Test {
     ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
     options.UseWarning = false;
     fe.questions.clear();
-    x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}};
   }
   LaunchResult Run(const std::wstring& path) {
     LaunchRequest request;
@@ -50,80 +47,98 @@ class Launch : public ::testing::Test {
   int warnings = 0;
 };
 
-TEST_F(Launch, ExtensionComesFromTheLastFiveCharacters) {
-  EXPECT_EQ(LaunchExtension(L"README"), L"");
-  EXPECT_EQ(LaunchExtension(L"photo.JEPG"), L"JEPG");
-  EXPECT_EQ(LaunchExtension(L"a.b.exe"), L"EXE");
-  EXPECT_EQ(LaunchExtension(L"archive.tar.gz"), L"GZ");
-  EXPECT_EQ(LaunchExtension(L"name.longer"), L"");  // the dot lies before the last five
-  EXPECT_EQ(LaunchExtension(L"page.shtml"), L"SHTML");
-  EXPECT_EQ(LaunchExtension(L"a.html"), L"HTML");
-  x.fs.AddFile(L"C:\\dl\\page.shtml", "<html>");
-  EXPECT_EQ(Run(L"C:\\dl\\page.shtml").outcome, LaunchOutcome::Handed);
-  ASSERT_FALSE(x.desktop.opened.empty());
-  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\page.shtml");
-  EXPECT_TRUE(fe.questions.empty());  // a listed extension: opened without asking
-  EXPECT_EQ(Run(L"C:\\dl\\README").outcome, LaunchOutcome::Nothing);
+// The plan of every kind of file: its route, the gate before it, how it is
+// handed over or started, and what the monitor and the record are told.
+TEST(LaunchPlanTable, RoutesGatesAndStarts) {
+  using R = LaunchRoute;
+  using G = LaunchGate;
+  using H = HandForm;
+  using S = StartForm;
+  constexpr auto kNone = std::nullopt;
+  struct Row {
+    const wchar_t* name;
+    std::optional<ExeKind> kind;
+    bool pane, batchAllowed, warningDue;
+    R route;
+    G gate;
+    H hand;
+    S start;
+    bool installer, extendedWait, extractFirst, askSaver, warn;
+  };
+  const Row rows[] = {
+      {L"README", kNone, false, false, false, R::Nothing, G::None, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"name.longer", kNone, false, false, false, R::Nothing, G::None, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"tool.exe", ExeKind::Windows, false, false, true, R::Start, G::None, H::Open, S::Shell, 0, 0, 0, 0, 1},
+      {L"tool.exe", kNone, false, false, false, R::Start, G::Unreadable, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"old.exe", ExeKind::Dos, false, false, false, R::Start, G::AskDos, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"sfx.exe", ExeKind::SfxZip, false, false, false, R::Start, G::RefuseSelfExtracting, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"pack.exe", ExeKind::WinSfxLzh, false, false, false, R::Start, G::None, H::Open, S::Shell, 0, 1, 1, 0, 0},
+      {L"Setup.exe", ExeKind::Windows, false, false, false, R::Start, G::None, H::Open, S::Shell, 1, 1, 0, 0, 0},
+      {L"myinst2.exe", ExeKind::Windows, false, false, false, R::Start, G::None, H::Open, S::Shell, 1, 1, 0, 0, 0},
+      {L"setupsaver.scr", kNone, false, false, true, R::Start, G::None, H::Open, S::ScreenSaver, 1, 1, 0, 1, 1},
+      {L"a&b.ttf", kNone, false, false, false, R::Start, G::None, H::Open, S::FontViewer, 0, 0, 0, 0, 0},
+      {L"setup.fon", kNone, false, false, false, R::Start, G::None, H::Open, S::FontViewer, 0, 0, 0, 0, 0},
+      {L"go.bat", kNone, false, false, false, R::Start, G::BatchRefused, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"go.pif", kNone, false, true, false, R::Start, G::None, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"photo.JEPG", kNone, true, false, true, R::Picture, G::None, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"photo.gif", kNone, false, false, false, R::Start, G::None, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"song.wav", kNone, true, false, true, R::HandOver, G::None, H::Play, S::Shell, 0, 0, 0, 0, 0},
+      {L"page.shtml", kNone, false, false, false, R::HandOver, G::None, H::Open, S::Shell, 0, 0, 0, 0, 0},
+      {L"setup.txt", kNone, false, false, false, R::HandOver, G::None, H::AskOnce, S::Shell, 0, 0, 0, 0, 0},
+      {L"archive.tar.gz", kNone, false, false, false, R::HandOver, G::None, H::AskOnce, S::Shell, 0, 0, 0, 0, 0},
+  };
+  for (const Row& row : rows) {
+    LaunchRequest request;
+    request.path = std::wstring(L"C:\\dl\\") + row.name;
+    request.picturePaneVisible = row.pane;
+    const LaunchPlan p = PlanLaunch(LaunchExtension(row.name), row.kind, request, {row.batchAllowed, row.warningDue});
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(row.name)));
+    EXPECT_EQ(p.route, row.route);
+    EXPECT_EQ(p.gate, row.gate);
+    if (p.route == R::HandOver) {
+      EXPECT_EQ(p.hand, row.hand);
+    }
+    if (p.route == R::Start) {
+      EXPECT_EQ(p.start, row.start);
+    }
+    EXPECT_EQ(p.installer, row.installer);
+    EXPECT_EQ(p.extendedWait, row.extendedWait);
+    EXPECT_EQ(p.extractFirst, row.extractFirst);
+    EXPECT_EQ(p.askScreenSaver, row.askSaver);
+    EXPECT_EQ(p.warn, row.warn);
+  }
+  // The warning is the test button's only.
+  LaunchRequest dropped;
+  dropped.path = L"C:\\dl\\tool.exe";
+  dropped.fromTestButton = false;
+  EXPECT_FALSE(PlanLaunch(L"EXE", ExeKind::Windows, dropped, {false, true}).warn);
 }
 
-TEST_F(Launch, AWindowsProgramIsStartedAndWatched) {
-  x.fs.AddFile(L"C:\\dl\\tool.exe", Header(0x40));
-  LaunchResult r = Run(L"C:\\dl\\tool.exe");
-  ASSERT_EQ(r.outcome, LaunchOutcome::Started);
-  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\tool.exe");
-  EXPECT_EQ(r.run.programName, L"tool.exe");
-  EXPECT_TRUE(r.run.running);
-  EXPECT_FALSE(r.run.installer);
-  EXPECT_EQ(r.intervalMs, 3000);
-  EXPECT_EQ(r.run.windowsBefore, std::vector<std::wstring>{L"ゼルカ"});
-  EXPECT_TRUE(r.run.drives[2].watched);
-  ASSERT_GE(fe.console.size(), 3u);
-  EXPECT_EQ(fe.console[0], L"━━━━━━━━━━━━━━━━━━━━━━");
-  EXPECT_EQ(fe.console[1], L"    tool.exe 実行開始");
-  EXPECT_TRUE(record.testDone);
-  EXPECT_EQ(record.program, L"C:\\dl\\tool.exe");
-  EXPECT_EQ(record.dateStamp, L"2026/12/06");
-  EXPECT_EQ(x.fs.CurrentFolder(), L"C:\\dl");
-}
-
-TEST_F(Launch, HeaderKindsAskRefuseOrMarkAnInstaller) {
+// The gates end the launch before the record is touched; a batch file passes
+// once an extraction left a temporary folder.
+TEST_F(Launch, AGateLeavesTheTestUntouched) {
   x.fs.AddFile(L"C:\\dl\\old.exe", Header(0x20));
   fe.answers = {mb::kResultNo};
   EXPECT_EQ(Run(L"C:\\dl\\old.exe").outcome, LaunchOutcome::Cancelled);
   EXPECT_NE(fe.questions[0].text.find(L"』は、MS-DOSプログラムです。||実行していいですか"), std::wstring::npos);
   EXPECT_EQ(fe.questions[0].style & 0x10F, mb::kYesNo | mb::kDefault2);
   EXPECT_EQ(fe.statuses.back(), L"ファイルを選択して下さい");
-  EXPECT_FALSE(record.testDone);
-
-  x.fs.AddFile(L"C:\\dl\\sfx.exe", Header(0x40, "PK"));
-  EXPECT_EQ(Run(L"C:\\dl\\sfx.exe").outcome, LaunchOutcome::Cancelled);
-  EXPECT_NE(fe.questions.back().text.find(L"自己解凍型の圧縮ファイルです"), std::wstring::npos);
-  x.fs.AddFile(L"C:\\dl\\PKZIP.exe", Header(0x40, "PK"));  // "PK" names are MS-DOS programs
-  fe.answers = {mb::kResultNo};
-  Run(L"C:\\dl\\PKZIP.exe");
-  EXPECT_NE(fe.questions.back().text.find(L"MS-DOSプログラムです"), std::wstring::npos);
-
-  x.fs.AddFile(L"C:\\dl\\setup.exe", Header(0x40));
-  LaunchResult r = Run(L"C:\\dl\\setup.exe");
-  EXPECT_TRUE(r.run.installer);
-  EXPECT_TRUE(r.run.extendedWait);
-  EXPECT_TRUE(record.installer);
+  x.fs.AddFile(L"C:\\dl\\go.bat", "echo");
+  EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Cancelled);
+  EXPECT_EQ(fe.beeps, 1);
+  EXPECT_EQ(record, RunRecord());
+  record.temporaryFolders.push_back(L"C:\\tmp\\ZEL0001");
+  EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Started);
+  EXPECT_TRUE(record.testDone);
 }
 
 TEST_F(Launch, OtherFilesAreHandedToTheirApplicationAskedOnce) {
-  x.fs.AddFile(L"C:\\dl\\song.wav", "RIFF");
-  EXPECT_EQ(Run(L"C:\\dl\\song.wav").outcome, LaunchOutcome::Handed);
-  EXPECT_EQ(x.desktop.played.back(), L"C:\\dl\\song.wav");
-  x.fs.AddFile(L"C:\\dl\\page.htm", "<html>");
-  Run(L"C:\\dl\\page.htm");
-  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\page.htm");
-  EXPECT_TRUE(fe.questions.empty());
-
   x.fs.AddFile(L"C:\\dl\\notes.txt", "x");
   fe.answers = {mb::kResultYes};
   EXPECT_EQ(Run(L"C:\\dl\\notes.txt").outcome, LaunchOutcome::Handed);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text, L"『 notes.txt 』 を開きますか？");
+  EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\notes.txt");
   EXPECT_EQ(settings.GetOptionNum(L"RunTXT", 0), -1);
   Run(L"C:\\dl\\notes.txt");
   EXPECT_EQ(fe.questions.size(), 1u);  // remembered
@@ -137,42 +152,24 @@ TEST_F(Launch, OtherFilesAreHandedToTheirApplicationAskedOnce) {
   EXPECT_EQ(settings.GetOptionNum(L"RunXYZ", 0), 0);
 }
 
-TEST_F(Launch, BatchFilesRunOnlyAfterAnExtractionOrWhenAllowed) {
-  x.fs.AddFile(L"C:\\dl\\go.bat", "echo");
-  EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Cancelled);
-  EXPECT_EQ(fe.beeps, 1);
-  record.temporaryFolders.push_back(L"C:\\tmp\\ZEL0001");
-  EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Started);
-}
-
-TEST_F(Launch, AFailedStartIsReportedButItsLibrariesStayTheWashs) {
-  x.fs.AddFile(L"C:\\dl\\broken.exe", Header(0x40));
-  x.fs.AddFile(L"C:\\dl\\own.dll", "MZ");
-  x.desktop.shellResult = 2;
-  LaunchResult r = Run(L"C:\\dl\\broken.exe");
-  EXPECT_EQ(r.outcome, LaunchOutcome::Failed);
-  EXPECT_EQ(fe.questions.back().text, L"実行形式ファイルが正しくありません。|　実行を中止します");
-  EXPECT_TRUE(record.testDone);
-  EXPECT_TRUE(r.librariesCopied);
-  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\own.dll"));
-}
-
-TEST_F(Launch, FontsGoToTheFontViewerAsOneQuotedArgument) {
+// A font goes to the viewer as one quoted argument; the warning comes once
+// per start of the program; an installer's name marks the record.
+TEST_F(Launch, StartsAsPlanned) {
   x.fs.AddFile(L"C:\\dl\\a&b.ttf", "font");
   LaunchResult r = Run(L"C:\\dl\\a&b.ttf");
   ASSERT_EQ(r.outcome, LaunchOutcome::Started);
   EXPECT_EQ(x.desktop.started.back(), L"FontView.exe \"C:\\dl\\a&b.ttf\"");
   EXPECT_TRUE(r.run.fontRun);
-}
 
-TEST_F(Launch, TheStartWarningComesOncePerStartOfTheProgram) {
   options.UseWarning = true;
-  x.fs.AddFile(L"C:\\dl\\tool.exe", Header(0x40));
-  Run(L"C:\\dl\\tool.exe");
-  Run(L"C:\\dl\\tool.exe");
+  x.fs.AddFile(L"C:\\dl\\setup.exe", Header(0x40));
+  EXPECT_FALSE(record.installer);
+  Run(L"C:\\dl\\setup.exe");
+  Run(L"C:\\dl\\setup.exe");
   int warned = 0;
   for (const auto& q : fe.questions) warned += q.text.find(L"を起動します。") != std::wstring::npos;
   EXPECT_EQ(warned, 1);
+  EXPECT_TRUE(record.installer);
 }
 
 class Libraries : public Launch {

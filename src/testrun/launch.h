@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "extract/exe_kind.h"
 #include "platform/archiver.h"
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "startup/environment.h"
 #include "startup/services.h"
 #include "startup/settings.h"
-#include "testrun/exe_kind.h"
 #include "testrun/monitor.h"
 #include "testrun/run_record.h"
 

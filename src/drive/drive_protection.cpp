@@ -269,7 +269,7 @@ DriveOutcome RecordDriveNames(const Services& ctx, wchar_t letter, std::uint64_t
   const std::wstring fresh = path + L".new";
   bool written = fs.WriteBytes(fresh, bytes) == FsError::None && fs.MoveOne(fresh, path, true) == FsError::None;
   if (!written) {
-    fs.RemoveFile(fresh);
+    IgnoreError(fs.RemoveFile(fresh));
     Tell(ctx.fe, L"ドライブ " + Letter(letter) + L" のファイル名記録を保存できません", mb::kIconExclamation);
     return DriveOutcome::WriteFailed;
   }

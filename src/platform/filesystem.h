@@ -118,7 +118,7 @@ class FileSystem {
     (void)lastWrite;
     if (!replace && Stat(path)) return FsError::AlreadyExists;
     FsError error = WriteBytes(path, bytes);
-    if (error != FsError::None) RemoveFile(path);
+    if (error != FsError::None) IgnoreError(RemoveFile(path));
     return error;
   }
 

@@ -77,10 +77,10 @@ std::vector<SavedFile> ChangedIniFiles(FileSystem& fs, const Environment& env, c
     }
   }
   std::vector<std::wstring> groups;
-  fs.Enumerate(JoinPath(env.BackupDir, L"*.GRP"), [&](const FileEntry& e) {
+  IgnoreError(fs.Enumerate(JoinPath(env.BackupDir, L"*.GRP"), [&](const FileEntry& e) {
     // The pattern also matches a longer extension through its short name.
     if (!e.IsFolder() && UpperExtension(e.name) == L"GRP") groups.push_back(e.name);
-  });
+  }));
   for (const std::wstring& name : groups) {
     if (auto c = IfChanged(fs, recorded, name, JoinPath(env.WinDir, name), JoinPath(env.BackupDir, name))) {
       changed.push_back(*c);
@@ -155,7 +155,7 @@ bool WatchRegistry(Machine& m, const Environment& env, const Snapshot& snap, con
     return false;
   }
   if (!watch.exporting) {
-    if (FileAt(m.fs, during)) m.fs.RemoveFile(during);
+    if (FileAt(m.fs, during)) IgnoreError(m.fs.RemoveFile(during));
     watch.exporting = m.desktop.StartProgram(RegistryExportCommand(env, during, kUninstallKey), env.WorkDir,
                                              ShowMode::Minimized);
     watch.lastSize.reset();
@@ -166,7 +166,7 @@ bool WatchRegistry(Machine& m, const Environment& env, const Snapshot& snap, con
   if (now && now->size > 0 && watch.lastSize == now->size) {
     watch.exporting = false;  // the next step starts the next export
     std::optional<RegExportDiff> diff = CompareExportFiles(m.fs, before, during);
-    if (diff) m.fs.RemoveFile(during);
+    if (diff) IgnoreError(m.fs.RemoveFile(during));
     return watch.changed = diff && !diff->Empty();
   }
   watch.lastSize = now ? std::optional<std::uint64_t>(now->size) : std::nullopt;
@@ -182,12 +182,12 @@ int RestoreIniFiles(Machine& m, FrontEnd& fe, const Environment& env, const Snap
     // the file had at the snapshot.
     std::optional<FileEntry> now = FileAt(m.fs, f.live);
     const bool readOnly = now && (now->attributes & attr::kReadOnly);
-    if (readOnly) m.fs.SetAttributes(f.live, now->attributes & ~attr::kReadOnly);
+    if (readOnly) IgnoreError(m.fs.SetAttributes(f.live, now->attributes & ~attr::kReadOnly));
     if (m.fs.CopyOne(f.copy, f.live, true) == FsError::None) {
       fe.AppendConsole(L"●『" + f.name + L"』を元に戻しました");
       ++restored;
     } else {
-      if (readOnly) m.fs.SetAttributes(f.live, now->attributes);
+      if (readOnly) IgnoreError(m.fs.SetAttributes(f.live, now->attributes));
       fe.AppendConsole(L"●『" + f.name + L"』は元に戻せません");
     }
   }

@@ -175,7 +175,7 @@ bool SystemRestoreDue(FileSystem& fs, const Environment& env) {
 bool StartSystemRestoreAtEnd(Machine& m, const Environment& env) {
   if (!SystemRestoreDue(m.fs, env)) return false;
   if (!m.desktop.StartProgram(SystemRestoreCommand(env), env.WinDir, ShowMode::Normal)) return false;
-  m.fs.RemoveFile(env.RegClearPath);
+  IgnoreError(m.fs.RemoveFile(env.RegClearPath));
   return true;
 }
 

@@ -97,14 +97,14 @@ bool FitsLine(const std::wstring& line) {
 bool WriteReplacing(FileSystem& fs, const std::wstring& path, std::string_view bytes) {
   const std::wstring temp = path + L".new";
   if (fs.WriteBytes(temp, bytes) != FsError::None) {
-    fs.RemoveFile(temp);
+    IgnoreError(fs.RemoveFile(temp));
     return false;
   }
   if (std::optional<FileEntry> old = FileAt(fs, path)) {
-    if (old->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) fs.SetAttributes(path, 0);
+    if (old->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) IgnoreError(fs.SetAttributes(path, 0));
   }
   if (fs.MoveOne(temp, path, true) != FsError::None) {
-    fs.RemoveFile(temp);
+    IgnoreError(fs.RemoveFile(temp));
     return false;
   }
   return true;
@@ -114,7 +114,7 @@ bool WriteReplacing(FileSystem& fs, const std::wstring& path, std::string_view b
 // replacing to.
 bool MoveReplacing(FileSystem& fs, const std::wstring& from, const std::wstring& to) {
   if (std::optional<FileEntry> old = FileAt(fs, to)) {
-    if (old->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) fs.SetAttributes(to, 0);
+    if (old->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) IgnoreError(fs.SetAttributes(to, 0));
   }
   return fs.MoveOne(from, to, true) == FsError::None;
 }
@@ -253,11 +253,11 @@ bool InsertRestartBlock(Machine& m, const Environment& env) {
     // very file the user had.
     const std::wstring temp = p->zel + L".new";
     if (fs.CopyOne(p->bat, temp, true) != FsError::None) {
-      fs.RemoveFile(temp);
+      IgnoreError(fs.RemoveFile(temp));
       return false;
     }
     if (!MoveReplacing(fs, temp, p->zel)) {
-      fs.RemoveFile(temp);
+      IgnoreError(fs.RemoveFile(temp));
       return false;
     }
   } else if (hasZel) {
@@ -296,7 +296,7 @@ bool RemoveRestartBlock(Machine& m, const Environment& env) {
   if (hasZel) return MoveReplacing(fs, p->zel, p->bat);
   if (marker == 0) {
     // The user had no autoexec.bat: the file is the program's block alone.
-    fs.SetAttributes(p->bat, 0);
+    IgnoreError(fs.SetAttributes(p->bat, 0));
     return fs.RemoveFile(p->bat) == FsError::None;
   }
   return WriteReplacing(fs, p->bat, std::string_view(current).substr(0, marker));
@@ -323,7 +323,7 @@ bool InstallRestartBatch(Machine& m, const Environment& env, const std::vector<s
   if (InsertRestartBlock(m, env)) return true;
   // Nothing half done stays behind: a block that is still there keeps its
   // batch (which ends by putting autoexec.bat back).
-  if (RemoveRestartBlock(m, env) && !HoldsRestartBlock(m.fs, p->bat)) m.fs.RemoveFile(p->batch);
+  if (RemoveRestartBlock(m, env) && !HoldsRestartBlock(m.fs, p->bat)) IgnoreError(m.fs.RemoveFile(p->batch));
   return false;
 }
 

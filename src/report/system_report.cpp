@@ -144,8 +144,8 @@ void WriteSystemReport(Machine& m, const Environment& env, const RunningOptions&
     bytes += "\r\n";
   }
   const std::wstring path = ReportPath(env.ProgramDir);
-  m.fs.RemoveFile(path);
-  m.fs.WriteBytes(path, bytes);
+  IgnoreError(m.fs.RemoveFile(path));
+  IgnoreError(m.fs.WriteBytes(path, bytes));
 }
 
 }  // namespace zel

@@ -348,9 +348,9 @@ bool TestSession::AskAtEnd(bool windowsEnding, bool* wash) {
 void TestSession::DeleteIniCopies() {
   // The copies of the watched INI files (all "*.INI") in the backup folder.
   std::vector<std::wstring> names;
-  s_.m.fs.Enumerate(s_.env.BackupDir + L"\\*.INI", [&](const FileEntry& e) {
+  IgnoreError(s_.m.fs.Enumerate(s_.env.BackupDir + L"\\*.INI", [&](const FileEntry& e) {
     if (!e.IsFolder()) names.push_back(e.name);
-  });
+  }));
   for (const std::wstring& name : names) KillFile(s_.m, s_.env.BackupDir + L"\\" + name);
 }
 

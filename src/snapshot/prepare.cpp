@@ -44,9 +44,9 @@ void CopyStartupFiles(const Services& p, const std::wstring& root, wchar_t lette
 void DiscardLibraryCopies(Machine& m, const Environment& env) {
   const std::wstring folder = LibrarySaveFolder(env);
   std::vector<std::wstring> names;
-  m.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+  IgnoreError(m.fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
     if (!e.IsFolder()) names.push_back(e.name);
-  });
+  }));
   for (const std::wstring& name : names) KillFile(m, JoinPath(folder, name));
 }
 

@@ -31,7 +31,7 @@ std::optional<FileEntry> FileAt(FileSystem& fs, const std::wstring& path) {
 // the old copy.
 void CopyReplacing(Machine& m, FrontEnd& fe, const std::wstring& from, const std::wstring& to) {
   if (std::optional<FileEntry> old = FileAt(m.fs, to)) {
-    if (old->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) m.fs.SetAttributes(to, 0);
+    if (old->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) IgnoreError(m.fs.SetAttributes(to, 0));
   }
   CopyFileChecked(m, fe, from, to);
 }
@@ -82,10 +82,10 @@ void SaveIniFiles(Machine& m, FrontEnd& fe, const Environment& env) {
 
 void SaveGroups(Machine& m, FrontEnd& fe, const Environment& env) {
   std::vector<std::wstring> groups;
-  m.fs.Enumerate(JoinPath(env.WinDir, L"*.GRP"), [&](const FileEntry& e) {
+  IgnoreError(m.fs.Enumerate(JoinPath(env.WinDir, L"*.GRP"), [&](const FileEntry& e) {
     // The pattern also matches a longer extension through its short name.
     if (!e.IsFolder() && UpperExtension(e.name) == L"GRP") groups.push_back(e.name);
-  });
+  }));
   for (const std::wstring& name : groups) {
     CopyReplacing(m, fe, JoinPath(env.WinDir, name), JoinPath(env.BackupDir, name));
   }

@@ -18,7 +18,7 @@ const wchar_t kDamagedSnapshotMessage[] =
 namespace {
 
 void RemoveIfThere(FileSystem& fs, const std::wstring& path) {
-  if (fs.Stat(path)) fs.RemoveFile(path);
+  if (fs.Stat(path)) IgnoreError(fs.RemoveFile(path));
 }
 
 void RemovePair(FileSystem& fs, const SnapshotFiles& f) {
@@ -85,7 +85,7 @@ LoadResult LoadSnapshot(FileSystem& fs, const Environment& env, Snapshot& snap) 
       if (fs.ReadBytes(f.recordTemp, pending) != FsError::None || !DecodeSnapshot(std::move(data), pending, loaded)) {
         return LoadResult::Damaged;
       }
-      fs.MoveOne(f.recordTemp, f.record, true);
+      IgnoreError(fs.MoveOne(f.recordTemp, f.record, true));
     }
   }
   // A registry record of another snapshot, or a damaged one, could put back

@@ -494,8 +494,8 @@ FsError WriteRegRecord(FileSystem& fs, const std::wstring& workDir, const RegRec
   if (e != FsError::None) {
     // A record left from another snapshot is refused at a resume anyway; none
     // at all says plainly that this snapshot has none.
-    if (fs.Stat(temp)) fs.RemoveFile(temp);
-    if (fs.Stat(path)) fs.RemoveFile(path);
+    if (fs.Stat(temp)) IgnoreError(fs.RemoveFile(temp));
+    if (fs.Stat(path)) IgnoreError(fs.RemoveFile(path));
   }
   return e;
 }
@@ -514,7 +514,7 @@ RegRecordLoad LoadRegRecord(FileSystem& fs, const std::wstring& workDir, std::ui
 
 void DeleteRegRecord(FileSystem& fs, const std::wstring& workDir) {
   for (const std::wstring& path : {RecordPath(workDir), RecordPath(workDir) + L".new"}) {
-    if (fs.Stat(path)) fs.RemoveFile(path);
+    if (fs.Stat(path)) IgnoreError(fs.RemoveFile(path));
   }
 }
 

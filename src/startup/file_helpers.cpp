@@ -8,9 +8,9 @@ namespace zel {
 bool FileExists(FileSystem& fs, std::wstring_view path) {
   if (path.empty()) return false;
   bool any = false;
-  fs.Enumerate(path, [&any](const FileEntry& e) {
+  IgnoreError(fs.Enumerate(path, [&any](const FileEntry& e) {
     if (e.name != L"." && e.name != L"..") any = true;
-  });
+  }));
   return any;
 }
 

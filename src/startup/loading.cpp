@@ -137,7 +137,7 @@ Outcome LoadEnvironment(Machine& m, FrontEnd& fe, Environment& env, Settings& se
   if (!ConfirmWindowsMe(m, fe, env, settings, options)) return Outcome::End;
 
   if (!FolderExists(m.fs, env.BackupDir)) {
-    m.fs.MakeFolder(env.BackupDir);
+    IgnoreError(m.fs.MakeFolder(env.BackupDir));
     env.FirstStart = true;
   }
 

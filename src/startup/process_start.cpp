@@ -56,7 +56,7 @@ Outcome RunProcessStart(Machine& m, FrontEnd& fe, Environment& env, Settings& se
 
   env.WorkDir = env.ProgramDir + WorkFolderSuffix(env.WinKind);
   if (!FolderExists(m.fs, env.WorkDir)) {
-    m.fs.MakeFolder(env.WorkDir);
+    IgnoreError(m.fs.MakeFolder(env.WorkDir));
     if (!FolderExists(m.fs, env.WorkDir)) {
       Refuse(fe, env, env.WorkDir + L"||フォルダーを作成できません");
       return Outcome::End;
@@ -91,13 +91,13 @@ Outcome RunProcessStart(Machine& m, FrontEnd& fe, Environment& env, Settings& se
   const std::wstring pifFolder = env.WinDir + L"\\PIF";
   const std::wstring lhaPif = pifFolder + L"\\LHA.PIF";
   if (!FileExists(m.fs, lhaPif)) {
-    if (!FolderExists(m.fs, pifFolder)) m.fs.MakeFolder(pifFolder);
+    if (!FolderExists(m.fs, pifFolder)) IgnoreError(m.fs.MakeFolder(pifFolder));
     CopyFileChecked(m, fe, env.ProgramDir + L"\\ZEL32.PIF", lhaPif);
     if (!FileExists(m.fs, lhaPif)) return Outcome::End;
-    m.fs.SetAttributes(lhaPif, attr::kReadOnly | attr::kHidden | attr::kSystem);
+    IgnoreError(m.fs.SetAttributes(lhaPif, attr::kReadOnly | attr::kHidden | attr::kSystem));
   }
   const std::wstring zelBat = pifFolder + L"\\ZEL32.BAT";
-  if (!FileExists(m.fs, zelBat)) m.fs.WriteBytes(zelBat, "CD \\\r\n");
+  if (!FileExists(m.fs, zelBat)) IgnoreError(m.fs.WriteBytes(zelBat, "CD \\\r\n"));
 
   bool currentSet = false;
   for (int i = 0; i < 26; ++i) {

@@ -52,9 +52,9 @@ struct CopyInfo {
 // The set's copy of a file under its real name, when it is there.
 std::optional<CopyInfo> FindCopy(FileSystem& fs, const std::wstring& copy) {
   std::optional<CopyInfo> found;
-  fs.Enumerate(copy, [&](const FileEntry& e) {
+  IgnoreError(fs.Enumerate(copy, [&](const FileEntry& e) {
     if (!found && !e.IsFolder()) found = CopyInfo{e.name, e.lastWrite};
-  });
+  }));
   return found;
 }
 
@@ -223,10 +223,10 @@ class Walker {
     std::unordered_set<std::wstring> saved;
     for (const std::wstring& name : lists_.programs) saved.insert(ToLower(name));
     fe_.SetStatus(env_.ProgramFilesDir);
-    m_.fs.Enumerate(JoinPath(env_.ProgramFilesDir, L"*.*"), [&](const FileEntry& e) {
+    IgnoreError(m_.fs.Enumerate(JoinPath(env_.ProgramFilesDir, L"*.*"), [&](const FileEntry& e) {
       if (!e.IsFolder() || IsDotName(e.name)) return;
       if (!saved.count(ToLower(e.name))) v_.AddedFolder(JoinPath(env_.ProgramFilesDir, e.name));
-    });
+    }));
   }
 
   Machine& m_;

@@ -31,9 +31,9 @@ std::wstring NotDeletedLine(const std::wstring& path, FsError error) {
 // file as it was.
 bool CopyOver(FileSystem& fs, const std::wstring& copy, const std::wstring& target) {
   std::optional<FileEntry> old = fs.Stat(target);
-  if (old && (old->attributes & kKeepingAttributes)) fs.SetAttributes(target, 0);
+  if (old && (old->attributes & kKeepingAttributes)) IgnoreError(fs.SetAttributes(target, 0));
   if (fs.CopyOne(copy, target, true) == FsError::None) return true;
-  if (old && (old->attributes & kKeepingAttributes)) fs.SetAttributes(target, old->attributes & ~attr::kDirectory);
+  if (old && (old->attributes & kKeepingAttributes)) IgnoreError(fs.SetAttributes(target, old->attributes & ~attr::kDirectory));
   return false;
 }
 
@@ -45,9 +45,9 @@ bool DeleteAdded(Machine& m, const std::wstring& path) {
   if (e->IsFolder()) return false;
   const std::wstring ext = UpperExtension(LastComponent(path));
   if (ext == L"FON" || ext == L"TTF" || ext == L"TTC") m.sys.RemoveFont(path);
-  if (e->attributes & kKeepingAttributes) m.fs.SetAttributes(path, 0);
+  if (e->attributes & kKeepingAttributes) IgnoreError(m.fs.SetAttributes(path, 0));
   if (m.fs.RemoveFile(path) == FsError::None) return true;
-  if (e->attributes & kKeepingAttributes) m.fs.SetAttributes(path, e->attributes);
+  if (e->attributes & kKeepingAttributes) IgnoreError(m.fs.SetAttributes(path, e->attributes));
   return !m.fs.Stat(path);
 }
 
@@ -72,7 +72,7 @@ class Restorer : public SetVisitor {
     if (!f.restorable || f.lossy) return;
     if (m_.fs.Stat(f.path)) return;  // there again: never written over
     EnsureFolder(m_.fs, f.folder.size() == 2 ? f.folder + L"\\" : f.folder);
-    m_.fs.CopyOne(f.copy, f.path, false);
+    IgnoreError(m_.fs.CopyOne(f.copy, f.path, false));
     if (!m_.fs.Stat(f.path)) Defer(f);
   }
 
@@ -234,7 +234,7 @@ bool ApplyRestartWork(Machine& m, const Environment& env, const RestartWork& wor
     if (error == FsError::None) {
       ++asked;
     } else {
-      m.fs.RemoveFile(s.staged);
+      IgnoreError(m.fs.RemoveFile(s.staged));
       notRestored.push_back(NotRestoredLine(s.target, error));
     }
   }
@@ -247,7 +247,7 @@ bool ApplyRestartWork(Machine& m, const Environment& env, const RestartWork& wor
 }
 
 void DiscardRestartWork(Machine& m, const RestartWork& work) {
-  for (const RestartWork::Staged& s : work.staged) m.fs.RemoveFile(s.staged);
+  for (const RestartWork::Staged& s : work.staged) IgnoreError(m.fs.RemoveFile(s.staged));
 }
 
 }  // namespace zel

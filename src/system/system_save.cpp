@@ -27,7 +27,7 @@ std::wstring Trimmed(std::wstring folder) {
 // Replaces a file of the set with new bytes: the old one is removed first.
 FsError WriteSetFile(FileSystem& fs, const std::wstring& path, std::string_view bytes) {
   if (std::optional<FileEntry> old = fs.Stat(path)) {
-    if (old->attributes & kKeepingAttributes) fs.SetAttributes(path, 0);
+    if (old->attributes & kKeepingAttributes) IgnoreError(fs.SetAttributes(path, 0));
     FsError removed = fs.RemoveFile(path);
     if (removed != FsError::None) return removed;
   }
@@ -79,9 +79,9 @@ class SaveWalker {
   // The copies already in the set's folder, by upper-cased name.
   std::unordered_map<std::wstring, Existing> CopiesIn(const std::wstring& target) {
     std::unordered_map<std::wstring, Existing> copies;
-    m_.fs.Enumerate(JoinPath(target, L"*.*"), [&](const FileEntry& e) {
+    IgnoreError(m_.fs.Enumerate(JoinPath(target, L"*.*"), [&](const FileEntry& e) {
       if (!e.IsFolder()) copies.emplace(ToUpper(e.name), Existing{e.lastWrite, e.attributes});
-    });
+    }));
     return copies;
   }
 
@@ -130,7 +130,7 @@ class SaveWalker {
       const std::wstring copy = JoinPath(target, e.name);
       // A copy that keeps the read-only, hidden or system attribute of its
       // file cannot be written over until they are cleared.
-      if (it != copies.end() && (it->second.attributes & kKeepingAttributes)) m_.fs.SetAttributes(copy, 0);
+      if (it != copies.end() && (it->second.attributes & kKeepingAttributes)) IgnoreError(m_.fs.SetAttributes(copy, 0));
       FsError copied = m_.fs.CopyOne(source, copy, true);
       if (copied == FsError::None) {
         ++result_.copied;
@@ -164,7 +164,7 @@ bool EnsureFolder(FileSystem& fs, const std::wstring& folder) {
   if (folder.size() <= 3) return false;
   const std::wstring parent = ParentFolder(folder);
   if (parent.empty() || !EnsureFolder(fs, parent.size() == 2 ? parent + L"\\" : parent)) return false;
-  fs.MakeFolder(folder);
+  IgnoreError(fs.MakeFolder(folder));
   std::optional<FileEntry> made = fs.Stat(folder);
   return made && made->IsFolder();
 }
@@ -224,7 +224,7 @@ SaveResult SaveSystem(Machine& m, FrontEnd& fe, const Environment& env, Settings
   // Until the save is whole the set counts as not saved.
   const std::wstring stamp = layout.SetFile(kRecoveryDat);
   if (fs.Stat(stamp)) {
-    fs.SetAttributes(stamp, 0);
+    IgnoreError(fs.SetAttributes(stamp, 0));
     if (FsError error = fs.RemoveFile(stamp); error != FsError::None) return fail({stamp, error});
   }
 
@@ -235,9 +235,9 @@ SaveResult SaveSystem(Machine& m, FrontEnd& fe, const Environment& env, Settings
 
   std::vector<std::wstring> programs;
   if (!env.ProgramFilesDir.empty()) {
-    fs.Enumerate(JoinPath(env.ProgramFilesDir, L"*.*"), [&](const FileEntry& e) {
+    IgnoreError(fs.Enumerate(JoinPath(env.ProgramFilesDir, L"*.*"), [&](const FileEntry& e) {
       if (e.IsFolder() && !IsDotName(e.name)) programs.push_back(e.name);
-    });
+    }));
   }
   const std::wstring programList = layout.SetFile(kProgramList);
   if (FsError e = WriteSetFile(fs, programList, ProgramListBytes(programs)); e != FsError::None) {
@@ -257,7 +257,7 @@ SaveResult SaveSystem(Machine& m, FrontEnd& fe, const Environment& env, Settings
   }
 
   if (FsError e = fs.WriteBytes(stamp, RecoveryStamp(m.sys.Now())); e != FsError::None) {
-    fs.RemoveFile(stamp);
+    IgnoreError(fs.RemoveFile(stamp));
     return fail({stamp, e});
   }
   settings.SetOption(L"RecoveryDir", layout.SetFolder());

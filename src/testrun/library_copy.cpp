@@ -12,9 +12,9 @@ const wchar_t kCompressedTypes[] = L".DLL.DL_.OCX.OCA.OC_.VBX.VB_.";
 
 std::vector<FileEntry> FilesOf(FileSystem& fs, std::wstring_view pattern) {
   std::vector<FileEntry> files;
-  fs.Enumerate(pattern, [&](const FileEntry& e) {
+  IgnoreError(fs.Enumerate(pattern, [&](const FileEntry& e) {
     if (!e.IsFolder() && !e.name.empty() && e.name[0] != L'.') files.push_back(e);
-  });
+  }));
   return files;
 }
 
@@ -65,7 +65,7 @@ bool CopyIn(LibraryCopy& copy, const std::wstring& from, const std::wstring& to,
   bool copied = expand ? copy.sv.m.fs.ExpandOne(from, to) == FsError::None : CopyFileChecked(copy.sv.m, copy.sv.fe, from, to);
   if (!copied) return false;
   if (auto e = copy.sv.m.fs.Stat(to)) {
-    copy.sv.m.fs.SetAttributes(to, e->attributes & ~(attr::kReadOnly | attr::kHidden | attr::kSystem));
+    IgnoreError(copy.sv.m.fs.SetAttributes(to, e->attributes & ~(attr::kReadOnly | attr::kHidden | attr::kSystem)));
   }
   copy.copiedAny = true;
   return true;

@@ -116,7 +116,7 @@ FsError WriteRunRecord(FileSystem& fs, const std::wstring& path, const RunRecord
   const std::wstring temp = path + L".tmp";
   FsError error = fs.WriteBytes(temp, EncodeRunRecord(record));
   if (error == FsError::None) error = fs.MoveOne(temp, path, true);
-  if (error != FsError::None) fs.RemoveFile(temp);
+  if (error != FsError::None) IgnoreError(fs.RemoveFile(temp));
   return error;
 }
 

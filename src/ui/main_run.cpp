@@ -66,7 +66,7 @@ void MainWindow::OnTimer() {
 void MainWindow::EndRun() {
   ::KillTimer(window_, kRunTimer);
   if (run_.fontRun) {  // the font viewer showed it: it leaves the system again
-    machine_.fs.SetAttributes(run_.fontFile, attr::kNormal);
+    IgnoreError(machine_.fs.SetAttributes(run_.fontFile, attr::kNormal));
     machine_.sys.RemoveFont(run_.fontFile);
   }
   const bool installer = run_.installer;

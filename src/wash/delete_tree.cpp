@@ -22,7 +22,7 @@ bool RemoveEntry(Machine& m, const std::wstring& path, const FileEntry& e, Keepi
   if (e.IsFolder()) {
     if (e.IsReparsePoint()) {
       // A link: only the link goes, never what it leads to.
-      m.fs.RemoveFolder(path);
+      IgnoreError(m.fs.RemoveFolder(path));
       return Gone(m.fs, path);
     }
     if (keeping.takenAt != 0 && e.creation != 0 && e.creation < keeping.takenAt) {
@@ -32,7 +32,7 @@ bool RemoveEntry(Machine& m, const std::wstring& path, const FileEntry& e, Keepi
     }
     return DeleteFolder(m, path, keeping);
   }
-  if (e.attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) m.fs.SetAttributes(path, attr::kNormal);
+  if (e.attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem)) IgnoreError(m.fs.SetAttributes(path, attr::kNormal));
   KillFile(m, path);
   return Gone(m.fs, path);
 }
@@ -52,8 +52,8 @@ bool DeleteFolder(Machine& m, std::wstring_view folder, Keeping& keeping) {
   bool all = true;
   for (const FileEntry& e : entries) all = RemoveEntry(m, JoinPath(folder, e.name), e, keeping) && all;
   if (!all) return false;
-  if (self->attributes & attr::kReadOnly) m.fs.SetAttributes(folder, attr::kNormal);
-  m.fs.RemoveFolder(folder);
+  if (self->attributes & attr::kReadOnly) IgnoreError(m.fs.SetAttributes(folder, attr::kNormal));
+  IgnoreError(m.fs.RemoveFolder(folder));
   return Gone(m.fs, folder);
 }
 

@@ -33,12 +33,12 @@ bool Listed(const std::string& list, const std::wstring& name) {
 template <typename Listed>
 std::wstring FirstNewMatch(FileSystem& fs, const std::wstring& folder, const wchar_t* pattern, Listed listed) {
   std::wstring found;
-  fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
+  IgnoreError(fs.Enumerate(JoinPath(folder, L"*.*"), [&](const FileEntry& e) {
     if (found.empty() && !e.IsFolder() && !e.IsReparsePoint() && MatchWildcard(pattern, ToUpper(e.name)) &&
         !listed(e.name)) {
       found = JoinPath(folder, e.name);
     }
-  });
+  }));
   return found;
 }
 

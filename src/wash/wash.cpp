@@ -80,7 +80,7 @@ class Washer : public ChangeVisitor {
       return;
     }
     std::optional<FileEntry> e = m_.fs.Stat(f.path);
-    if (e && (e->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem))) m_.fs.SetAttributes(f.path, attr::kNormal);
+    if (e && (e->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem))) IgnoreError(m_.fs.SetAttributes(f.path, attr::kNormal));
     const std::wstring ext = UpperExtension(f.path);
     if (ext == L"FON" || ext == L"TTF" || ext == L"TTC") m_.sys.RemoveFont(f.path);  // out of the system first
     const FsError error = m_.fs.RemoveFile(f.path);
@@ -99,7 +99,7 @@ class Washer : public ChangeVisitor {
   bool PutBack(const std::wstring& copy, const std::wstring& target) {
     if (copy.empty() || !m_.fs.Stat(copy)) return false;
     std::optional<FileEntry> e = m_.fs.Stat(target);
-    if (e && (e->attributes & attr::kReadOnly)) m_.fs.SetAttributes(target, e->attributes & ~attr::kReadOnly);
+    if (e && (e->attributes & attr::kReadOnly)) IgnoreError(m_.fs.SetAttributes(target, e->attributes & ~attr::kReadOnly));
     return m_.fs.CopyOne(copy, target, true) == FsError::None;
   }
 

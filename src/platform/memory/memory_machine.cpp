@@ -430,10 +430,10 @@ void MemoryFileSystem::RunRestartMoves() {
     node->inUse = false;  // nothing holds a file while Windows starts
     if (move.to.empty()) {
       node->attributes &= ~attr::kReadOnly;
-      RemoveFile(move.from);
+      IgnoreError(RemoveFile(move.from));
     } else {
       if (Node* target = Resolve(move.to, false)) target->inUse = false;
-      MoveOne(move.from, move.to, true);
+      IgnoreError(MoveOne(move.from, move.to, true));
     }
   }
 }
@@ -744,7 +744,7 @@ std::wstring MemoryIni::ReadRaw(std::wstring_view file, std::wstring_view sectio
 bool MemoryIni::WriteValue(std::wstring_view file, std::wstring_view section, std::wstring_view key,
                            std::wstring_view value) {
   std::string bytes;
-  fs_.ReadBytes(file, bytes);
+  IgnoreError(fs_.ReadBytes(file, bytes));
   std::vector<std::wstring> lines = IniLines(bytes);
   // The platform drops the blanks in front of a value it writes.
   size_t start = value.find_first_not_of(L" \t");

@@ -297,10 +297,9 @@ TEST_F(Loading9x, MeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
 
 TEST_F(Loading9x, ShellFolderFallbacksUseTheJapaneseNames) {
   Start(L"4.10.2222");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Desktop", L"");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Start Menu", L"");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Programs", L"");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Startup", L"");
+  for (const wchar_t* name : {L"Desktop", L"Start Menu", L"Programs", L"Startup"}) {
+    x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, name, L"");
+  }
   x.fs.AddFolder(L"C:\\windows\\ﾃﾞｽｸﾄｯﾌﾟ");
   ASSERT_EQ(Load(), Outcome::Continue);
   EXPECT_EQ(env.DesktopDir, L"C:\\windows\\ﾃﾞｽｸﾄｯﾌﾟ");
@@ -324,21 +323,13 @@ TEST_F(Loading9x, DocumentsFolderIsConfirmedThenTypedThenStored) {
   EXPECT_NE(fe.questions[0].text.find(L"C:\\My Documents"), std::wstring::npos);
   EXPECT_EQ(fe.questions[1].text, L"C:\\nowhereは、|存在しません。||ゼルカを終了していいですか？");
   EXPECT_EQ(fe.prompts.size(), 2u);
-}
-
-TEST_F(Loading9x, AStoredDocumentsFolderIsTakenWithoutAsking) {
-  Start(L"4.10.2222");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
-  x.fs.AddFolder(L"C:\\Docs");
-  settings.SetOption(L"MyDocDir", L"C:\\Docs");
+  // Stored, it is taken without asking.
+  fe.questions.clear();
   ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_EQ(env.PersonalDir, L"C:\\Docs");
+  EXPECT_EQ(env.PersonalDir, L"D:\\Docs");
   EXPECT_TRUE(fe.questions.empty());
-}
-
-TEST_F(Loading9x, GivingUpOnTheDocumentsFolderEndsTheProgram) {
-  Start(L"4.10.2222");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
+  // Giving up on it ends the program.
+  settings.SetOption(L"MyDocDir", L"");
   fe.answers = {mb::kResultNo, mb::kResultYes};
   EXPECT_EQ(Load(), Outcome::End);
 }

@@ -76,30 +76,27 @@ std::string MakeProgram(bool pe64, std::uint32_t ms, std::uint32_t ls, size_t ex
 }
 
 TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode8) {
-  const std::vector<std::wstring> lines = {
-      L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています",
-      L"●ﾌｧｲﾙ『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています",
-      L"　　　（このﾌｧｲﾙは元に戻せません）",
-      L"●ﾌｫﾙﾀﾞｰ『C:\\ﾌｧｲﾙ置き場』が追加されています",
-      L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています",
-      L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています",
-      L"●ﾌｫﾝﾄ『X.TTF』が追加されています",
-      L"●『C:\\ﾌｧｲﾙ.INI』が変更されています",
-      L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ",
-      L"",
+  // Each line as the check writes it and as the list keeps it.
+  const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+      {L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています", L"●システム・レジストリが変更されています"},
+      {L"●ﾌｧｲﾙ『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています", L"●ファイル『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています"},
+      {L"　　　（このﾌｧｲﾙは元に戻せません）", L"　　　（このファイルは元に戻せません）"},
+      {L"●ﾌｫﾙﾀﾞｰ『C:\\ﾌｧｲﾙ置き場』が追加されています", L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています"},
+      {L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています", L"●ショートカット『C:\\Menu\\Tool』が追加されています"},
+      {L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています", L"●グループ『TOOLS.GRP』が追加されています"},
+      {L"●ﾌｫﾝﾄ『X.TTF』が追加されています", L"●ﾌｫﾝﾄ『X.TTF』が追加されています"},
+      {L"●『C:\\ﾌｧｲﾙ.INI』が変更されています", L"●『C:\\ﾌｧｲﾙ.INI』が変更されています"},
+      {L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ", L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ"},
+      {L"", L""},
   };
+  std::vector<std::wstring> lines;
+  std::wstring expected;
+  for (const auto& [from, to] : rows) {
+    lines.push_back(from);
+    expected += std::wstring(to) + L"\x08";
+  }
   const std::wstring text = WashListText(lines);
-  EXPECT_EQ(text,
-            L"●システム・レジストリが変更されています\x08"
-            L"●ファイル『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています\x08"
-            L"　　　（このファイルは元に戻せません）\x08"
-            L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています\x08"
-            L"●ショートカット『C:\\Menu\\Tool』が追加されています\x08"
-            L"●グループ『TOOLS.GRP』が追加されています\x08"
-            L"●ﾌｫﾝﾄ『X.TTF』が追加されています\x08"
-            L"●『C:\\ﾌｧｲﾙ.INI』が変更されています\x08"
-            L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ\x08"
-            L"\x08");
+  EXPECT_EQ(text, expected);
   std::vector<std::wstring> back = WashListLines(text);
   ASSERT_EQ(back.size(), lines.size());
   EXPECT_EQ(back[3], L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています");

@@ -268,13 +268,11 @@ TEST_F(Drives, StartupFilesAreCopiedAndDriveRecordsDeleted) {
   EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\config.C"), "FILES=40\r\n");
   EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo off\r\n");
   EXPECT_FALSE(x.fs.Exists(env.WorkDir + L"\\DrvList.C"));
-}
-
-TEST_F(Drives, WhileTheProgramsBlockIsInAutoexecTheSavedOriginalIsCopied) {
+  // While the program's block is in autoexec.bat, the saved original is copied.
   x.fs.AddFile(L"C:\\autoexec.bat", ToCp932(L"@echo off\r\nrem ---これ以下は、Zel32自動挿入---\r\nC:\\Zel.BAT\r\n"));
-  x.fs.AddFile(L"C:\\autoexec.Zel", "@echo off\r\n");
+  x.fs.AddFile(L"C:\\autoexec.Zel", "@echo on\r\n");
   ASSERT_EQ(Prepare(), Outcome::Continue);
-  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo off\r\n");
+  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo on\r\n");
 }
 
 TEST_F(Drives, TheWholePreparationFillsEveryList) {
@@ -295,15 +293,14 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   EXPECT_NE(snap.deeper.text.find("|SYSTEM32/|"), std::string::npos);
   std::wstring report = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
   EXPECT_NE(report.find(L"] C:\\windows\\Temp（1個）"), std::wstring::npos);
-}
-
-TEST_F(Drives, AtLevelZeroThereIsNoSubfolderRecord) {
-  options.CheckLevel = 0;
+  // At level 0 there is no subfolder record.
   main = BuildMainFolderList(x.fs, env, 0);
+  options.CheckLevel = 0;
   ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
   EXPECT_TRUE(snap.deeper.text.empty());
   EXPECT_EQ(snap.deeper.level, 0);
 }
+
 
 }  // namespace
 }  // namespace zel

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/cp932.h"
+#include "base/text.h"
 #include "snapshot/entries.h"
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
@@ -88,41 +89,25 @@ TEST_F(Started, FileListTextByteForByte) {
   x.fs.AddFile(L"C:\\data\\a.txt", "x", 0x01D0F3A2B4C5D6E7ULL);
   x.fs.AddFile(L"C:\\data\\.hidden", "x", 5);
   x.fs.AddFile(L"C:\\data\\漢字.dll", "x", 0x10ULL);
+  x.fs.AddFile(L"C:\\data\\caf\u00e9.txt", "x", 1);  // no code page form: a mark, and remembered
   x.fs.AddFolder(L"C:\\data\\sub", 0x0000000100000002ULL);
   FileList list;
   ListingStop stop;
   ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\data", list, &lossy, &stop));
   EXPECT_FALSE(list.failed);
   EXPECT_EQ(list.text, "01D0F3A2B4C5D6E7/a.txt|0000000000000010/" + ToCp932(L"漢字.dll") +
-                           "|0000000100000002/sub|");
-  EXPECT_TRUE(lossy.empty());
-}
+                           "|0000000000000001/caf?.txt|0000000100000002/sub|");
+  EXPECT_EQ(lossy, std::vector<std::wstring>{L"C:\\data\\caf\u00e9.txt"});
 
-TEST_F(Started, EmptyAndMissingFoldersListEmptyButUnreadableOnesAreUnknown) {
+  // Empty and missing folders list empty, unreadable ones are unknown.
   x.fs.AddFolder(L"C:\\empty");
-  FileList list;
-  ListingStop stop;
-  ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\empty", list, nullptr, &stop));
-  EXPECT_TRUE(list.text.empty());
-  EXPECT_FALSE(list.failed);
-  ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\missing", list, nullptr, &stop));
-  EXPECT_TRUE(list.text.empty());
-  EXPECT_FALSE(list.failed);
   x.fs.AddFile(L"C:\\locked\\a.txt", "x");
   x.fs.SetUnreadable(L"C:\\locked");
-  ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\locked", list, nullptr, &stop));
-  EXPECT_TRUE(list.failed);
-  EXPECT_TRUE(list.text.empty());
-}
-
-TEST_F(Started, ANameWithoutACodePageFormIsListedWithAMarkAndRemembered) {
-  x.fs.AddFile(L"C:\\data\\caf\u00e9.txt", "x", 1);
-  FileList list;
-  ListingStop stop;
-  ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\data", list, &lossy, &stop));
-  EXPECT_EQ(list.text, "0000000000000001/caf?.txt|");
-  ASSERT_EQ(lossy.size(), 1u);
-  EXPECT_EQ(lossy[0], L"C:\\data\\caf\u00e9.txt");
+  for (const wchar_t* folder : {L"C:\\empty", L"C:\\missing", L"C:\\locked"}) {
+    ASSERT_TRUE(ListFiles(x.fs, fe, folder, list, nullptr, &stop)) << ToUtf8(folder);
+    EXPECT_TRUE(list.text.empty()) << ToUtf8(folder);
+    EXPECT_EQ(list.failed, folder == std::wstring(L"C:\\locked")) << ToUtf8(folder);
+  }
 }
 
 TEST_F(Started, ANameLongerThan255CharactersStopsTheListing) {
@@ -193,7 +178,7 @@ TEST_F(Started, SubfolderRecordAtLevelTwoCoversTheWholeTreeButTheSkipList) {
   EXPECT_EQ(unentered, "|IME/|HELP\\SPOOL/|");
 }
 
-TEST_F(Started, SubfolderListingNeverEntersLinksOrTheProgramsFolders) {
+TEST_F(Started, SubfolderListingNeverEntersLinksTheProgramsFoldersOrUnreadableOnes) {
   x.fs.AddFile(L"C:\\elsewhere\\precious.doc", "x");
   x.fs.AddLink(L"C:\\windows\\linked", L"C:\\elsewhere");
   x.InstallProgram(L"C:\\windows\\Zel");
@@ -202,6 +187,8 @@ TEST_F(Started, SubfolderListingNeverEntersLinksOrTheProgramsFolders) {
   inside.WorkDir = L"C:\\windows\\Zel\\WinXP";
   inside.BackupDir = inside.WorkDir + L"\\Backup";
   x.fs.AddFile(inside.WorkDir + L"\\Zel32.INI", "x");
+  x.fs.AddFile(L"C:\\windows\\secret\\a.txt", "x");
+  x.fs.SetUnreadable(L"C:\\windows\\secret");  // known, never listed
   env = inside;
   std::string record = Record(2);
   EXPECT_NE(record.find("|LINKED/|"), std::string::npos);
@@ -210,12 +197,6 @@ TEST_F(Started, SubfolderListingNeverEntersLinksOrTheProgramsFolders) {
   EXPECT_EQ(record.find("ZEL\\"), std::string::npos);
   EXPECT_NE(unentered.find("|LINKED/|"), std::string::npos);
   EXPECT_NE(unentered.find("|ZEL/|"), std::string::npos);
-}
-
-TEST_F(Started, AnUnreadableSubfolderIsKnownButNeverListed) {
-  x.fs.AddFile(L"C:\\windows\\secret\\a.txt", "x");
-  x.fs.SetUnreadable(L"C:\\windows\\secret");
-  std::string record = Record(2);
   EXPECT_NE(record.find("|SECRET/|"), std::string::npos);
   EXPECT_NE(unentered.find("|SECRET/|"), std::string::npos);
 }
@@ -239,14 +220,28 @@ class Drives : public Started {
  protected:
   Outcome Prepare() {
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
-        return PrepareDrives(sv, snap);
+    return PrepareDrives(sv, snap);
   }
   MainFolderList main;
   Snapshot snap;
 };
 
 TEST_F(Drives, RootFolderNamesKeepASlashOnBothSides) {
+  // Removable and empty drives are not listed; an unreadable root is unknown
+  // rather than empty.
+  x.fs.AddDrive(L'A', DriveType::Removable);
+  env.DriveTypes[0] = DriveType::Removable;
+  x.fs.AddDrive(L'F', DriveType::Fixed, 0, 0);
+  env.DriveTypes[5] = DriveType::Fixed;
+  x.fs.AddDrive(L'E', DriveType::Fixed);
+  x.fs.AddFolder(L"E:\\data");
+  x.fs.SetUnreadable(L"E:\\");
+  env.DriveTypes[4] = DriveType::Fixed;
   ASSERT_EQ(Prepare(), Outcome::Continue);
+  EXPECT_TRUE(snap.driveRoots[0].empty());
+  EXPECT_TRUE(snap.driveRoots[5].empty());
+  EXPECT_TRUE(snap.driveRootFailed[4]);
+  EXPECT_FALSE(snap.driveRootFailed[2]);
   // C: holds Program Files, users, windows, Zel32: the first and the last
   // name are found by "/" + name + "/" as well as the middle ones.
   EXPECT_EQ(snap.driveRoots[2], "/windows/Program Files/users/Zel32/");  // as on disk, in the drive's order
@@ -265,26 +260,6 @@ TEST_F(Drives, AFixedDriveWithoutFoldersEndsTheProgram) {
   EXPECT_NE(fe.questions[0].text.find(L"※上記のドライブにフォルダーが１個もない場合は"), std::wstring::npos);
 }
 
-TEST_F(Drives, RemovableAndEmptyDrivesAreNotListed) {
-  x.fs.AddDrive(L'A', DriveType::Removable);
-  env.DriveTypes[0] = DriveType::Removable;
-  x.fs.AddDrive(L'F', DriveType::Fixed, 0, 0);
-  env.DriveTypes[5] = DriveType::Fixed;
-  ASSERT_EQ(Prepare(), Outcome::Continue);
-  EXPECT_TRUE(snap.driveRoots[0].empty());
-  EXPECT_TRUE(snap.driveRoots[5].empty());
-}
-
-TEST_F(Drives, AnUnreadableRootIsUnknownRatherThanEmpty) {
-  x.fs.AddDrive(L'E', DriveType::Fixed);
-  x.fs.AddFolder(L"E:\\data");
-  x.fs.SetUnreadable(L"E:\\");
-  env.DriveTypes[4] = DriveType::Fixed;
-  ASSERT_EQ(Prepare(), Outcome::Continue);
-  EXPECT_TRUE(snap.driveRootFailed[4]);
-  EXPECT_FALSE(snap.driveRootFailed[2]);
-}
-
 TEST_F(Drives, StartupFilesAreCopiedAndDriveRecordsDeleted) {
   x.fs.AddFile(L"C:\\config.sys", "FILES=40\r\n");
   x.fs.AddFile(L"C:\\autoexec.bat", "@echo off\r\n");
@@ -293,13 +268,11 @@ TEST_F(Drives, StartupFilesAreCopiedAndDriveRecordsDeleted) {
   EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\config.C"), "FILES=40\r\n");
   EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo off\r\n");
   EXPECT_FALSE(x.fs.Exists(env.WorkDir + L"\\DrvList.C"));
-}
-
-TEST_F(Drives, WhileTheProgramsBlockIsInAutoexecTheSavedOriginalIsCopied) {
+  // While the program's block is in autoexec.bat, the saved original is copied.
   x.fs.AddFile(L"C:\\autoexec.bat", ToCp932(L"@echo off\r\nrem ---これ以下は、Zel32自動挿入---\r\nC:\\Zel.BAT\r\n"));
-  x.fs.AddFile(L"C:\\autoexec.Zel", "@echo off\r\n");
+  x.fs.AddFile(L"C:\\autoexec.Zel", "@echo on\r\n");
   ASSERT_EQ(Prepare(), Outcome::Continue);
-  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo off\r\n");
+  EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo on\r\n");
 }
 
 TEST_F(Drives, TheWholePreparationFillsEveryList) {
@@ -307,7 +280,7 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   x.fs.AddFile(L"C:\\windows\\Temp\\t.tmp", "x", 0x99);
   options.Report = true;
   main = BuildMainFolderList(x.fs, env, 1);
-    ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
+  ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
   EXPECT_EQ(snap.date, L"2026/12/06");
   EXPECT_EQ(snap.checkLevel, 1);
   EXPECT_NE(snap.windows.text.find("/win.ini|"), std::string::npos);
@@ -320,15 +293,14 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   EXPECT_NE(snap.deeper.text.find("|SYSTEM32/|"), std::string::npos);
   std::wstring report = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
   EXPECT_NE(report.find(L"] C:\\windows\\Temp（1個）"), std::wstring::npos);
-}
-
-TEST_F(Drives, AtLevelZeroThereIsNoSubfolderRecord) {
-  options.CheckLevel = 0;
+  // At level 0 there is no subfolder record.
   main = BuildMainFolderList(x.fs, env, 0);
-    ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
+  options.CheckLevel = 0;
+  ASSERT_EQ(PrepareSnapshot(sv, main, snap), Outcome::Continue);
   EXPECT_TRUE(snap.deeper.text.empty());
   EXPECT_EQ(snap.deeper.level, 0);
 }
+
 
 }  // namespace
 }  // namespace zel

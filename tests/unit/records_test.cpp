@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "base/cp932.h"
 #include "records/test_history.h"
@@ -23,83 +24,54 @@ class Records : public testing::Started {
 // resource section sits at 0x400 of a 0x600-byte file.
 std::string MakeProgram(bool pe64, std::uint32_t ms, std::uint32_t ls, size_t extra = 0) {
   std::string b(0x600 + extra, '\0');
-  auto put16 = [&b](size_t at, std::uint32_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8 & 0xFF);
+  auto put = [&b](size_t at, std::uint32_t v, int width) {
+    for (int i = 0; i < width; ++i) b[at + i] = static_cast<char>(v >> (8 * i) & 0xFF);
   };
-  auto put32 = [&](size_t at, std::uint32_t v) {
-    put16(at, v & 0xFFFF);
-    put16(at + 2, v >> 16);
-  };
-  b[0] = 'M';
-  b[1] = 'Z';
-  put32(0x3C, 0x40);
-  std::memcpy(&b[0x40], "PE\0\0", 4);
-  put16(0x44, pe64 ? 0x8664 : 0x14C);
-  put16(0x46, 1);
   const std::uint32_t optionalSize = pe64 ? 240 : 224;
-  put16(0x54, optionalSize);
-  const size_t opt = 0x58;
-  put16(opt, pe64 ? 0x20B : 0x10B);
-  const size_t dirs = opt + (pe64 ? 112 : 96);
-  put32(dirs - 4, 16);
-  put32(dirs + 16, 0x1000);
-  put32(dirs + 20, 0x200);
-  const size_t section = opt + optionalSize;
+  const size_t opt = 0x58, dirs = opt + (pe64 ? 112 : 96), section = opt + optionalSize;
+  const size_t r = 0x400, v = r + 0x58;  // the resource section, the version resource in it
+  std::memcpy(&b[0], "MZ", 2);
+  std::memcpy(&b[0x40], "PE\0\0", 4);
   std::memcpy(&b[section], ".rsrc", 5);
-  put32(section + 8, 0x200);
-  put32(section + 12, 0x1000);
-  put32(section + 16, 0x200);
-  put32(section + 20, 0x400);
-  const size_t r = 0x400;
-  put16(r + 14, 1);  // type directory: one entry, the version type
-  put32(r + 16, 16);
-  put32(r + 20, 0x80000018);
-  put16(r + 0x18 + 14, 1);  // name directory
-  put32(r + 0x28, 1);
-  put32(r + 0x2C, 0x80000030);
-  put16(r + 0x30 + 14, 1);  // language directory
-  put32(r + 0x40, 0x411);
-  put32(r + 0x44, 0x48);
-  put32(r + 0x48, 0x1058);  // data entry
-  put32(r + 0x4C, 92);
-  const size_t v = r + 0x58;
-  put16(v, 92);
-  put16(v + 2, 52);
   const char16_t key[] = u"VS_VERSION_INFO";
-  for (size_t i = 0; key[i]; ++i) put16(v + 6 + 2 * i, key[i]);
-  put32(v + 40, 0xFEEF04BD);
-  put32(v + 44, 0x10000);
-  put32(v + 48, ms);
-  put32(v + 52, ls);
+  for (size_t i = 0; key[i]; ++i) put(v + 6 + 2 * i, key[i], 2);
+  // (offset, value, width) of every field the reader walks through.
+  const std::tuple<size_t, std::uint32_t, int> fields[] = {
+      {0x3C, 0x40, 4}, {0x44, pe64 ? 0x8664 : 0x14C, 2}, {0x46, 1, 2}, {0x54, optionalSize, 2},
+      {opt, pe64 ? 0x20B : 0x10B, 2}, {dirs - 4, 16, 4}, {dirs + 16, 0x1000, 4}, {dirs + 20, 0x200, 4},
+      {section + 8, 0x200, 4}, {section + 12, 0x1000, 4}, {section + 16, 0x200, 4}, {section + 20, 0x400, 4},
+      {r + 14, 1, 2}, {r + 16, 16, 4}, {r + 20, 0x80000018, 4},            // type directory: the version type
+      {r + 0x18 + 14, 1, 2}, {r + 0x28, 1, 4}, {r + 0x2C, 0x80000030, 4},  // name directory
+      {r + 0x30 + 14, 1, 2}, {r + 0x40, 0x411, 4}, {r + 0x44, 0x48, 4},    // language directory
+      {r + 0x48, 0x1058, 4}, {r + 0x4C, 92, 4},                            // data entry
+      {v, 92, 2}, {v + 2, 52, 2}, {v + 40, 0xFEEF04BD, 4}, {v + 44, 0x10000, 4}, {v + 48, ms, 4}, {v + 52, ls, 4},
+  };
+  for (const auto& [at, value, width] : fields) put(at, value, width);
   return b;
 }
 
 TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode8) {
-  const std::vector<std::wstring> lines = {
-      L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています",
-      L"●ﾌｧｲﾙ『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています",
-      L"　　　（このﾌｧｲﾙは元に戻せません）",
-      L"●ﾌｫﾙﾀﾞｰ『C:\\ﾌｧｲﾙ置き場』が追加されています",
-      L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています",
-      L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています",
-      L"●ﾌｫﾝﾄ『X.TTF』が追加されています",
-      L"●『C:\\ﾌｧｲﾙ.INI』が変更されています",
-      L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ",
-      L"",
+  // Each line as the check writes it and as the list keeps it.
+  const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+      {L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています", L"●システム・レジストリが変更されています"},
+      {L"●ﾌｧｲﾙ『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています", L"●ファイル『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています"},
+      {L"　　　（このﾌｧｲﾙは元に戻せません）", L"　　　（このファイルは元に戻せません）"},
+      {L"●ﾌｫﾙﾀﾞｰ『C:\\ﾌｧｲﾙ置き場』が追加されています", L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています"},
+      {L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています", L"●ショートカット『C:\\Menu\\Tool』が追加されています"},
+      {L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています", L"●グループ『TOOLS.GRP』が追加されています"},
+      {L"●ﾌｫﾝﾄ『X.TTF』が追加されています", L"●ﾌｫﾝﾄ『X.TTF』が追加されています"},
+      {L"●『C:\\ﾌｧｲﾙ.INI』が変更されています", L"●『C:\\ﾌｧｲﾙ.INI』が変更されています"},
+      {L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ", L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ"},
+      {L"", L""},
   };
+  std::vector<std::wstring> lines;
+  std::wstring expected;
+  for (const auto& [from, to] : rows) {
+    lines.push_back(from);
+    expected += std::wstring(to) + L"\x08";
+  }
   const std::wstring text = WashListText(lines);
-  EXPECT_EQ(text,
-            L"●システム・レジストリが変更されています\x08"
-            L"●ファイル『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています\x08"
-            L"　　　（このファイルは元に戻せません）\x08"
-            L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています\x08"
-            L"●ショートカット『C:\\Menu\\Tool』が追加されています\x08"
-            L"●グループ『TOOLS.GRP』が追加されています\x08"
-            L"●ﾌｫﾝﾄ『X.TTF』が追加されています\x08"
-            L"●『C:\\ﾌｧｲﾙ.INI』が変更されています\x08"
-            L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ\x08"
-            L"\x08");
+  EXPECT_EQ(text, expected);
   std::vector<std::wstring> back = WashListLines(text);
   ASSERT_EQ(back.size(), lines.size());
   EXPECT_EQ(back[3], L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています");

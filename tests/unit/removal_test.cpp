@@ -35,8 +35,7 @@ class Removal : public ::testing::Test, public testing::StartedMachine {
 };
 
 TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
-  const Services& c = sv;
-  EXPECT_TRUE(FindUninstallers(c, snap, record).empty());  // both were there before the test
+  EXPECT_TRUE(FindUninstallers(sv, snap, record).empty());  // both were there before the test
 
   x.fs.AddFile(L"C:\\dl\\UNINST32.EXE", "x");
   x.fs.AddFile(L"C:\\NewApp\\SETUP.EXE", "x");
@@ -45,32 +44,30 @@ TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
   x.fs.AddFile(L"C:\\Nothing\\readme.txt", "x");
   // An old folder renamed during the test is not new, whatever it holds.
   x.fs.MoveOne(L"C:\\Old", L"C:\\Renamed", false);
-  EXPECT_EQ(FindUninstallers(c, snap, record), (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
+  EXPECT_EQ(FindUninstallers(sv, snap, record), (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
                                                             L"C:\\Other\\AppSetup.exe"}));
 
   // The Windows folder is never searched as the program's folder.
   record.programFolder = env.WinDir;
   x.fs.AddFile(env.WinDir + L"\\uninst.exe", "x");
-  EXPECT_EQ(FindUninstallers(c, snap, record).size(), 2u);
+  EXPECT_EQ(FindUninstallers(sv, snap, record).size(), 2u);
 }
 
 TEST_F(Removal, AnUninstallerIsStartedAndTheUserSaysWhenItIsDone) {
-  const Services& c = sv;
-  LaunchUninstaller(c, L"C:\\NewApp\\uninst.exe");
+  LaunchUninstaller(sv, L"C:\\NewApp\\uninst.exe");
   EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"\"C:\\NewApp\\uninst.exe\""});
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text.rfind(L"アンインストーラーを起動します||", 0), 0u);
   x.desktop.startResult = false;
-  LaunchUninstaller(c, L"C:\\NewApp\\gone.exe");
+  LaunchUninstaller(sv, L"C:\\NewApp\\gone.exe");
   EXPECT_TRUE(fe.AskedAbout(L"を起動できません"));
 }
 
 TEST_F(Removal, AControlPanelThatNeverOpensEndsTheWaitAndAsks) {
-  const Services& c = sv;
   // The system's control panel by its full path, never one found first on the search path.
   x.fs.AddFile(env.SysDir + L"\\control.exe", "MZ");
   fe.answers = {mb::kResultYes};
-  EXPECT_TRUE(RunApplicationRemoval(c, L"Fix"));
+  EXPECT_TRUE(RunApplicationRemoval(sv, L"Fix"));
   EXPECT_EQ(x.desktop.started, std::vector<std::wstring>{L"\"" + env.SysDir + L"\\control.exe\" AppWiz.CPL"});
   EXPECT_GE(x.sys.TickMs(), kControlPanelAppearMs);
   ASSERT_EQ(fe.questions.size(), 1u);
@@ -78,7 +75,6 @@ TEST_F(Removal, AControlPanelThatNeverOpensEndsTheWaitAndAsks) {
 }
 
 TEST_F(Removal, TheControlPanelNamesTheProgramAndTheWashWaitsForIt) {
-  const Services& c = sv;
   x.desktop.onStart = [&](std::wstring_view) {
     x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
   };
@@ -86,7 +82,7 @@ TEST_F(Removal, TheControlPanelNamesTheProgramAndTheWashWaitsForIt) {
     if (tick >= 20000) x.desktop.windows.clear();  // the user closes it
   };
   fe.answers = {mb::kResultOk, mb::kResultNo};
-  EXPECT_FALSE(RunApplicationRemoval(c, L"Fix Tool 1.0"));  // No: the registry step is skipped
+  EXPECT_FALSE(RunApplicationRemoval(sv, L"Fix Tool 1.0"));  // No: the registry step is skipped
   ASSERT_EQ(fe.questions.size(), 2u);
   EXPECT_NE(fe.questions[0].text.find(L"Fix Tool 1.0"), std::wstring::npos);
   EXPECT_EQ(fe.questions[1].text, kGoOnWashing);
@@ -95,44 +91,41 @@ TEST_F(Removal, TheControlPanelNamesTheProgramAndTheWashWaitsForIt) {
 }
 
 TEST_F(Removal, WithoutANameANoClosesOnlyTheControlPanel) {
-  const Services& c = sv;
   x.desktop.windows.push_back({5, L"メモ帳", L"Notepad", 0, true});
   x.desktop.onStart = [&](std::wstring_view) {
     x.desktop.windows.push_back({77, L"プログラムの追加と削除", L"#32770", 0, true});  // as XP names it
   };
   fe.answers = {mb::kResultNo, mb::kResultYes};
-  EXPECT_TRUE(RunApplicationRemoval(c, L""));
+  EXPECT_TRUE(RunApplicationRemoval(sv, L""));
   EXPECT_EQ(x.desktop.closeRequests, std::vector<WindowHandle>{77});
   EXPECT_TRUE(x.desktop.WindowExists(5));
 }
 
 TEST_F(Removal, AControlPanelLeftOpenAsksWhetherToWaitOn) {
-  const Services& c = sv;
   x.desktop.onStart = [&](std::wstring_view) {
     x.desktop.windows.push_back({77, L"アプリケーションの追加と削除", L"#32770", 0, true});
   };
   fe.answers = {mb::kResultOk, mb::kResultYes, mb::kResultNo, mb::kResultYes};
-  EXPECT_TRUE(RunApplicationRemoval(c, L"Fix"));
+  EXPECT_TRUE(RunApplicationRemoval(sv, L"Fix"));
   ASSERT_EQ(fe.questions.size(), 4u);  // the name, wait on? yes, wait on? no, go on?
   EXPECT_TRUE(fe.questions[1].text.find(L"まだ待ちますか？") != std::wstring::npos);
   EXPECT_GE(x.sys.TickMs(), 2 * kControlPanelAskEveryMs);
 }
 
 TEST_F(Removal, TheBrowserQuestionClosesShellWindowsOrEndsTheWash) {
-  const Services& c = sv;
   fe.answers = {mb::kResultNo};
-  EXPECT_FALSE(CloseBrowserWindows(c));
+  EXPECT_FALSE(CloseBrowserWindows(sv));
   x.desktop.windows = {{1, L"CD", L"CabinetWClass", 0, true}, {2, L"D", L"CabinetWClass", 0, true},
                        {3, L"メモ帳", L"Notepad", 0, true}};
   fe.answers = {mb::kResultYes};
-  EXPECT_TRUE(CloseBrowserWindows(c));
+  EXPECT_TRUE(CloseBrowserWindows(sv));
   EXPECT_EQ(x.desktop.closeRequests, (std::vector<WindowHandle>{1, 2}));
   EXPECT_TRUE(x.desktop.WindowExists(3));
   // A shell window that never closes does not hold the wash for good.
   x.desktop.windows = {{4, L"E", L"CabinetWClass", 0, true}};
   x.desktop.onPostClose = [](WindowHandle) { return false; };
   fe.answers = {mb::kResultYes};
-  EXPECT_TRUE(CloseBrowserWindows(c));
+  EXPECT_TRUE(CloseBrowserWindows(sv));
   EXPECT_TRUE(x.desktop.WindowExists(4));
 }
 

@@ -156,7 +156,9 @@ class Loading : public ::testing::Test, public StartedMachine {
   void SetUp() override { ASSERT_EQ(StartProcess(), Outcome::Continue); }
 };
 
-TEST_F(Loading, FindsTheBootDriveAndWritesItBack) {
+TEST_F(Loading, FindsTheBootDriveShellFoldersAndSettings) {
+  settings.SetOptionNum(L"CheckLevel", 2);
+  settings.SetOptionNum(L"RegScanInst", -1);
   ASSERT_EQ(Load(), Outcome::Continue);
   EXPECT_EQ(env.BootDrive, L"C:\\");
   EXPECT_EQ(settings.GetOption(L"BootDrive", L""), L"C:\\");
@@ -164,6 +166,14 @@ TEST_F(Loading, FindsTheBootDriveAndWritesItBack) {
   EXPECT_TRUE(x.fs.Exists(L"C:\\Zel32\\WinXP\\Backup"));
   EXPECT_EQ(env.AutoexecBat, L"C:\\autoexec.bat");
   EXPECT_EQ(env.AutoexecZel, L"C:\\autoexec.Zel");
+  EXPECT_EQ(env.ProgramFilesDir, L"C:\\Program Files");
+  EXPECT_EQ(env.DesktopDir, L"C:\\users\\root\\Desktop");
+  EXPECT_EQ(env.ProfileDir, L"C:\\users\\root");
+  EXPECT_EQ(env.PersonalDir, L"C:\\users\\root\\Documents");
+  EXPECT_EQ(env.SystemDirs[4], L"C:\\windows\\System32\\Drivers");
+  EXPECT_EQ(options.CheckLevel, 2);
+  EXPECT_TRUE(options.RegScanInst);
+  EXPECT_EQ(options.ZelConColType, 1);  // more than 256 colours
 }
 
 TEST(LoadingBootDrive, StoredSearchedFallenBackOrRefused) {
@@ -201,20 +211,7 @@ TEST(LoadingBootDrive, StoredSearchedFallenBackOrRefused) {
   }
 }
 
-TEST_F(Loading, ShellFoldersAndSettingsFillTheRecord) {
-  settings.SetOptionNum(L"CheckLevel", 2);
-  settings.SetOptionNum(L"RegScanInst", -1);
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_EQ(env.ProgramFilesDir, L"C:\\Program Files");
-  EXPECT_EQ(env.DesktopDir, L"C:\\users\\root\\Desktop");
-  EXPECT_EQ(env.ProfileDir, L"C:\\users\\root");
-  EXPECT_EQ(env.PersonalDir, L"C:\\users\\root\\Documents");
-  EXPECT_EQ(env.SystemDirs[4], L"C:\\windows\\System32\\Drivers");
-  EXPECT_EQ(options.CheckLevel, 2);
-  EXPECT_TRUE(options.RegScanInst);
-  EXPECT_EQ(options.ZelConColType, 1);  // more than 256 colours
-
-  // Registry scanning stays off without the registry editor.
+TEST(LoadingRegEdit, RegistryScanningStaysOffWithoutTheRegistryEditor) {
   StartedMachine m;
   m.x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
   m.settings.SetOptionNum(L"RegScanInst", -1);
@@ -297,10 +294,9 @@ TEST_F(Loading9x, MeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
 
 TEST_F(Loading9x, ShellFolderFallbacksUseTheJapaneseNames) {
   Start(L"4.10.2222");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Desktop", L"");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Start Menu", L"");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Programs", L"");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Startup", L"");
+  for (const wchar_t* name : {L"Desktop", L"Start Menu", L"Programs", L"Startup"}) {
+    x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, name, L"");
+  }
   x.fs.AddFolder(L"C:\\windows\\ﾃﾞｽｸﾄｯﾌﾟ");
   ASSERT_EQ(Load(), Outcome::Continue);
   EXPECT_EQ(env.DesktopDir, L"C:\\windows\\ﾃﾞｽｸﾄｯﾌﾟ");
@@ -324,21 +320,13 @@ TEST_F(Loading9x, DocumentsFolderIsConfirmedThenTypedThenStored) {
   EXPECT_NE(fe.questions[0].text.find(L"C:\\My Documents"), std::wstring::npos);
   EXPECT_EQ(fe.questions[1].text, L"C:\\nowhereは、|存在しません。||ゼルカを終了していいですか？");
   EXPECT_EQ(fe.prompts.size(), 2u);
-}
-
-TEST_F(Loading9x, AStoredDocumentsFolderIsTakenWithoutAsking) {
-  Start(L"4.10.2222");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
-  x.fs.AddFolder(L"C:\\Docs");
-  settings.SetOption(L"MyDocDir", L"C:\\Docs");
+  // Stored, it is taken without asking.
+  fe.questions.clear();
   ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_EQ(env.PersonalDir, L"C:\\Docs");
+  EXPECT_EQ(env.PersonalDir, L"D:\\Docs");
   EXPECT_TRUE(fe.questions.empty());
-}
-
-TEST_F(Loading9x, GivingUpOnTheDocumentsFolderEndsTheProgram) {
-  Start(L"4.10.2222");
-  x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, L"Personal", L"");
+  // Giving up on it ends the program.
+  settings.SetOption(L"MyDocDir", L"");
   fe.answers = {mb::kResultNo, mb::kResultYes};
   EXPECT_EQ(Load(), Outcome::End);
 }

@@ -195,28 +195,17 @@ TEST_F(SystemRestore98, AChangedHiveWritesTheRestartBatchInOrder) {
   ASSERT_EQ(r.outcome, RestoreOutcome::RestartNeeded);
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\SYSTEM.DAT"), "changed");  // the hive waits for the restart
   const std::wstring w = L"C:\\Zel32\\WIN98\\Recovery\\Windows";
-  EXPECT_EQ(r.work.batchLines, (std::vector<std::wstring>{
-                                   L"attrib -h -r -s C:\\windows\\SYSTEM.DAT",
-                                   L"attrib -h -r -s " + w + L"\\SYSTEM.DAT",
-                                   L"if exist " + w + L"\\SYSTEM.DAT del C:\\windows\\SYSTEM.DAT",
-                                   L"copy " + w + L"\\SYSTEM.DAT C:\\windows",
-                                   L"attrib -h -r -s C:\\windows\\USER.DAT",
-                                   L"attrib -h -r -s " + w + L"\\USER.DAT",
-                                   L"if exist " + w + L"\\USER.DAT del C:\\windows\\USER.DAT",
-                                   L"copy " + w + L"\\USER.DAT C:\\windows",
-                                   L"attrib -h -r -s C:\\windows\\SYSTEM.INI",
-                                   L"attrib -h -r -s " + w + L"\\SYSTEM.INI",
-                                   L"if exist " + w + L"\\SYSTEM.INI del C:\\windows\\SYSTEM.INI",
-                                   L"copy " + w + L"\\SYSTEM.INI C:\\windows",
-                                   L"attrib -h -r -s C:\\windows\\win.ini",
-                                   L"attrib -h -r -s " + w + L"\\win.ini",
-                                   L"if exist " + w + L"\\win.ini del C:\\windows\\win.ini",
-                                   L"copy " + w + L"\\win.ini C:\\windows",
-                                   L"COPY " + w + L"\\Setup.LOG C:\\windows/Y",
-                                   L"del C:\\windows\\Held.dll",
-                                   L"del C:\\autoexec.bat",
-                                   L"ren C:\\autoexec.Zel autoexec.bat",
-                               }));
+  // The hives and the INI files in their order, each as the guarded four
+  // lines; then the copy over the file in use, the deletion, and autoexec back.
+  std::vector<std::wstring> expected;
+  for (const wchar_t* name : {L"SYSTEM.DAT", L"USER.DAT", L"SYSTEM.INI", L"win.ini"}) {
+    const std::wstring live = L"C:\\windows\\" + std::wstring(name), copy = w + L"\\" + name;
+    expected.insert(expected.end(), {L"attrib -h -r -s " + live, L"attrib -h -r -s " + copy,
+                                     L"if exist " + copy + L" del " + live, L"copy " + copy + L" C:\\windows"});
+  }
+  expected.insert(expected.end(), {L"COPY " + w + L"\\Setup.LOG C:\\windows/Y", L"del C:\\windows\\Held.dll",
+                                   L"del C:\\autoexec.bat", L"ren C:\\autoexec.Zel autoexec.bat"});
+  EXPECT_EQ(r.work.batchLines, expected);
   ASSERT_EQ(r.notRestored.size(), 1u);
   EXPECT_NE(r.notRestored[0].find(L"a&b.txt"), std::wstring::npos);
 
@@ -252,30 +241,23 @@ TEST_F(SystemRestore, ADamagedOrForeignListIsNeverActedOn) {
   EXPECT_EQ(lines.back(), L"　・C:\\New.txt\t");
 }
 
-TEST_F(SystemRestore, AFolderThatCannotBeReadHasNothingAddedOrDeleted) {
-  Start();
-  SaveNow();
-  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers");
-  RestoreResult r = Restore();
-  EXPECT_EQ(r.outcome, RestoreOutcome::Restored);
-  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers", false);
-  EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\drivers\\disk.sys"), "disk");
-  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers");
-  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"C:\\windows\\system32\\drivers　…フォルダーを読み取れません"});
-}
-
-TEST_F(SystemRestore, TheSetsOwnFilesAreNeverDeleted) {
+TEST_F(SystemRestore, TheSetsOwnFilesAndAnUnreadableFolderAreLeftAlone) {
   Start();
   set = L"C:\\windows\\ZelSet";
   SaveNow();
   x.fs.AddFile(set + L"\\notes.txt", "kept", kNew);
   x.fs.AddFile(L"C:\\Zel.BAT", "old batch", kNew);
   x.fs.AddFile(L"C:\\autoexec.Zel", "users", kNew);
+  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers");
   EXPECT_EQ(Restore().outcome, RestoreOutcome::Restored);
   EXPECT_TRUE(x.fs.Exists(set + L"\\notes.txt"));
   EXPECT_TRUE(x.fs.Exists(set + L"\\" + kWindowsList));
   EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
   EXPECT_TRUE(x.fs.Exists(L"C:\\autoexec.Zel"));
+  EXPECT_EQ(Compare().front(), L"C:\\windows\\system32\\drivers　…フォルダーを読み取れません");
+  // Nothing below it was added or deleted.
+  x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers", false);
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\drivers\\disk.sys"), "disk");
 }
 
 TEST_F(SystemRestore, AFolderThatBecameALinkIsNeitherComparedNorRestored) {

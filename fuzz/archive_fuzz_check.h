@@ -36,7 +36,7 @@ constexpr std::uint64_t kLargestChecked = 16u << 20;
 inline std::string Walk(MemoryFileSystem& fs, const std::wstring& folder, std::wstring_view allowed,
                         std::wstring_view archive) {
   std::string why;
-  fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+  IgnoreError(fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
     if (e.name == L"." || e.name == L".." || !why.empty()) return;
     const std::wstring path = JoinPath(folder, e.name);
     if (e.IsFolder()) {
@@ -46,7 +46,7 @@ inline std::string Walk(MemoryFileSystem& fs, const std::wstring& folder, std::w
     } else if (!IsSameOrBelow(path, allowed) && path != archive) {
       why = "a file outside: " + ToUtf8(path);
     }
-  });
+  }));
   return why;
 }
 

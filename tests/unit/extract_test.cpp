@@ -104,9 +104,9 @@ TEST_F(Extraction, TemporaryFolderBaseIsAFixedDiskOutsideTheProgramsFolders) {
   x.fs.FailCreationBelow(kTemp);  // a base that cannot take a folder: the next one
   EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"C:\\windows\\TEMP\\ZEL0002");
   x.sys.env[L"TMP"] = L"C:\\Zel32\\WinXP";
-  x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0001");
-  x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0002");
-  x.fs.RemoveFolder(L"C:\\windows\\temp");
+  IgnoreError(x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0001"));
+  IgnoreError(x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0002"));
+  IgnoreError(x.fs.RemoveFolder(L"C:\\windows\\temp"));
   EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"");
 
   AddLibraries();

@@ -80,8 +80,8 @@ TEST_F(Options, WindowsInstallationsFromBootIniAndMsdosSys) {
   EXPECT_EQ(found[0], L"multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" /fastdetect");
   EXPECT_EQ(found[1], L"MSDOS.SYS: WinDir=C:\\WIN98");
   EXPECT_EQ(found[2], L"MSDOS.SYS: WinBootDir=C:\\WIN98");
-  x.fs.RemoveFile(L"C:\\boot.ini");
-  x.fs.RemoveFile(L"C:\\MSDOS.SYS");
+  IgnoreError(x.fs.RemoveFile(L"C:\\boot.ini"));
+  IgnoreError(x.fs.RemoveFile(L"C:\\MSDOS.SYS"));
   EXPECT_TRUE(FindWindowsInstallations(x.fs, L"C:\\").empty());
 }
 

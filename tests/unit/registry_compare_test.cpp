@@ -139,7 +139,7 @@ class RegistryCompare : public ::testing::Test, public testing::SnapshotCycle {
   void Editor(const std::string& before, const std::string& after) {
     x.desktop.onStart = [this, before, after](std::wstring_view command) {
       const bool later = command.find(L"AfterIns.reg") != std::wstring_view::npos;
-      x.fs.WriteBytes(env.WorkDir + (later ? L"\\AfterIns.reg" : L"\\追加と削除.reg"), later ? after : before);
+      IgnoreError(x.fs.WriteBytes(env.WorkDir + (later ? L"\\AfterIns.reg" : L"\\追加と削除.reg"), later ? after : before));
     };
   }
   RegistryCheck Check(const Snapshot& snap) {
@@ -170,7 +170,7 @@ TEST_F(RegistryCompare, TheCheckListsChangedIniFilesGroupsAndTheExportsDifferenc
   // and OLD.GRP made.
   x.fs.AddFile(L"C:\\windows\\win.ini", "[windows]\r\nload=zel\r\n");
   x.fs.AddFile(L"C:\\windows\\main.grp", "GRP 2");
-  x.fs.RemoveFile(L"C:\\windows\\system.ini");
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\system.ini"));
   x.fs.AddFile(L"C:\\windows\\control.ini", "[new]");
   x.fs.AddFile(L"C:\\windows\\old.grp", "new");
 
@@ -285,7 +285,7 @@ TEST_F(RegistryCompare, TheRunIsWatchedThroughExportsThatNeverAreWaitedFor) {
   std::string exported = same;
   x.desktop.onStart = [&](std::wstring_view command) {
     if (command.find(L"RunCheck.reg") != std::wstring_view::npos) {
-      x.fs.WriteBytes(env.WorkDir + L"\\RunCheck.reg", exported);
+      IgnoreError(x.fs.WriteBytes(env.WorkDir + L"\\RunCheck.reg", exported));
     }
   };
   x.desktop.started.clear();
@@ -386,7 +386,7 @@ TEST_F(RegistryCompare, TheRegistryStepOffersWhatEachWindowsKindCanDo) {
   EXPECT_FALSE(plan.offer.restore);
   EXPECT_EQ(PlanRegistryStep(x.fs, env, options, hives, true, &modifiedOnly).kind, RegistryStepKind::Nothing);
   EXPECT_EQ(SetUpRegistryRestore(x.machine, fe, env, options, hives).outcome, RestoreSetUp::Refused);
-  x.fs.RemoveFile(L"C:\\autoexec.bat");
+  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.bat"));
 
   // Windows 98: the restore needs the hives and their copies.
   x.MakeWin98();
@@ -398,7 +398,7 @@ TEST_F(RegistryCompare, TheRegistryStepOffersWhatEachWindowsKindCanDo) {
   EXPECT_FALSE(plan.offer.repair);
   EXPECT_TRUE(plan.offer.restore);
   EXPECT_EQ(PlanRegistryStep(x.fs, env, options, hives, false, nullptr).kind, RegistryStepKind::Nothing);
-  x.fs.RemoveFile(hives.systemCopy);
+  IgnoreError(x.fs.RemoveFile(hives.systemCopy));
   EXPECT_FALSE(PlanRegistryStep(x.fs, env, options, hives, true, &added).offer.restore);
 
   // Windows Me: System Restore, when it is on and its program is there.

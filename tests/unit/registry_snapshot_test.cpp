@@ -33,9 +33,9 @@ class RegistrySnapshot : public ::testing::Test, public testing::SnapshotCycle {
       if (!startedAt) return;
       std::uint64_t since = tick - *startedAt;
       if (fillMs && since >= fillMs && x.fs.Content(exportFile).empty()) {
-        x.fs.WriteBytes(exportFile, "Windows Registry Editor Version 5.00\r\n");
+        IgnoreError(x.fs.WriteBytes(exportFile, "Windows Registry Editor Version 5.00\r\n"));
       } else if (appearMs && since >= appearMs && !x.fs.Exists(exportFile)) {
-        x.fs.WriteBytes(exportFile, "");
+        IgnoreError(x.fs.WriteBytes(exportFile, ""));
       }
     };
   }
@@ -100,11 +100,11 @@ TEST_F(RegistrySnapshot, Win9xHiveCopiesFollowTheLiveRegistryUntilARestoreIsPend
   SaveHives(x.machine, fe, env, hives, snap);
   EXPECT_EQ(x.fs.Content(hives.userCopy), "user-2");
   EXPECT_EQ(snap.userHiveTime, 0x400u);
-  x.fs.RemoveFile(L"C:\\autoexec.bat");
+  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.bat"));
   x.fs.AddFile(env.RegClearPath, "");
   SaveHives(x.machine, fe, env, hives, snap);
   EXPECT_EQ(x.fs.Content(hives.userCopy), "user-2");
-  x.fs.RemoveFile(env.RegClearPath);
+  IgnoreError(x.fs.RemoveFile(env.RegClearPath));
   SaveHives(x.machine, fe, env, hives, snap);
   EXPECT_EQ(x.fs.Content(hives.userCopy), "user-changed");
 }
@@ -151,7 +151,7 @@ TEST_F(RegistrySnapshot, ASlowExportAsksAfterTenSecondsThenEveryThirty) {
   Editor(25000, 0);  // appears at 25 s and stays empty until 95 s
   x.sys.onSleep = [this, inner = x.sys.onSleep](std::uint64_t tick) {
     inner(tick);
-    if (tick - *startedAt >= 95000) x.fs.WriteBytes(exportFile, "REGEDIT4\r\n");
+    if (tick - *startedAt >= 95000) IgnoreError(x.fs.WriteBytes(exportFile, "REGEDIT4\r\n"));
   };
   fe.answers = {mb::kResultYes, mb::kResultYes, mb::kResultYes};
   EXPECT_TRUE(Export());
@@ -207,7 +207,7 @@ TEST_F(RegistrySnapshot, WithoutScanningAnOldExportIsDeletedAndNothingStarted) {
   EXPECT_FALSE(x.fs.Exists(exportFile));
   // Scanning on but the editor gone: the same, and no question.
   x.fs.AddFile(exportFile, "old export");
-  x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\regedit.exe"));
   options.RegScanInst = true;
   Prepare();
   EXPECT_FALSE(x.fs.Exists(exportFile));

@@ -43,7 +43,7 @@ TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
   x.fs.AddFile(L"C:\\Other\\AppSetup.exe", "x");
   x.fs.AddFile(L"C:\\Nothing\\readme.txt", "x");
   // An old folder renamed during the test is not new, whatever it holds.
-  x.fs.MoveOne(L"C:\\Old", L"C:\\Renamed", false);
+  IgnoreError(x.fs.MoveOne(L"C:\\Old", L"C:\\Renamed", false));
   EXPECT_EQ(FindUninstallers(sv, snap, record), (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
                                                             L"C:\\Other\\AppSetup.exe"}));
 

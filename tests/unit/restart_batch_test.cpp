@@ -250,7 +250,7 @@ TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark
 
   // The interpreter stops at an end-of-file character: the block goes before
   // it would be read, the saved file keeps it.
-  x.fs.RemoveFile(L"C:\\autoexec.Zel");
+  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.Zel"));
   x.fs.AddFile(L"C:\\autoexec.bat", "@echo off\x1A");
   ASSERT_TRUE(InsertRestartBlock(x.machine, env));
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), "@echo off\r\n" + Block());
@@ -259,7 +259,7 @@ TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), "@echo off\x1A");
 
   // A user without autoexec.bat gets none back.
-  x.fs.RemoveFile(L"C:\\autoexec.bat");
+  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.bat"));
   ASSERT_TRUE(InsertRestartBlock(x.machine, env));
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), Block());
   ASSERT_TRUE(RemoveRestartBlock(x.machine, env));
@@ -271,7 +271,7 @@ TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark
   ASSERT_TRUE(InsertRestartBlock(x.machine, env));
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec + Block());
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.Zel"), kUserAutoexec);
-  x.fs.RemoveFile(L"C:\\autoexec.bat");
+  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.bat"));
   ASSERT_TRUE(RemoveRestartBlock(x.machine, env));
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec);
 }
@@ -296,7 +296,7 @@ TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
   auto prepare = [&](const Start& s) {
     for (const wchar_t* f : {L"C:\\autoexec.bat", L"C:\\autoexec.Zel", L"C:\\Zel.BAT", L"C:\\autoexec.bat.new",
                              L"C:\\autoexec.Zel.new", L"C:\\Zel.BAT.new"}) {
-      if (x.fs.Exists(f)) x.fs.RemoveFile(f);
+      if (x.fs.Exists(f)) IgnoreError(x.fs.RemoveFile(f));
     }
     if (s.bat) x.fs.AddFile(L"C:\\autoexec.bat", *s.bat);
     if (s.zel) {

@@ -89,7 +89,7 @@ TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndTheDosSupportFiles) {
 TEST_F(ProcessStart, KeepsAnExistingLhaPifAndBatch) {
   x.fs.AddFile(L"C:\\windows\\PIF\\LHA.PIF", "mine");
   x.fs.AddFile(L"C:\\windows\\PIF\\ZEL32.BAT", "CD \\TOOLS\r\n");
-  x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF");
+  IgnoreError(x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF"));
   ASSERT_EQ(StartProcess(), Outcome::Continue);
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\LHA.PIF"), "mine");
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\ZEL32.BAT"), "CD \\TOOLS\r\n");
@@ -122,7 +122,7 @@ TEST(ProcessStartRefusals, EachEndsWithItsOwnSignOrNone) {
     const wchar_t* asked;  // nullptr: nothing asked
     int beeps;
   } cases[] = {
-      {"no PIF to install", [](XpMachine& x) { x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF"); }, Outcome::End, nullptr, 0},
+      {"no PIF to install", [](XpMachine& x) { IgnoreError(x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF")); }, Outcome::End, nullptr, 0},
       {"the program in a drive root", [](XpMachine& x) { x.sys.exePath = L"C:\\Zel32.exe"; }, Outcome::End, nullptr, 1},
       {"exactly 2,000,000 bytes free", [](XpMachine& x) { x.fs.SetFreeSpace(L'C', 2000000); }, Outcome::Continue,
        nullptr, 0},
@@ -197,7 +197,7 @@ TEST(LoadingBootDrive, StoredSearchedFallenBackOrRefused) {
     m.x.sys.env[L"WINBOOTDIR"] = L"D:\\WINDOWS";
     if (c.stored) m.settings.SetOption(L"BootDrive", c.stored);
     if (c.bootFile) m.x.fs.AddFile(c.bootFile, "x");
-    if (c.removeBootIni) m.x.fs.RemoveFile(L"C:\\boot.ini");
+    if (c.removeBootIni) IgnoreError(m.x.fs.RemoveFile(L"C:\\boot.ini"));
     EXPECT_EQ(m.Load(), c.found ? Outcome::Continue : Outcome::End);
     EXPECT_EQ(m.env.BootDrive, c.found ? c.found : L"");
     if (c.found) {
@@ -213,7 +213,7 @@ TEST(LoadingBootDrive, StoredSearchedFallenBackOrRefused) {
 
 TEST(LoadingRegEdit, RegistryScanningStaysOffWithoutTheRegistryEditor) {
   StartedMachine m;
-  m.x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  IgnoreError(m.x.fs.RemoveFile(L"C:\\windows\\regedit.exe"));
   m.settings.SetOptionNum(L"RegScanInst", -1);
   m.Start();
   EXPECT_FALSE(m.env.HasRegEdit);
@@ -224,7 +224,7 @@ TEST_F(Loading, ProgramFilesFallsBackToTheFixedDrives) {
   x.reg.Set(RegRoot::LocalMachine, XpMachine::kCurrentVersion, L"ProgramFilesDir", L"Q:\\Nowhere");
   x.fs.AddDrive(L'E', DriveType::Fixed);
   x.fs.AddFolder(L"E:\\Program Files");
-  x.fs.MoveOne(L"C:\\Program Files", L"C:\\Programs", false);
+  IgnoreError(x.fs.MoveOne(L"C:\\Program Files", L"C:\\Programs", false));
   env.DriveTypes[4] = DriveType::Fixed;
   ASSERT_EQ(Load(), Outcome::Continue);
   EXPECT_EQ(env.ProgramFilesDir, L"E:\\Program Files");

@@ -315,7 +315,7 @@ TEST_F(Store, ListsStayWithTheirFoldersWhenAFolderAppearsAfterTheSnapshot) {
 }
 
 TEST_F(Store, ANewSnapshotKeepsNoCopyAnEarlierTestSaved) {
-  x.fs.RemoveFile(L"C:\\config.sys");
+  IgnoreError(x.fs.RemoveFile(L"C:\\config.sys"));
   x.fs.AddFile(env.BackupDir + L"\\config.C", "FILES=20\r\n", 0x100);  // config.sys is gone since
   x.fs.AddFile(env.WorkDir + L"\\Library\\kernel32.dll", "MZ old", 0x100);
   x.fs.AddFile(L"C:\\autoexec.bat", "@echo now\r\n", 0x300);
@@ -351,7 +351,7 @@ TEST_F(Store, ACrashWhileSavingLeavesTheOldSnapshotOrTheNewOne) {
     ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, older), FsError::None);
     CrashingFileSystem crashing(x.fs, crashAt);
     try {
-      WriteSnapshotFiles(crashing, env.WorkDir, newer);
+      IgnoreError(WriteSnapshotFiles(crashing, env.WorkDir, newer));
     } catch (const Crash&) {
     }
     Snapshot back;
@@ -410,10 +410,10 @@ TEST_F(Store, TheResumeQuestion) {
     EXPECT_EQ(x.fs.Exists(files.data), resumedHere);
     EXPECT_EQ(x.fs.Exists(files.record), resumedHere);
     if (c.asked) EXPECT_EQ(x.fs.Exists(files.run), resumedHere);
-    x.fs.RemoveFile(env.RegClearPath);
+    IgnoreError(x.fs.RemoveFile(env.RegClearPath));
   }
   // Without Zel32.dat nothing is asked, and a stray run record goes too.
-  x.fs.RemoveFile(files.data);
+  IgnoreError(x.fs.RemoveFile(files.data));
   x.fs.AddFile(files.run, "run");
   fe.questions.clear();
   Snapshot snap;
@@ -438,7 +438,7 @@ TEST_F(Store, ADamagedSnapshotIsReportedAndDeleted) {
   EXPECT_FALSE(x.fs.Exists(files.record));
   // A snapshot whose record is missing is damaged too.
   Prepare();
-  x.fs.RemoveFile(files.record);
+  IgnoreError(x.fs.RemoveFile(files.record));
   EXPECT_EQ(AskResume(x.machine, fe, env, snap, false), ResumeChoice::Damaged);
 }
 

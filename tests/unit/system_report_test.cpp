@@ -95,7 +95,7 @@ TEST_F(SystemReport, A9xMachineWithFoldersGoneAndEveryFlagTurned) {
   x.fs.AddFile(env.BackupDir + L"\\system.dat", "", kMay1st);
   x.fs.AddFile(env.WorkDir + L"\\追加と削除.reg", "REGEDIT4", kMay1st);
   x.fs.AddFile(env.WorkDir + L"\\RegClear.dat", "", kMay1st);
-  x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\regedit.exe"));
   env.HasRegEdit = false;
   options.SaveAllSys = true;
   options.CheckLevel = 2;
@@ -168,7 +168,7 @@ TEST_F(SystemReport, WritingReplacesTheFileAndTheLogsAppendAfterIt) {
   EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
 
   // A report that cannot be written is given up quietly.
-  x.fs.RemoveFile(path);
+  IgnoreError(x.fs.RemoveFile(path));
   x.fs.AddFolder(path);
   WriteSystemReport(x.machine, env, options);
   EXPECT_TRUE(x.fs.Find(path)->IsFolder());

@@ -38,11 +38,11 @@ TEST_F(SystemRestore, TheCompareListsEachKindWithItsHeadingMarkerAndNote) {
   x.fs.AddFile(L"C:\\windows\\temp\\later.tmp", "t", kNew);         // a skipped folder: nothing
   x.fs.AddFolder(L"C:\\windows\\Added");
   x.fs.AddFolder(L"C:\\Program Files\\Zel Soft");
-  x.fs.RemoveFile(L"C:\\windows\\system32\\old.dll");               // deleted, copy there: ○
-  x.fs.RemoveFile(L"C:\\windows\\Fonts\\Gothic.TTF");               // deleted in a list-only folder: ★
-  x.fs.RemoveFile(L"C:\\windows\\Gone\\a.txt");
-  x.fs.RemoveFile(set + L"\\Gone\\a.txt");
-  x.fs.RemoveFolder(set + L"\\Gone");                                // the backup of a folder deleted
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\system32\\old.dll"));               // deleted, copy there: ○
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\Fonts\\Gothic.TTF"));               // deleted in a list-only folder: ★
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\Gone\\a.txt"));
+  IgnoreError(x.fs.RemoveFile(set + L"\\Gone\\a.txt"));
+  IgnoreError(x.fs.RemoveFolder(set + L"\\Gone"));                                // the backup of a folder deleted
   EXPECT_EQ(Compare(), (std::vector<std::wstring>{
                            L"C:\\windows\\Gone　…バックアップが削除されています",
                            L"以下のフォルダーが追加されています",
@@ -95,7 +95,7 @@ TEST_F(SystemRestore, OrdinaryFilesGoBackAtOnceWithoutARestart) {
   SaveNow();
   x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);
   x.fs.Find(L"C:\\windows\\Setup.LOG")->attributes |= attr::kReadOnly;
-  x.fs.RemoveFile(L"C:\\windows\\system32\\Old.DLL");
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\system32\\Old.DLL"));
   x.fs.AddFile(L"C:\\New.TXT", "new", kNew);
   x.fs.AddFile(L"C:\\windows\\Fonts\\Added.TTF", "f", kNew);
   x.fs.AddFile(L"C:\\windows\\win386.swp", "swap 2", kNew);
@@ -266,7 +266,7 @@ TEST_F(SystemRestore, AFolderThatBecameALinkIsNeitherComparedNorRestored) {
   SaveNow();
   x.fs.AddFile(L"C:\\data\\guide.hlp", "mine", kNew);
   x.fs.AddFile(L"C:\\data\\letter.doc", "mine", kNew);
-  x.fs.MoveOne(L"C:\\windows\\Help", L"C:\\windows\\Help.old", false);
+  IgnoreError(x.fs.MoveOne(L"C:\\windows\\Help", L"C:\\windows\\Help.old", false));
   x.fs.AddLink(L"C:\\windows\\Help", L"C:\\data");
   const std::vector<std::wstring> lines = Compare();
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& line) {
@@ -285,7 +285,7 @@ TEST_F(SystemRestore, ACaseOnlyRenameOfAnyLetterIsTheSameFile) {
   for (const auto& n : names) x.fs.AddFile(L"C:\\windows\\" + n[0], "mine", kOld);
   SaveNow();
   for (const auto& n : names) {
-    x.fs.RemoveFile(L"C:\\windows\\" + n[0]);
+    IgnoreError(x.fs.RemoveFile(L"C:\\windows\\" + n[0]));
     x.fs.AddFile(L"C:\\windows\\" + n[1], "mine", kOld);
   }
   EXPECT_EQ(Compare(), std::vector<std::wstring>{L"変更はありません"});

@@ -149,9 +149,9 @@ TEST_F(SystemSave, ASecondSaveCopiesOnlyNewAndChangedFilesAndDeletesNone) {
   ASSERT_TRUE(Save().saved);
   x.fs.AddFile(L"C:\\windows\\Setup.LOG", "setup 2", kNew);
   x.fs.AddFile(L"C:\\windows\\system32\\new.dll", "new", kNew);
-  x.fs.RemoveFile(L"C:\\windows\\regedit.exe");
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\regedit.exe"));
   // A copy the save made read-only (as its file was) is still refreshed.
-  x.fs.SetAttributes(set + L"\\Windows\\Setup.LOG", attr::kReadOnly | attr::kHidden);
+  IgnoreError(x.fs.SetAttributes(set + L"\\Windows\\Setup.LOG", attr::kReadOnly | attr::kHidden));
   SaveResult r = Save();
   ASSERT_TRUE(r.saved);
   EXPECT_EQ(r.copied, 2u);
@@ -196,8 +196,8 @@ TEST_F(SystemSave, AnInterruptedSaveLeavesNoStampAndKeepsEveryCopy) {
   const std::string oldList = SetBytes(kWindowsList);
   x.fs.AddFile(L"C:\\windows\\system32\\drivers\\new.sys", "n", kNew);
   x.fs.FailCreationBelow(set + L"\\system32\\drivers");
-  x.fs.RemoveFile(set + L"\\system32\\drivers\\disk.sys");
-  x.fs.RemoveFolder(set + L"\\system32\\drivers");
+  IgnoreError(x.fs.RemoveFile(set + L"\\system32\\drivers\\disk.sys"));
+  IgnoreError(x.fs.RemoveFolder(set + L"\\system32\\drivers"));
   SaveResult r = Save();
   EXPECT_FALSE(r.saved);
   EXPECT_TRUE(fe.AskedAbout(L"システムを保存できませんでした"));

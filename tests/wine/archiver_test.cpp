@@ -51,13 +51,13 @@ class Win32Archiver : public ::testing::Test {
   void TearDown() override { Clean(root); }
 
   void Clean(const std::wstring& folder) {
-    w.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+    IgnoreError(w.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
       if (e.name == L"." || e.name == L"..") return;
       std::wstring p = folder + L"\\" + e.name;
       if (e.IsFolder()) Clean(p);
-      else w.fs.RemoveFile(p);
-    });
-    w.fs.RemoveFolder(folder);
+      else IgnoreError(w.fs.RemoveFile(p));
+    }));
+    IgnoreError(w.fs.RemoveFolder(folder));
   }
   std::string Read(const std::wstring& path) {
     std::string bytes;
@@ -66,9 +66,9 @@ class Win32Archiver : public ::testing::Test {
   bool Exists(const std::wstring& path) { return w.fs.Stat(path).has_value(); }
   std::vector<std::wstring> Names(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    w.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+    IgnoreError(w.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
       if (e.name != L"." && e.name != L"..") names.push_back(e.name);
-    });
+    }));
     return names;
   }
   const Services& X() const { return sv; }

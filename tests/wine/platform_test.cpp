@@ -17,26 +17,26 @@ class Win32Fs : public ::testing::Test {
     ::GetTempPathW(MAX_PATH, temp);
     root = std::wstring(temp) + L"zelfs" + std::to_wstring(::GetCurrentProcessId());
     if (root.back() == L'\\') root.pop_back();
-    fs.MakeFolder(root);
+    IgnoreError(fs.MakeFolder(root));
   }
   void TearDown() override { Clean(root); }
   void Clean(const std::wstring& folder) {
-    fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+    IgnoreError(fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
       if (e.name == L"." || e.name == L"..") return;
       std::wstring p = folder + L"\\" + e.name;
       if (e.IsFolder()) Clean(p);
       else {
-        fs.SetAttributes(p, 0);
-        fs.RemoveFile(p);
+        IgnoreError(fs.SetAttributes(p, 0));
+        IgnoreError(fs.RemoveFile(p));
       }
-    });
-    fs.RemoveFolder(folder);
+    }));
+    IgnoreError(fs.RemoveFolder(folder));
   }
   std::vector<std::wstring> Names(const std::wstring& pattern) {
     std::vector<std::wstring> names;
-    fs.Enumerate(pattern, [&](const FileEntry& e) {
+    IgnoreError(fs.Enumerate(pattern, [&](const FileEntry& e) {
       if (e.name != L"." && e.name != L"..") names.push_back(e.name);
-    });
+    }));
     return names;
   }
   Win32FileSystem fs;
@@ -64,7 +64,7 @@ TEST_F(Win32Fs, ReadWriteAppendAndCopyKeepLastWriteTimes) {
 TEST_F(Win32Fs, EnumerationErrorsTellMissingFromEmpty) {
   EXPECT_EQ(fs.Enumerate(root + L"\\missing\\*.*", [](const FileEntry&) {}), FsError::PathNotFound);
   EXPECT_EQ(fs.Enumerate(root + L"\\*.DLL", [](const FileEntry&) {}), FsError::NotFound);
-  fs.WriteBytes(root + L"\\x.dll", "x");
+  IgnoreError(fs.WriteBytes(root + L"\\x.dll", "x"));
   EXPECT_EQ(Names(root + L"\\*.DLL"), std::vector<std::wstring>{L"x.dll"});
   auto rootEntry = fs.Stat(L"C:\\");
   ASSERT_TRUE(rootEntry);
@@ -138,7 +138,7 @@ TEST(Win32Ini, ValuesAreTrimmedOnBothWays) {
   EXPECT_EQ(ini.ReadRaw(file, L"Options", L"Quoted", 255), L"x y");
   EXPECT_EQ(ini.ReadRaw(file, L"Options", L"Missing", 255), L"");
   std::string bytes;
-  Win32FileSystem().ReadBytes(file, bytes);
+  IgnoreError(Win32FileSystem().ReadBytes(file, bytes));
   EXPECT_NE(bytes.find("CheckLevel=1\r\n"), std::string::npos) << Hex(bytes);
   ::DeleteFileW(file.c_str());
 }

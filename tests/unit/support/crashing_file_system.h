@@ -19,7 +19,7 @@ class CrashingFileSystem : public FileSystem {
   FsError RemoveFolder(std::wstring_view p) override { return Step() ? fs_.RemoveFolder(p) : FsError::None; }
   FsError RemoveFile(std::wstring_view p) override { return Step() ? fs_.RemoveFile(p) : FsError::None; }
   FsError CopyOne(std::wstring_view a, std::wstring_view b, bool o) override {
-    if (left_ == 0) fs_.WriteBytes(b, fs_.Content(a).substr(0, fs_.Content(a).size() / 2));
+    if (left_ == 0) IgnoreError(fs_.WriteBytes(b, fs_.Content(a).substr(0, fs_.Content(a).size() / 2)));
     return Step() ? fs_.CopyOne(a, b, o) : FsError::None;
   }
   FsError MoveOne(std::wstring_view a, std::wstring_view b, bool r) override {
@@ -32,7 +32,7 @@ class CrashingFileSystem : public FileSystem {
   FsError ReadHead(std::wstring_view p, size_t n, std::string& b) override { return fs_.ReadHead(p, n, b); }
   FsError ExpandOne(std::wstring_view a, std::wstring_view b) override { return Step() ? fs_.ExpandOne(a, b) : FsError::None; }
   FsError WriteBytes(std::wstring_view p, std::string_view b) override {
-    if (left_ == 0) fs_.WriteBytes(p, b.substr(0, b.size() / 2));
+    if (left_ == 0) IgnoreError(fs_.WriteBytes(p, b.substr(0, b.size() / 2)));
     return Step() ? fs_.WriteBytes(p, b) : FsError::None;
   }
   FsError AppendBytes(std::wstring_view p, std::string_view b) override {

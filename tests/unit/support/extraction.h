@@ -30,13 +30,13 @@ class ExtractionTest : public ::testing::Test, public StartedMachine {
   // Every path below the folder, "\" after folders; one level only unless DEEP.
   std::vector<std::wstring> Tree(const std::wstring& folder, bool deep = true) {
     std::vector<std::wstring> out;
-    x.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
+    IgnoreError(x.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
       if (e.name == L"." || e.name == L"..") return;
       out.push_back(e.name + (e.IsFolder() && deep ? L"\\" : L""));
       if (e.IsFolder() && deep) {
         for (const std::wstring& below : Tree(folder + L"\\" + e.name)) out.push_back(e.name + L"\\" + below);
       }
-    });
+    }));
     return out;
   }
 };

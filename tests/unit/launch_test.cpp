@@ -247,6 +247,17 @@ TEST_F(Libraries, TheFirstLaunchOfATestSavesTheLibraryAsItIsNow) {
   x.fs.AddFile(L"C:\\windows\\System32\\kernel32.dll", "MZ theirs", 0x300);
   CopyLibraries(copy, L"C:\\dl");
   EXPECT_EQ(x.fs.Content(saved), "MZ now");
+  EXPECT_FALSE(fe.AskedAbout(L"を保存できません"));
+}
+
+// The program under test may overwrite a library that could not be set
+// aside; the user hears of it before the program starts.
+TEST_F(Libraries, ALibraryThatCannotBeSetAsideIsTold) {
+  x.fs.AddFile(L"C:\\dl\\kernel32.dll", "MZ");
+  x.fs.FailCreationBelow(LibrarySaveFolder(env));
+  LibraryCopy copy = Copy();
+  CopyLibraries(copy, L"C:\\dl");
+  EXPECT_TRUE(fe.AskedAbout(L"『C:\\windows\\System32\\kernel32.dll』を保存できません"));
 }
 
 TEST(RunRecordFile, RoundTripAndDamage) {

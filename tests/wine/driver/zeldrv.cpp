@@ -217,6 +217,47 @@ HWND FindButton(HWND window, const std::wstring& caption) {
   return s.found;
 }
 
+// The button of that caption in a visible window of that class and title,
+// waited for up to ms: a window that has just been shown may not have its
+// buttons yet, and a closing one of the same title may still come first.
+HWND WaitButton(const std::wstring& which, const std::wstring& caption, int ms) {
+  struct All {
+    Target target;
+    std::vector<HWND> found;
+  } all{ParseTarget(which), {}};
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    all.found.clear();
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+          auto* a = reinterpret_cast<All*>(param);
+          if (::IsWindowVisible(window) &&
+              (a->target.className.empty() || ClassOf(window) == a->target.className) &&
+              TitleOf(window) == a->target.title) {
+            a->found.push_back(window);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all.found) {
+      if (HWND button = FindButton(window, caption)) return button;
+    }
+    if (static_cast<int>(::GetTickCount() - start) >= ms) break;
+    ::Sleep(50);
+  }
+  Complain(L"no button " + caption + L" in " + std::to_wstring(all.found.size()) + L" window(s) " + which + L"; their controls:");
+  for (HWND window : all.found) {
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM) -> BOOL {
+          Complain(L"  " + ClassOf(child) + L"\t" + (::IsWindowVisible(child) ? L"visible\t" : L"hidden\t") + TitleOf(child));
+          return TRUE;
+        },
+        0);
+  }
+  return nullptr;
+}
+
 void Press(HWND button) {
   // A click as the button itself takes it (a check box toggles, a radio
   // button is chosen); posted, not sent: the handler may open a modal box.
@@ -395,8 +436,8 @@ int Run(const std::vector<std::wstring>& a) {
     return 0;
   }
   if (cmd == L"click" && a.size() >= 3) {
-    HWND button = FindButton(window, a[2]);
-    if (!button) return 1;
+    HWND button = WaitButton(a[1], a[2], 10000);
+    if (!button) return kNoControl;
     Press(button);
     return 0;
   }
@@ -423,8 +464,8 @@ int Run(const std::vector<std::wstring>& a) {
     return 0;
   }
   if (cmd == L"rclick" && a.size() >= 3) {
-    HWND button = FindButton(window, a[2]);
-    if (!button) return 1;
+    HWND button = WaitButton(a[1], a[2], 10000);
+    if (!button) return kNoControl;
     ::PostMessageW(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
     ::PostMessageW(button, WM_RBUTTONUP, 0, MAKELPARAM(4, 4));
     return 0;

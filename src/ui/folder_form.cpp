@@ -359,7 +359,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(window, msg, wp, lp);
 }
 
-HWND Add(Form& f, const ControlSpec& spec) { return AddControl(f.window, f.font.Get(), spec, Units::Pixels); }
+HWND Add(Form& f, const ControlSetup& setup) { return AddControl(f.window, f.font.Get(), setup, Units::Pixels); }
 
 // The current folder of the process, however long.
 std::wstring CurrentFolder() {

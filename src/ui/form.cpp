@@ -35,19 +35,19 @@ void PlaceForm(HWND window, HWND owner, int clientWidth, int clientHeight) {
                CentredWithin(around.top, around.bottom, h, screenH), w, h, FALSE);
 }
 
-win32::Window CreateForm(const FormSpec& spec) {
-  if (!RegisterFormClass(spec.cls)) return win32::Window();
-  win32::Window window(::CreateWindowExW(spec.exStyle, spec.cls.name, spec.title, spec.style, 0, 0, 100, 100,
-                                         spec.owner, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+win32::Window CreateForm(const FormSetup& setup) {
+  if (!RegisterFormClass(setup.cls)) return win32::Window();
+  win32::Window window(::CreateWindowExW(setup.exStyle, setup.cls.name, setup.title, setup.style, 0, 0, 100, 100,
+                                         setup.owner, nullptr, ::GetModuleHandleW(nullptr), nullptr));
   if (!window) return window;
-  if (spec.state) ::SetWindowLongPtrW(window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(spec.state));
-  if (spec.clientWidth > 0 && spec.clientHeight > 0) {
-    PlaceForm(window.Get(), spec.owner, Scale(spec.clientWidth), Scale(spec.clientHeight));
+  if (setup.state) ::SetWindowLongPtrW(window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(setup.state));
+  if (setup.clientWidth > 0 && setup.clientHeight > 0) {
+    PlaceForm(window.Get(), setup.owner, Scale(setup.clientWidth), Scale(setup.clientHeight));
   }
   return window;
 }
 
-HWND AddControl(HWND parent, HFONT font, const ControlSpec& c, Units units) {
+HWND AddControl(HWND parent, HFONT font, const ControlSetup& c, Units units) {
   auto u = [units](int length) { return units == Units::Dpi96 ? Scale(length) : length; };
   HWND child = ::CreateWindowExW(c.exStyle, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, u(c.x), u(c.y), u(c.w),
                                  u(c.h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
@@ -56,8 +56,8 @@ HWND AddControl(HWND parent, HFONT font, const ControlSpec& c, Units units) {
   return child;
 }
 
-void AddControls(HWND parent, HFONT font, std::span<const ControlSpec> table, Units units) {
-  for (const ControlSpec& c : table) AddControl(parent, font, c, units);
+void AddControls(HWND parent, HFONT font, std::span<const ControlSetup> table, Units units) {
+  for (const ControlSetup& c : table) AddControl(parent, font, c, units);
 }
 
 std::wstring WindowText(HWND window) {

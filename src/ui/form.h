@@ -23,7 +23,7 @@ struct FormClass {
 bool RegisterFormClass(const FormClass& cls);
 
 // A form's window, not yet shown.
-struct FormSpec {
+struct FormSetup {
   FormClass cls;
   const wchar_t* title = L"";
   HWND owner = nullptr;
@@ -34,7 +34,7 @@ struct FormSpec {
   DWORD exStyle = WS_EX_DLGMODALFRAME;
   void* state = nullptr;  // GWLP_USERDATA, for the window's procedure
 };
-win32::Window CreateForm(const FormSpec& spec);
+win32::Window CreateForm(const FormSetup& setup);
 
 // Gives the window the client size (pixels) and places it centred on owner,
 // or on the screen when the owner is absent, hidden or minimised; a window
@@ -46,7 +46,7 @@ void PlaceForm(HWND window, HWND owner, int clientWidth, int clientHeight);
 int CentredWithin(int ownerStart, int ownerEnd, int size, int screen);
 
 // A child control; x, y, w and h in the table's units.
-struct ControlSpec {
+struct ControlSetup {
   const wchar_t* cls;
   const wchar_t* text;
   DWORD style;
@@ -57,8 +57,8 @@ struct ControlSpec {
 enum class Units { Dpi96, Pixels };
 
 // A visible child control in the font.
-HWND AddControl(HWND parent, HFONT font, const ControlSpec& spec, Units units = Units::Dpi96);
-void AddControls(HWND parent, HFONT font, std::span<const ControlSpec> table, Units units = Units::Dpi96);
+HWND AddControl(HWND parent, HFONT font, const ControlSetup& setup, Units units = Units::Dpi96);
+void AddControls(HWND parent, HFONT font, std::span<const ControlSetup> table, Units units = Units::Dpi96);
 
 // The whole text of a window or control, however long.
 std::wstring WindowText(HWND window);

@@ -111,8 +111,8 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // The controls in tab order; the values are checked afterwards.
-std::vector<ControlSpec> FormControls() {
-  std::vector<ControlSpec> c;
+std::vector<ControlSetup> FormControls() {
+  std::vector<ControlSetup> c;
   auto radios = [&c](const wchar_t* const captions[3], int firstId, int top) {
     for (int i = 0; i < 3; ++i) {
       c.push_back({L"BUTTON", captions[i], static_cast<DWORD>(BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0)),

@@ -297,7 +297,7 @@ bool ShowRebootForm(const std::vector<std::wstring>& notes) {
                {L"EDIT", text.c_str(), ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, kIdRebootNotes, 20, 50,
                 400, 140, WS_EX_CLIENTEDGE});
   }
-  const ControlSpec buttons[] = {
+  const ControlSetup buttons[] = {
       {L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 224, height - 40, 90, 28},
       {L"BUTTON", L"ｷｬﾝｾﾙ", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, 330, height - 40, 90, 28},
   };
@@ -315,7 +315,7 @@ bool ShowRebootForm(const std::vector<std::wstring>& notes) {
 namespace {
 
 // The window's controls in tab order.
-const ControlSpec kSystemControls[] = {
+const ControlSetup kSystemControls[] = {
     {L"STATIC", L"", SS_LEFT | SS_PATHELLIPSIS, kIdSystemSetDisplay, 12, 14, 470, 20},
     {L"BUTTON", L"保存場所の変更", BS_PUSHBUTTON | WS_TABSTOP, kIdSystemChangeButton, 500, 8, 128, 28},
     {L"STATIC", L"最後に保存した日付", SS_LEFT, kIdSystemDateLabel, 12, 48, 130, 20},

@@ -125,7 +125,10 @@ RegistryCheck CheckIniAndRegistry(const Services& sv, const Snapshot& snap, cons
   check.hivesChanged = HivesChanged(sv.m.fs, snap, hives);
   if (check.hivesChanged) sv.fe.AppendConsole(L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています");
   check.exportDiff = CompareUninstallExports(sv, snap);
-  if (check.exportDiff) {
+  // With the registry record the uninstall key's keys and values are listed
+  // by the record's check, in both views: its export stays for the wash's
+  // steps, and is not listed a second time.
+  if (check.exportDiff && !snap.registry) {
     for (const std::wstring& line : RegExportLines(*check.exportDiff)) sv.fe.AppendConsole(line);
   }
   return check;

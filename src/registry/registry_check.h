@@ -63,7 +63,8 @@ struct RegistryCheck {
 
 // The check's first step: status "確認中 : INIファイル"; per changed INI file
 // and group "●『" + name + "』が変更されています"; "●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています"
-// when the hives changed; then the export comparison's lines.
+// when the hives changed; then the export comparison's lines, unless the
+// snapshot has the registry record, whose check lists those keys itself.
 RegistryCheck CheckIniAndRegistry(const Services& sv, const Snapshot& snap, const HivePaths& hives);
 
 // The wash's test whether the registry changed during the test: the hive

@@ -161,16 +161,16 @@ void FillDrives(Form& f) {
 
 // The folder picture of the list: a tab and a body, filled for the open
 // folders (the path and its parents).
-void DrawFolderIcon(HDC dc, int x, int y, bool open) {
-  const win32::Pen pen(::CreatePen(PS_SOLID, 1, RGB(128, 96, 0)));
+void DrawFolderIcon(const Canvas& c, bool open) {
+  const win32::Pen pen(::CreatePen(PS_SOLID, Scale(1), RGB(128, 96, 0)));
   const win32::Brush brush(::CreateSolidBrush(open ? RGB(255, 224, 96) : RGB(240, 200, 80)));
-  const win32::SelectGuard withPen(dc, pen.Get()), withBrush(dc, brush.Get());
-  ::Rectangle(dc, x, y, x + 6, y + 3);
-  ::Rectangle(dc, x, y + 2, x + 15, y + 12);
+  const win32::SelectGuard withPen(c.dc, pen.Get()), withBrush(c.dc, brush.Get());
+  ::Rectangle(c.dc, c.X(0), c.Y(0), c.X(6), c.Y(3));
+  ::Rectangle(c.dc, c.X(0), c.Y(2), c.X(15), c.Y(12));
   if (open) {
-    ::MoveToEx(dc, x + 2, y + 11, nullptr);
-    ::LineTo(dc, x + 5, y + 5);
-    ::LineTo(dc, x + 15, y + 5);
+    ::MoveToEx(c.dc, c.X(2), c.Y(11), nullptr);
+    ::LineTo(c.dc, c.X(5), c.Y(5));
+    ::LineTo(c.dc, c.X(15), c.Y(5));
   }
 }
 
@@ -179,12 +179,12 @@ void DrawEntry(Form& f, const DRAWITEMSTRUCT& d) {
   const FolderLine& e = f.entries[d.itemID];
   const bool selected = (d.itemState & ODS_SELECTED) != 0;
   ::FillRect(d.hDC, &d.rcItem, ::GetSysColorBrush(COLOR_WINDOW));
-  const int x = static_cast<int>(d.rcItem.left) + 3 + e.level * 12;
+  const int x = static_cast<int>(d.rcItem.left) + Scale(3 + e.level * 12);
   const int height = d.rcItem.bottom - d.rcItem.top;
-  DrawFolderIcon(d.hDC, x, d.rcItem.top + (height - 12) / 2, e.open);
+  DrawFolderIcon({d.hDC, x, d.rcItem.top + (height - Scale(12)) / 2}, e.open);
   const win32::SelectGuard withFont(d.hDC, f.font.Get());
   SIZE size = MeasureText(d.hDC, f.font.Get(), e.name);
-  RECT text = {x + 19, d.rcItem.top, x + 19 + size.cx + 4, d.rcItem.bottom};
+  RECT text = {x + Scale(19), d.rcItem.top, x + Scale(19) + size.cx + Scale(4), d.rcItem.bottom};
   if (selected) ::FillRect(d.hDC, &text, ::GetSysColorBrush(COLOR_HIGHLIGHT));
   ::SetBkMode(d.hDC, TRANSPARENT);
   ::SetTextColor(d.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

@@ -65,4 +65,14 @@ std::wstring WindowText(HWND window);
 // The text of a list box's line; empty when there is no such line.
 std::wstring ListItemText(HWND list, int index);
 
+// Where a drawn picture goes: its top-left corner in the display's pixels.
+// The pictures are written at 96 DPI in their own coordinates; X and Y scale
+// them, so that they grow with the display as the controls do.
+struct Canvas {
+  HDC dc;
+  int x, y;
+  int X(int v) const { return x + Scale(v); }
+  int Y(int v) const { return y + Scale(v); }
+};
+
 }  // namespace zel::ui

@@ -69,54 +69,56 @@ void Fill(HDC dc, const RECT& r, COLORREF colour) {
 // A shape drawn with a pen and a brush of its own.
 template <typename Shape>
 void Outlined(HDC dc, COLORREF pen, COLORREF brush, Shape shape) {
-  const win32::Pen p(::CreatePen(PS_SOLID, 1, pen));
+  const win32::Pen p(::CreatePen(PS_SOLID, Scale(1), pen));
   const win32::Brush br(::CreateSolidBrush(brush));
   const win32::SelectGuard withPen(dc, p.Get()), withBrush(dc, br.Get());
   shape();
 }
 
-void Frame(HDC dc, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
-  Outlined(dc, pen, brush, [&] { ::Rectangle(dc, l, t, r, b); });
+void Frame(const Canvas& c, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
+  Outlined(c.dc, pen, brush, [&] { ::Rectangle(c.dc, c.X(l), c.Y(t), c.X(r), c.Y(b)); });
 }
 
-void Disc(HDC dc, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
-  Outlined(dc, pen, brush, [&] { ::Ellipse(dc, l, t, r, b); });
+void Disc(const Canvas& c, int l, int t, int r, int b, COLORREF pen, COLORREF brush) {
+  Outlined(c.dc, pen, brush, [&] { ::Ellipse(c.dc, c.X(l), c.Y(t), c.X(r), c.Y(b)); });
 }
 
-// The drive-kind pictures (IMGHDD, IMGFDD, IMGCDR), 24 x 20 at (x, y).
-void DrawDriveIcon(HDC dc, DriveType type, int x, int y) {
+// The drive-kind pictures (IMGHDD, IMGFDD, IMGCDR), 24 x 20.
+constexpr int kDriveIconWidth = 24;
+
+void DrawDriveIcon(const Canvas& c, DriveType type) {
   switch (type) {
     case DriveType::CdRom:
-      Disc(dc, x + 2, y, x + 22, y + 20, RGB(90, 90, 110), RGB(214, 220, 236));
-      Disc(dc, x + 9, y + 7, x + 15, y + 13, RGB(90, 90, 110), RGB(255, 255, 255));
+      Disc(c, 2, 0, 22, 20, RGB(90, 90, 110), RGB(214, 220, 236));
+      Disc(c, 9, 7, 15, 13, RGB(90, 90, 110), RGB(255, 255, 255));
       break;
     case DriveType::Removable:
-      Frame(dc, x + 3, y, x + 21, y + 20, RGB(40, 40, 60), RGB(60, 70, 120));
-      Frame(dc, x + 7, y, x + 17, y + 7, RGB(40, 40, 60), RGB(200, 200, 210));
-      Frame(dc, x + 6, y + 11, x + 18, y + 20, RGB(40, 40, 60), RGB(245, 245, 245));
+      Frame(c, 3, 0, 21, 20, RGB(40, 40, 60), RGB(60, 70, 120));
+      Frame(c, 7, 0, 17, 7, RGB(40, 40, 60), RGB(200, 200, 210));
+      Frame(c, 6, 11, 18, 20, RGB(40, 40, 60), RGB(245, 245, 245));
       break;
     default:
-      Frame(dc, x, y + 5, x + 24, y + 17, RGB(70, 70, 70), RGB(190, 190, 196));
-      Frame(dc, x + 17, y + 10, x + 21, y + 13, RGB(0, 120, 0), RGB(60, 220, 60));
+      Frame(c, 0, 5, 24, 17, RGB(70, 70, 70), RGB(190, 190, 196));
+      Frame(c, 17, 10, 21, 13, RGB(0, 120, 0), RGB(60, 220, 60));
       break;
   }
 }
 
-void DrawFolderIcon(HDC dc, int x, int y) {
-  Frame(dc, x, y + 2, x + 8, y + 5, RGB(160, 120, 20), RGB(240, 200, 90));
-  Frame(dc, x, y + 4, x + 16, y + 14, RGB(160, 120, 20), RGB(250, 216, 110));
+void DrawFolderIcon(const Canvas& c) {
+  Frame(c, 0, 2, 8, 5, RGB(160, 120, 20), RGB(240, 200, 90));
+  Frame(c, 0, 4, 16, 14, RGB(160, 120, 20), RGB(250, 216, 110));
 }
 
-void DrawDesktopIcon(HDC dc, int x, int y) {
-  Frame(dc, x + 2, y, x + 30, y + 20, RGB(40, 40, 40), RGB(70, 130, 200));
-  Frame(dc, x + 12, y + 20, x + 20, y + 24, RGB(40, 40, 40), RGB(160, 160, 160));
-  Frame(dc, x + 6, y + 24, x + 26, y + 27, RGB(40, 40, 40), RGB(160, 160, 160));
+void DrawDesktopIcon(const Canvas& c) {
+  Frame(c, 2, 0, 30, 20, RGB(40, 40, 40), RGB(70, 130, 200));
+  Frame(c, 12, 20, 20, 24, RGB(40, 40, 40), RGB(160, 160, 160));
+  Frame(c, 6, 24, 26, 27, RGB(40, 40, 40), RGB(160, 160, 160));
 }
 
-void DrawDocumentsIcon(HDC dc, int x, int y) {
-  Frame(dc, x + 2, y + 3, x + 30, y + 26, RGB(160, 120, 20), RGB(250, 216, 110));
-  Frame(dc, x + 9, y, x + 25, y + 18, RGB(90, 90, 90), RGB(255, 255, 255));
-  for (int i = 0; i < 3; ++i) Frame(dc, x + 12, y + 4 + i * 4, x + 22, y + 5 + i * 4, RGB(120, 120, 120), RGB(120, 120, 120));
+void DrawDocumentsIcon(const Canvas& c) {
+  Frame(c, 2, 3, 30, 26, RGB(160, 120, 20), RGB(250, 216, 110));
+  Frame(c, 9, 0, 25, 18, RGB(90, 90, 90), RGB(255, 255, 255));
+  for (int i = 0; i < 3; ++i) Frame(c, 12, 4 + i * 4, 22, 5 + i * 4, RGB(120, 120, 120), RGB(120, 120, 120));
 }
 
 // A raised or pressed button face with a centred caption.
@@ -271,10 +273,10 @@ void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemID == static_cast<UINT>(-1)) return;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     Fill(dc, r, selected ? RGB(51, 102, 204) : RGB(255, 255, 255));
-    DrawFolderIcon(dc, r.left + 3, r.top + 2);
+    DrawFolderIcon({dc, r.left + Scale(3), r.top + Scale(2)});
     const std::wstring text = ListItemText(item.hwndItem, static_cast<int>(item.itemID));
     RECT t = r;
-    t.left += 24;
+    t.left += Scale(24);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
     ::DrawTextW(dc, text.c_str(), -1, &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
@@ -289,13 +291,14 @@ void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const int i = id - kIdDriveFirst;
     const bool current = !folder_.empty() && (folder_[0] == L'A' + i || folder_[0] == L'a' + i);
     DrawFace(dc, r, L"", font_.Get(), pressed, current, enabled);
-    DrawDriveIcon(dc, env_.DriveTypes[i], r.left + (r.right - r.left - 24) / 2 + (pressed ? 1 : 0), r.top + 7);
+    const int left = r.left + (r.right - r.left - Scale(kDriveIconWidth)) / 2 + (pressed ? 1 : 0);
+    DrawDriveIcon({dc, left, r.top + Scale(7)}, env_.DriveTypes[i]);
     return;
   }
   if (id == kIdDesktopImage || id == kIdDocumentsImage) {
     DrawFace(dc, r, L"", font_.Get(), pressed, false, enabled);
-    if (id == kIdDesktopImage) DrawDesktopIcon(dc, r.left + 6, r.top + 3);
-    else DrawDocumentsIcon(dc, r.left + 6, r.top + 4);
+    if (id == kIdDesktopImage) DrawDesktopIcon({dc, r.left + Scale(6), r.top + Scale(3)});
+    else DrawDocumentsIcon({dc, r.left + Scale(6), r.top + Scale(4)});
     return;
   }
   if (id >= kIdPanelFirst && id < kIdPanelFirst + kPanelButtons) {

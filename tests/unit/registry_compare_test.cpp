@@ -19,17 +19,10 @@ const std::wstring kKey = L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Cu
 // Text as the editor of the NT family writes it: UTF-16LE after its mark.
 std::string Utf16(const std::wstring& text) {
   std::string out = "\xFF\xFE";
-  auto unit = [&out](std::uint32_t u) {
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>(u >> 8);
-  };
   for (wchar_t c : text) {
-    std::uint32_t v = static_cast<std::uint32_t>(c);
-    if (v >= 0x10000) {
-      unit(0xD800 + ((v - 0x10000) >> 10));
-      unit(0xDC00 + ((v - 0x10000) & 0x3FF));
-    } else {
-      unit(v);
+    const std::uint32_t v = static_cast<std::uint32_t>(c), high = 0xD800 + ((v - 0x10000) >> 10);
+    for (std::uint32_t u : v < 0x10000 ? std::vector{v} : std::vector{high, 0xDC00 + (v & 0x3FF)}) {
+      out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
     }
   }
   return out;
@@ -241,40 +234,7 @@ TEST_F(RegistryCompare, HiveTimesCountOnlyForHivesThereAtBothTimes) {
   EXPECT_FALSE(RegistryChanged(x.fs, unrecorded, hives, nullptr));
 }
 
-TEST_F(RegistryCompare, TheRunIsWatchedThroughExportsThatNeverAreWaitedFor) {
-  Start();
-  options.RegScanInst = true;
-  const std::string same = Exported(Key(L""));
-  Editor(same, same);
-  const Snapshot snap = Prepare();
-  std::string exported = same;
-  x.desktop.onStart = [&](std::wstring_view command) {
-    if (command.find(L"RunCheck.reg") != std::wstring_view::npos) {
-      IgnoreError(x.fs.WriteBytes(env.WorkDir + L"\\RunCheck.reg", exported));
-    }
-  };
-  x.desktop.started.clear();
-  RegistryWatch watch;
-  // Unchanged: an export is compared once its size held for a step, then
-  // the next one starts.
-  for (int i = 0; i < 6; ++i) EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));
-  EXPECT_EQ(x.desktop.started.size(), 2u);
-  EXPECT_TRUE(fe.questions.empty());
-  exported = Exported(Key(L"") + Key(L"\\New", Named(L"New")));
-  EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));  // started
-  EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));  // its size seen once
-  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));
-  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));  // and it stays so
-  EXPECT_EQ(x.desktop.started.size(), 3u);
-
-  // An export that never comes is started again after a while.
-  x.desktop.onStart = nullptr;
-  RegistryWatch stuck;
-  for (int i = 0; i < 12; ++i) EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, stuck));
-  EXPECT_EQ(x.desktop.started.size(), 5u);
-}
-
-TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparisonAndTheWashComparesAfresh) {
+TEST_F(RegistryCompare, TheUninstallExportAtTheCheckTheWashAndTheRun) {
   Start();
   options.RegScanInst = true;
   const std::string after = Exported(Key(L"") + Key(L"\\New"));
@@ -307,6 +267,34 @@ TEST_F(RegistryCompare, AnExportCutOffOrAbandonedGivesNoComparisonAndTheWashComp
   checked.exportDiff = RegExportDiff();
   EXPECT_FALSE(RegistryChangedForWash(sv, snap, hives, &checked));
   EXPECT_EQ(x.desktop.started.size(), 1u);
+
+  // The run is watched through exports that are never waited for.
+  std::string exported = Exported(Key(L""));
+  x.desktop.onStart = [&](std::wstring_view command) {
+    if (command.find(L"RunCheck.reg") != std::wstring_view::npos) {
+      IgnoreError(x.fs.WriteBytes(env.WorkDir + L"\\RunCheck.reg", exported));
+    }
+  };
+  x.desktop.started.clear();
+  fe.questions.clear();
+  RegistryWatch watch;
+  // Unchanged: an export is compared once its size held for a step, then
+  // the next one starts.
+  for (int i = 0; i < 6; ++i) EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));
+  EXPECT_EQ(x.desktop.started.size(), 2u);
+  EXPECT_TRUE(fe.questions.empty());
+  exported = Exported(Key(L"") + Key(L"\\New", Named(L"New")));
+  EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));  // started
+  EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, watch));  // its size seen once
+  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));
+  EXPECT_TRUE(WatchRegistry(x.machine, env, snap, hives, watch));  // and it stays so
+  EXPECT_EQ(x.desktop.started.size(), 3u);
+
+  // An export that never comes is started again after a while.
+  x.desktop.onStart = nullptr;
+  RegistryWatch stuck;
+  for (int i = 0; i < 12; ++i) EXPECT_FALSE(WatchRegistry(x.machine, env, snap, hives, stuck));
+  EXPECT_EQ(x.desktop.started.size(), 5u);
 }
 
 TEST_F(RegistryCompare, TheWashDeletesOnlyKeysAddedBelowTheUninstallKey) {

@@ -334,7 +334,7 @@ TEST_F(RegistryCompare, TheWashDeletesOnlyKeysAddedBelowTheUninstallKey) {
   }
 }
 
-TEST_F(RegistryCompare, TheRegistryStepOffersWhatEachWindowsKindCanDo) {
+TEST_F(RegistryCompare, TheRegistryStepOffersWhatEachWindowsKindCanDoAndMeStartsSystemRestoreAtTheEnd) {
   Start();  // the NT family: no hive restore, ever
   RegExportDiff added = CompareRegExports(Parsed(Key(L"")), Parsed(Key(L"") + Key(L"\\New")));
   RegExportDiff modifiedOnly;
@@ -370,13 +370,9 @@ TEST_F(RegistryCompare, TheRegistryStepOffersWhatEachWindowsKindCanDo) {
   EXPECT_FALSE(PlanRegistryStep(x.fs, env, options, hives, true, nullptr).offer.restore);
   EXPECT_EQ(SetUpRegistryRestore(x.machine, fe, env, options, hives).outcome, RestoreSetUp::Refused);
   EXPECT_FALSE(x.fs.Exists(env.RegClearPath));
-}
 
-TEST_F(RegistryCompare, WindowsMeStartsSystemRestoreWhenTheProgramEnds) {
-  x.MakeWin98();
-  Start();
-  env.WinKind = WinKind::WinMe;
-  x.fs.AddFile(L"C:\\windows\\RESTORE\\RSTRUI.EXE", "MZ");
+  // With System Restore on, it is started when the program ends.
+  options.ForceMe = -1;
   RestoreSetUpResult result = SetUpRegistryRestore(x.machine, fe, env, options, hives);
   ASSERT_EQ(result.outcome, RestoreSetUp::Done);
   const std::wstring& meMessage = result.message;
@@ -387,7 +383,7 @@ TEST_F(RegistryCompare, WindowsMeStartsSystemRestoreWhenTheProgramEnds) {
   EXPECT_TRUE(RegistryRestorePending(x.fs, env));
 
   // The next wash tells, and offers nothing.
-  RegistryStepPlan plan = PlanRegistryStep(x.fs, env, options, hives, true, nullptr);
+  plan = PlanRegistryStep(x.fs, env, options, hives, true, nullptr);
   EXPECT_EQ(plan.kind, RegistryStepKind::Notice);
   EXPECT_EQ(plan.notice, meMessage);
   EXPECT_EQ(plan.noticeStyle, mb::kOk | mb::kIconExclamation);

@@ -282,16 +282,6 @@ TEST_F(Store, ThePreparationSavesWhatItListedAndTheListsStayWithTheirFolders) {
   EXPECT_EQ(back.lossyPaths[0], L"C:\\Program Files\\caf\u00e9.txt");
 }
 
-TEST_F(Store, ARecordNamingTheProgramsOwnFoldersIsDamaged) {
-  Snapshot s = Sample();
-  s.main[0].entry = L"0" + env.BackupDir;
-  ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, s), FsError::None);
-  Snapshot back;
-  EXPECT_EQ(LoadSnapshot(x.fs, env, back), LoadResult::Damaged);
-  EXPECT_TRUE(back == Snapshot());
-}
-
-
 TEST_F(Store, ACrashWhileSavingLeavesTheOldSnapshotOrTheNewOne) {
   const Snapshot older = Sample();
   Snapshot newer = Sample();
@@ -392,6 +382,11 @@ TEST_F(Store, ADamagedSnapshotIsReportedAndDeleted) {
   Prepare();
   IgnoreError(x.fs.RemoveFile(files.record));
   EXPECT_EQ(AskResume(x.machine, fe, env, snap, false), ResumeChoice::Damaged);
+  // So is one naming the program's own folders: a wash could delete the snapshot.
+  Snapshot own = Sample();
+  own.main[0].entry = L"0" + env.BackupDir;
+  ASSERT_EQ(WriteSnapshotFiles(x.fs, env.WorkDir, own), FsError::None);
+  EXPECT_EQ(LoadSnapshot(x.fs, env, snap), LoadResult::Damaged);
 }
 
 }  // namespace

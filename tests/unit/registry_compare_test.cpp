@@ -153,6 +153,7 @@ TEST_F(RegistryCompare, TheCheckListsChangedIniFilesGroupsAndTheExportsDifferenc
   x.fs.AddFile(env.BackupDir + L"\\old.grp", "old", 0x5);
   const Snapshot snap = Prepare();
   fe.console.clear();
+  fe.statuses.clear();
 
   // The test: WIN.INI and a group rewritten, SYSTEM.INI removed, CONTROL.INI
   // and OLD.GRP made.
@@ -163,6 +164,7 @@ TEST_F(RegistryCompare, TheCheckListsChangedIniFilesGroupsAndTheExportsDifferenc
   x.fs.AddFile(L"C:\\windows\\old.grp", "new");
 
   RegistryCheck check = Check(snap);
+  EXPECT_EQ(fe.statuses.at(0), L"確認中 : INIファイル");
   EXPECT_EQ(fe.console, (std::vector<std::wstring>{
                             L"●『WIN.INI』が変更されています",
                             L"●『main.grp』が変更されています",

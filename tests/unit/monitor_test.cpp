@@ -15,7 +15,8 @@ struct RunningProgram {
   RunningProgram() {
     run.running = true;
     run.windowsBefore = {L"ゼルカ", L"Explorer"};
-    x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", kWindowStyle, true}, {2, L"Explorer", L"X", kWindowStyle, true}};
+    x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", kWindowStyle, true},
+                         {2, L"Explorer", L"X", kWindowStyle, true}};
   }
   TickResult Tick(int tickMs = 3000) {
     in.tickMs = tickMs;

@@ -35,7 +35,8 @@ TEST_F(Removal, OnlyUninstallersTheTestAddedAreFound) {
   // An old folder renamed during the test is not new, whatever it holds.
   IgnoreError(x.fs.MoveOne(L"C:\\Old", L"C:\\Renamed", false));
   EXPECT_EQ(FindUninstallers(sv, snap, record),
-            (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe", L"C:\\Other\\AppSetup.exe"}));
+            (std::vector<std::wstring>{L"C:\\dl\\UNINST32.EXE", L"C:\\NewApp\\UnInst.exe",
+                                       L"C:\\Other\\AppSetup.exe"}));
 
   // The Windows folder is never searched as the program's folder.
   record.programFolder = env.WinDir;
@@ -101,8 +102,7 @@ TEST_F(Removal, TheBrowserQuestionClosesShellWindowsOrEndsTheWash) {
 }
 
 TEST(DisplayName, TakenFromTheFirstDisplayNameLine) {
-  EXPECT_EQ(DisplayNameIn({L"[HKEY_LOCAL_MACHINE\\Fix]", L"\"DisplayName\"=\"Fix 1.0\"", L"\"DisplayName\"=\"X\""}),
-            L"Fix 1.0");
+  EXPECT_EQ(DisplayNameIn({L"[HKLM\\Fix]", L"\"DisplayName\"=\"Fix 1.0\"", L"\"DisplayName\"=\"X\""}), L"Fix 1.0");
   EXPECT_EQ(DisplayNameIn({L"\"UninstallString\"=\"C:\\\\x.exe\"", L"\"DisplayName\"=broken"}), L"");
 }
 

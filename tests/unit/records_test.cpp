@@ -60,7 +60,6 @@ TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode
       {L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています", L"●ショートカット『C:\\Menu\\Tool』が追加されています"},
       {L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています", L"●グループ『TOOLS.GRP』が追加されています"},
       {L"●ﾌｫﾝﾄ『X.TTF』が追加されています", L"●ﾌｫﾝﾄ『X.TTF』が追加されています"},
-      {L"●『C:\\ﾌｧｲﾙ.INI』が変更されています", L"●『C:\\ﾌｧｲﾙ.INI』が変更されています"},
       {L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ", L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ"},
       {L"", L""},
   };
@@ -156,7 +155,6 @@ TEST_F(Records, ACommentGoesToTheRecordsAndTheHistory) {
             ToCp932(L"◆ 2026/12/06 10:30:00  C:\\DL\\setup.exe\r\nコメント：動作を 確認しました\r\n\r\n"));
   EXPECT_EQ(x.ini.ReadRaw(env.ProgramDir + L"\\ZELDIR.INI", L"History", L"1", 255),
             L"2026/12/06 10:30:00 コメント SETUP.EXE：動作を 確認しました");
-  EXPECT_EQ(x.ini.ReadRaw(HistoryPath(env), L"History", L"Last", 255), L"1");
   fe.inputs = {L"二つ目"};
   EXPECT_EQ(WriteComment(ctx, L""), RecordsOutcome::Done);
   EXPECT_EQ(x.ini.ReadRaw(HistoryPath(env), L"History", L"2", 255), L"2026/12/06 10:30:00 コメント 二つ目");

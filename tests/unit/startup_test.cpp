@@ -39,8 +39,6 @@ TEST(WinKindTable, EveryRowOfTheVersionTexts) {
     EXPECT_EQ(DecideWinKind(r.nineX, r.nt, &by, r.major), r.kind) << r.nineX << L"|" << r.nt << L"|" << r.major;
     EXPECT_EQ(by, *r.nineX == L' ' ? L"" : (*r.nineX ? r.nineX : r.nt)) << r.nineX << L"|" << r.nt;
   }
-  EXPECT_TRUE(IsNtFamily(WinKind::WinNT));
-  EXPECT_FALSE(Is2000OrLater(WinKind::WinNT));
 }
 
 TEST(Settings, StoredFormsRoundTrip) {
@@ -194,22 +192,24 @@ TEST(LoadingBootDrive, StoredSearchedFallenBackOrRefused) {
   }
 }
 
-TEST_F(Loading, RegistryScanningStaysOffWithoutTheRegistryEditor) {
+TEST_F(Loading, AMachineWithoutTheRegistryEditorOrItsProgramFilesOnC) {
   IgnoreError(x.fs.RemoveFile(L"C:\\windows\\regedit.exe"));
   settings.SetOptionNum(L"RegScanInst", -1);
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_FALSE(env.HasRegEdit);
-  EXPECT_FALSE(options.RegScanInst);
-}
-
-TEST_F(Loading, ProgramFilesFallsBackToTheFixedDrives) {
+  // Program Files falls back to the fixed drives.
   x.reg.Set(RegRoot::LocalMachine, XpMachine::kCurrentVersion, L"ProgramFilesDir", L"Q:\\Nowhere");
   x.fs.AddDrive(L'E', DriveType::Fixed);
   x.fs.AddFolder(L"E:\\Program Files");
   IgnoreError(x.fs.MoveOne(L"C:\\Program Files", L"C:\\Programs", false));
   env.DriveTypes[4] = DriveType::Fixed;
+  // A batch that autoexec.bat still calls stays (see the restart batch tests);
+  // one it no longer calls has run and goes.
+  x.fs.AddFile(L"C:\\Zel.BAT", "copy\r\n");
+  x.fs.AddFile(L"C:\\autoexec.bat", "@echo off\r\n");
   ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_FALSE(env.HasRegEdit);
+  EXPECT_FALSE(options.RegScanInst);  // scanning stays off
   EXPECT_EQ(env.ProgramFilesDir, L"E:\\Program Files");
+  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
 }
 
 TEST(LoadingNt, AMissingDesktopOrDocumentsFolderNeedsAnAdministrator) {
@@ -224,15 +224,6 @@ TEST(LoadingNt, AMissingDesktopOrDocumentsFolderNeedsAnAdministrator) {
   }
 }
 
-// A batch that autoexec.bat still calls stays (see the restart batch tests);
-// one it no longer calls has run and goes.
-TEST_F(Loading, ARestartBatchGoesOnceAutoexecNoLongerCallsIt) {
-  x.fs.AddFile(L"C:\\Zel.BAT", "copy\r\n");
-  x.fs.AddFile(L"C:\\autoexec.bat", "@echo off\r\n");
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
-}
-
 TEST_F(Loading, TheRegistryNoticeIsAskedOnTheNtFamilyUntilAccepted) {
   fe.answers = {mb::kResultNo};
   EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::End);
@@ -242,16 +233,9 @@ TEST_F(Loading, TheRegistryNoticeIsAskedOnTheNtFamilyUntilAccepted) {
   EXPECT_EQ(fe.questions.size(), 2u);
 }
 
-class Loading9x : public ::testing::Test, public StartedMachine {
- protected:
-  void Start(const std::wstring& version) {
-    x.MakeWin98(version);
-    ASSERT_EQ(StartProcess(), Outcome::Continue);
-  }
-};
-
-TEST_F(Loading9x, MeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
-  Start(L"4.90.3000");
+TEST_F(ProcessStart, ThenMeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
+  x.MakeWin98(L"4.90.3000");
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
   fe.answers = {mb::kResultNo};
   EXPECT_EQ(Load(), Outcome::End);
   ASSERT_EQ(fe.questions.size(), 1u);
@@ -271,8 +255,9 @@ TEST_F(Loading9x, MeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
   EXPECT_TRUE(on.fe.questions.empty());
 }
 
-TEST_F(Loading9x, ShellFoldersFallBackToTheJapaneseNamesAndDocumentsIsConfirmedThenTypedThenStored) {
-  Start(L"4.10.2222");
+TEST_F(ProcessStart, ThenOn98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsConfirmedTypedStored) {
+  x.MakeWin98(L"4.10.2222");
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
   for (const wchar_t* name : {L"Desktop", L"Start Menu", L"Programs", L"Startup", L"Personal"}) {
     x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, name, L"");
   }

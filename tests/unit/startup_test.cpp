@@ -61,7 +61,7 @@ TEST(Settings, StoredFormsRoundTrip) {
 
 class ProcessStart : public ::testing::Test, public StartedMachine {};
 
-TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndTheDosSupportFiles) {
+TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndKeepsTheDosSupportFilesLater) {
   ASSERT_EQ(StartProcess(), Outcome::Continue);
   EXPECT_EQ(env.WinKind, WinKind::WinXP);
   EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\WinXP");
@@ -73,9 +73,7 @@ TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndTheDosSupportFiles) {
   EXPECT_EQ(env.DriveTypes[2], DriveType::Fixed);
   EXPECT_EQ(x.fs.CurrentFolder(), L"C:\\");
   EXPECT_TRUE(fe.questions.empty());
-}
-
-TEST_F(ProcessStart, KeepsAnExistingLhaPifAndBatch) {
+  // A later start keeps the DOS support files as they are, and needs no PIF to install.
   x.fs.AddFile(L"C:\\windows\\PIF\\LHA.PIF", "mine");
   x.fs.AddFile(L"C:\\windows\\PIF\\ZEL32.BAT", "CD \\TOOLS\r\n");
   IgnoreError(x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF"));

@@ -12,8 +12,6 @@
 namespace zel {
 namespace {
 
-using testing::XpMachine;
-
 class Records : public testing::Started {
  protected:
   std::string Bytes(const std::wstring& path) { return x.fs.Content(path); }

@@ -102,7 +102,8 @@ TEST_F(Removal, TheBrowserQuestionClosesShellWindowsOrEndsTheWash) {
 }
 
 TEST(DisplayName, TakenFromTheFirstDisplayNameLine) {
-  EXPECT_EQ(DisplayNameIn({L"[HKLM\\Fix]", L"\"DisplayName\"=\"Fix 1.0\"", L"\"DisplayName\"=\"X\""}), L"Fix 1.0");
+  EXPECT_EQ(DisplayNameIn({L"[HKLM\\Fix]", L"\"DisplayName\"=\"Fix 1.0\"", L"\"DisplayName\"=\"X\""}),
+            L"Fix 1.0");
   EXPECT_EQ(DisplayNameIn({L"\"UninstallString\"=\"C:\\\\x.exe\"", L"\"DisplayName\"=broken"}), L"");
 }
 

@@ -49,7 +49,8 @@ TEST(Settings, StoredFormsRoundTrip) {
   for (auto [key, value] : {std::pair{"Report", -1}, {"UseWarning", 0}, {"CheckLevel", 2}}) {
     s.SetOptionNum(FromCp932(key), value);
     // The platform's profile functions drop the leading blank of " 2".
-    EXPECT_NE(x.fs.Content(s.Path()).find(key + ("=" + std::to_string(value)) + "\r\n"), std::string::npos) << key;
+    const std::string line = key + ("=" + std::to_string(value)) + "\r\n";
+    EXPECT_NE(x.fs.Content(s.Path()).find(line), std::string::npos) << key;
     EXPECT_EQ(s.GetOptionNum(FromCp932(key), 7), value) << key;
   }
   EXPECT_EQ(s.GetOptionNum(L"Missing", 1), 1);

@@ -83,23 +83,14 @@ TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndKeepsTheDosSupportFil
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\ZEL32.BAT"), "CD \\TOOLS\r\n");
 }
 
-TEST_F(ProcessStart, EachKindHasItsWorkFolderAndSystemFolder) {
-  x.MakeWin98(L"4.10.2222");
+TEST_F(ProcessStart, NoVersionTextAtAllIsWindows95WithTheSettingsOfItsOwnFile) {
+  x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentVersion", L"");
+  x.fs.AddFile(L"C:\\Zel32\\Win95\\Zel32.INI", "[Options]\r\nisMsgModal= 0\r\nCanUseFAT32=-1\r\n");
   ASSERT_EQ(StartProcess(), Outcome::Continue);
-  EXPECT_EQ(env.WinKind, WinKind::Win98);
-  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win98");
-  EXPECT_EQ(env.SysDir, L"C:\\windows\\System");
-  EXPECT_EQ(env.VersionText, L"4.10.2222");
-
-  // No version text at all is Windows 95, with the settings of its own file.
-  StartedMachine m;
-  m.x.reg.Set(RegRoot::LocalMachine, XpMachine::kNtVersion, L"CurrentVersion", L"");
-  m.x.fs.AddFile(L"C:\\Zel32\\Win95\\Zel32.INI", "[Options]\r\nisMsgModal= 0\r\nCanUseFAT32=-1\r\n");
-  ASSERT_EQ(m.StartProcess(), Outcome::Continue);
-  EXPECT_EQ(m.env.WinKind, WinKind::Win95);
-  EXPECT_EQ(m.env.WorkDir, L"C:\\Zel32\\Win95");
-  EXPECT_EQ(m.env.MsgBoxStyle, 0u);
-  EXPECT_TRUE(m.env.CanUseFAT32);
+  EXPECT_EQ(env.WinKind, WinKind::Win95);
+  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win95");
+  EXPECT_EQ(env.MsgBoxStyle, 0u);
+  EXPECT_TRUE(env.CanUseFAT32);
 }
 
 TEST(ProcessStartRefusals, EachEndsWithItsOwnSignOrNone) {
@@ -254,9 +245,13 @@ TEST_F(ProcessStart, ThenMeAsksUnlessSystemRestoreIsOnOrTheAnswerIsStored) {
   EXPECT_TRUE(on.fe.questions.empty());
 }
 
-TEST_F(ProcessStart, ThenOn98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsConfirmedTypedStored) {
+TEST_F(ProcessStart, On98ItsOwnFoldersThenShellFoldersFallBackToJapaneseNamesAndDocumentsIsAsked) {
   x.MakeWin98(L"4.10.2222");
   ASSERT_EQ(StartProcess(), Outcome::Continue);
+  EXPECT_EQ(env.WinKind, WinKind::Win98);
+  EXPECT_EQ(env.WorkDir, L"C:\\Zel32\\Win98");
+  EXPECT_EQ(env.SysDir, L"C:\\windows\\System");
+  EXPECT_EQ(env.VersionText, L"4.10.2222");
   for (const wchar_t* name : {L"Desktop", L"Start Menu", L"Programs", L"Startup", L"Personal"}) {
     x.reg.Set(RegRoot::CurrentUser, XpMachine::kShellFolders, name, L"");
   }

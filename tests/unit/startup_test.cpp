@@ -137,6 +137,7 @@ TEST_F(Loading, FindsTheBootDriveShellFoldersAndSettings) {
   ASSERT_EQ(Load(), Outcome::Continue);
   EXPECT_EQ(env.BootDrive, L"C:\\");
   EXPECT_TRUE(env.FirstStart);
+  EXPECT_EQ(env.AutoexecZel, L"C:\\autoexec.Zel");
   EXPECT_EQ(env.ProgramFilesDir, L"C:\\Program Files");
   EXPECT_EQ(env.DesktopDir, L"C:\\users\\root\\Desktop");
   EXPECT_EQ(env.ProfileDir, L"C:\\users\\root");

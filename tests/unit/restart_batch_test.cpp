@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <optional>
 
 #include "base/cp932.h"
 #include "registry/registry_wash.h"
 #include "registry/restart_batch.h"
-#include "snapshot/registry_snapshot.h"
 #include "support/crashing_file_system.h"
 #include "support/started_machine.h"
 
@@ -14,7 +13,6 @@ namespace {
 
 using testing::Crash;
 using testing::CrashingFileSystem;
-using testing::XpMachine;
 
 constexpr std::uint32_t kHiveAttributes = attr::kReadOnly | attr::kHidden | attr::kSystem;
 const std::string kUserAutoexec = "@echo off\r\nPATH C:\\DOS;C:\\windows\r\n";
@@ -43,34 +41,21 @@ class RestartBatchTest : public ::testing::Test, public testing::StartedMachine 
     x.fs.AddFile(hives.systemCopy, "system-before", 0x100).attributes |= kHiveAttributes;
     x.fs.AddFile(hives.userCopy, "user-before", 0x200).attributes |= kHiveAttributes;
   }
-  RestartBatchPlan HivePlan() const {
-    RestartBatchPlan plan;
-    plan.hives = {{hives.system, hives.systemCopy}, {hives.user, hives.userCopy}};
-    return plan;
-  }
-  std::wstring Content(const std::wstring& path) { return FromCp932(x.fs.Content(path)); }
 
   HivePaths hives;
 };
 
-TEST_F(RestartBatchTest, TheHiveRestoreWritesZelBatByteForByteWithShortFormsAndGuardedDeletions) {
-  x.fs.AddFile(L"C:\\autoexec.bat", kUserAutoexec, 0x42);
+TEST_F(RestartBatchTest, TheHiveRestoreWaitsInZelBatWithShortFormsAndItsUndoPutsTheUsersAutoexecBack) {
+  x.fs.AddFile(L"C:\\autoexec.bat", kUserAutoexec, 0x42).attributes |= attr::kReadOnly;
   RestoreSetUpResult result = SetUpRegistryRestore(x.machine, fe, env, options, hives);
   ASSERT_EQ(result.outcome, RestoreSetUp::Done);
-  EXPECT_EQ(result.message,
-            L"システム･レジストリは、 Windows の動作中は 勝手に変更できないため、次回の Windows 起動時に 元に戻るように "
-            L"設定されました。");
-  EXPECT_EQ(x.fs.Content(L"C:\\Zel.BAT"),
-            "attrib -h -r -s C:\\windows\\system.dat\r\n"
-            "attrib -h -r -s C:\\PROGRA~1\\Zel32\\Win98\\Backup\\system.dat\r\n"
-            "if exist C:\\PROGRA~1\\Zel32\\Win98\\Backup\\system.dat del C:\\windows\\system.dat\r\n"
-            "copy C:\\PROGRA~1\\Zel32\\Win98\\Backup\\system.dat C:\\windows\r\n"
-            "attrib -h -r -s C:\\windows\\user.dat\r\n"
-            "attrib -h -r -s C:\\PROGRA~1\\Zel32\\Win98\\Backup\\user.dat\r\n"
-            "if exist C:\\PROGRA~1\\Zel32\\Win98\\Backup\\user.dat del C:\\windows\\user.dat\r\n"
-            "copy C:\\PROGRA~1\\Zel32\\Win98\\Backup\\user.dat C:\\windows\r\n"
-            "del C:\\autoexec.bat\r\n"
-            "ren C:\\autoexec.Zel autoexec.bat\r\n");
+  EXPECT_NE(result.message.find(L"次回の Windows 起動時に 元に戻るように"), std::wstring::npos);
+  // The lines' order and form are checked end to end; here the short forms.
+  const std::string batch = x.fs.Content(L"C:\\Zel.BAT");
+  EXPECT_NE(batch.find("\nif exist C:\\PROGRA~1\\Zel32\\Win98\\Backup\\user.dat del C:\\windows\\user.dat\r\n"
+                       "copy C:\\PROGRA~1\\Zel32\\Win98\\Backup\\user.dat C:\\windows\r\n"),
+            std::string::npos);
+  EXPECT_EQ(batch.find("Program Files"), std::string::npos);
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec + Block());
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.Zel"), kUserAutoexec);
   EXPECT_EQ(x.fs.Stat(L"C:\\autoexec.Zel")->lastWrite, 0x42u);  // the very file, time and all
@@ -83,103 +68,79 @@ TEST_F(RestartBatchTest, TheHiveRestoreWritesZelBatByteForByteWithShortFormsAndG
   EXPECT_EQ(plan.notice, L"レジストリは、次回の Windows起動時に復元されます");
   ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
   EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
+
+  // The undo puts back the very file, time and attributes, and leaves nothing.
+  for (int twice = 0; twice < 2; ++twice) {
+    ASSERT_TRUE(CancelRestartBatch(x.machine, env));
+    EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec);
+    EXPECT_EQ(x.fs.Stat(L"C:\\autoexec.bat")->lastWrite, 0x42u);
+    EXPECT_TRUE(x.fs.Stat(L"C:\\autoexec.bat")->attributes & attr::kReadOnly);
+    for (const wchar_t* gone :
+         {L"C:\\autoexec.Zel", L"C:\\Zel.BAT", L"C:\\autoexec.bat.new", L"C:\\autoexec.Zel.new"}) {
+      EXPECT_FALSE(x.fs.Exists(gone)) << gone;
+    }
+  }
 }
 
-TEST_F(RestartBatchTest, SystemRestoreListsBecomeCopyAndDelLinesInTheirOrder) {
+TEST_F(RestartBatchTest, CopiesAndDeletionsBecomeLinesInTheirOrderAndUnsafePathsAreLeftOutAndReported) {
+  x.fs.AddDrive(L'A', DriveType::Removable);
   x.fs.AddDrive(L'D', DriveType::Fixed);
-  x.fs.AddFile(L"D:\\SysSave\\Windows\\system.ini", "[boot]", 0x10);
-  x.fs.AddFile(L"D:\\SysSave\\Windows\\テスト.DLL", "old", 0x10);  // two-byte name, no unsafe byte
-  x.fs.AddFile(L"C:\\windows\\テスト.DLL", "new");
+  std::wstring deep = L"C:\\windows";  // a line of more than 127 characters
+  for (int i = 1; i <= 12; ++i) deep += L"\\DEEPDI" + std::wstring(i < 10 ? L"0" : L"") + std::to_wstring(i);
+  x.fs.AddFolder(deep);
+  const struct {
+    std::wstring from, to;  // no target: a deletion
+    BatchRefusalReason reason;
+    const wchar_t* refused = nullptr;  // when not the source
+    bool exists = true;
+  } rows[] = {
+      {L"D:\\SET\\A&B.DLL", L"C:\\windows", BatchRefusalReason::Unsafe},  // a short name holding "&"
+      {L"D:\\SET\\ポ.DLL", L"C:\\windows", BatchRefusalReason::Unsafe},   // 83 7C: a "|" as trail byte
+      {L"D:\\SET\\caf\u00e9.dll", L"C:\\windows", BatchRefusalReason::Unsafe},  // outside code page 932
+      {L"D:\\SET\\Long Name Library.dll", L"C:\\windows", BatchRefusalReason::NoShortForm},
+      {L"A:\\FLOPPY.DLL", L"C:\\windows", BatchRefusalReason::NotOnFixedDisk},
+      {L"D:\\SET\\MISSING.DLL", L"C:\\windows", BatchRefusalReason::Missing, nullptr, false},
+      {L"D:\\SET\\GONE.DLL", L"C:\\windows\\GONEDIR", BatchRefusalReason::Missing, L"C:\\windows\\GONEDIR"},
+      {L"D:\\SET\\OK.DLL", deep, BatchRefusalReason::TooLong},
+      {L"C:\\windows\\x|y.dll", L"", BatchRefusalReason::Unsafe},
+      {L"C:\\windows\\in%PATH%.dll", L"", BatchRefusalReason::Unsafe},
+  };
+  RestartBatchPlan plan;
+  for (const auto& r : rows) {
+    if (r.exists) x.fs.AddFile(r.from, "x");
+    if (r.to.empty()) {
+      plan.deletions.push_back(r.from);
+    } else {
+      plan.copies.push_back({r.from, r.to});
+    }
+  }
+  x.fs.AddFile(L"D:\\SET\\テスト.DLL", "old");  // two-byte name, no unsafe byte
   // The set's copy and the live file got different short names.
-  x.fs.AddFile(L"D:\\SysSave\\Windows\\LongLibrary.dll", "old", 0x10);
-  x.fs.SetShortName(L"D:\\SysSave\\Windows\\LongLibrary.dll", L"LONGLI~1.DLL");
+  x.fs.AddFile(L"D:\\SET\\LongLibrary.dll", "old");
+  x.fs.SetShortName(L"D:\\SET\\LongLibrary.dll", L"LONGLI~1.DLL");
   x.fs.AddFile(L"C:\\windows\\LongLibrary.dll", "new");
   x.fs.SetShortName(L"C:\\windows\\LongLibrary.dll", L"LONGLI~2.DLL");
   x.fs.AddFile(L"C:\\windows\\added.exe", "x");
-  x.fs.AddFile(L"C:\\windows\\system.ini", "[boot] new");
-
-  RestartBatchPlan plan;
-  plan.hives = {{L"C:\\windows\\system.ini", L"D:\\SysSave\\Windows\\system.ini"}};
-  plan.copies = {{L"D:\\SysSave\\Windows\\テスト.DLL", L"C:\\windows"},
-                 {L"D:\\SysSave\\Windows\\LongLibrary.dll", L"C:\\windows"}};
-  plan.deletions = {L"C:\\windows\\added.exe"};
+  plan.copies.push_back({L"D:\\SET\\テスト.DLL", L"C:\\windows"});
+  plan.copies.push_back({L"D:\\SET\\LongLibrary.dll", L"C:\\windows"});
+  plan.deletions.push_back(L"C:\\windows\\added.exe");
   RestartBatch batch = BuildRestartBatch(x.fs, env, plan);
-  EXPECT_TRUE(batch.refused.empty());
+  ASSERT_EQ(batch.refused.size(), std::size(rows));
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(batch.refused[i].path, rows[i].refused ? rows[i].refused : rows[i].from) << i;
+    EXPECT_EQ(batch.refused[i].reason, rows[i].reason) << i;
+  }
   ASSERT_TRUE(InstallRestartBatch(x.machine, env, batch.lines));
   EXPECT_EQ(x.fs.Content(L"C:\\Zel.BAT"),
-            "attrib -h -r -s C:\\windows\\system.ini\r\n"
-            "attrib -h -r -s D:\\SysSave\\Windows\\system.ini\r\n"
-            "if exist D:\\SysSave\\Windows\\system.ini del C:\\windows\\system.ini\r\n"
-            "copy D:\\SysSave\\Windows\\system.ini C:\\windows\r\n" +
-                ToCp932(L"COPY D:\\SysSave\\Windows\\テスト.DLL C:\\windows/Y\r\n") +
+            ToCp932(L"COPY D:\\SET\\テスト.DLL C:\\windows/Y\r\n") +
                 // Into the live file's own short name, not a new LONGLI~1.DLL.
-                "COPY D:\\SysSave\\Windows\\LONGLI~1.DLL C:\\windows\\LONGLI~2.DLL/Y\r\n"
+                "COPY D:\\SET\\LONGLI~1.DLL C:\\windows\\LONGLI~2.DLL/Y\r\n"
                 "del C:\\windows\\added.exe\r\n"
                 "del C:\\autoexec.bat\r\n"
                 "ren C:\\autoexec.Zel autoexec.bat\r\n");
   // No autoexec.bat before: the block alone, nothing saved.
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), Block());
   EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.Zel"));
-}
-
-TEST_F(RestartBatchTest, UnsafePathsAreLeftOutAndReportedNeverWritten) {
-  x.fs.AddDrive(L'A', DriveType::Removable);
-  x.fs.AddDrive(L'D', DriveType::Fixed);
-  const std::wstring set = L"D:\\SET";
-  x.fs.AddFile(set + L"\\A&B.DLL", "x");               // a short name holding "&"
-  x.fs.AddFile(set + L"\\ポ.DLL", "x");                // 83 7C: a "|" as trail byte
-  x.fs.AddFile(set + L"\\caf\u00e9.dll", "x");         // outside code page 932
-  x.fs.AddFile(set + L"\\Long Name Library.dll", "x");  // no short name
-  x.fs.AddFile(L"A:\\FLOPPY.DLL", "x");                 // a copy on a removable disk
-  x.fs.AddFile(set + L"\\GONE.DLL", "x");
-  x.fs.AddFile(set + L"\\NEWLONG.DLL", "x");
-  std::wstring deep = L"C:\\windows";  // a line of more than 127 characters
-  for (int i = 1; i <= 12; ++i) deep += L"\\DEEPDI" + std::wstring(i < 10 ? L"0" : L"") + std::to_wstring(i);
-  x.fs.AddFolder(deep);
-  x.fs.AddFile(set + L"\\OK.DLL", "x");
-  x.fs.AddFile(L"C:\\windows\\x|y.dll", "x");
-  x.fs.AddFile(L"C:\\windows\\in%PATH%.dll", "x");
-
-  RestartBatchPlan plan;
-  plan.copies = {{set + L"\\A&B.DLL", L"C:\\windows"},
-                 {set + L"\\ポ.DLL", L"C:\\windows"},
-                 {set + L"\\caf\u00e9.dll", L"C:\\windows"},
-                 {set + L"\\Long Name Library.dll", L"C:\\windows"},
-                 {L"A:\\FLOPPY.DLL", L"C:\\windows"},
-                 {set + L"\\MISSING.DLL", L"C:\\windows"},
-                 {set + L"\\GONE.DLL", L"C:\\windows\\GONEDIR"},
-                 {set + L"\\OK.DLL", deep},
-                 {set + L"\\OK.DLL", L"C:\\windows"}};
-  plan.deletions = {L"C:\\windows\\x|y.dll", L"C:\\windows\\in%PATH%.dll"};
-  RestartBatch batch = BuildRestartBatch(x.fs, env, plan);
-  const std::vector<BatchRefusal> expected = {
-      {set + L"\\A&B.DLL", BatchRefusalReason::Unsafe},
-      {set + L"\\ポ.DLL", BatchRefusalReason::Unsafe},
-      {set + L"\\caf\u00e9.dll", BatchRefusalReason::Unsafe},
-      {set + L"\\Long Name Library.dll", BatchRefusalReason::NoShortForm},
-      {L"A:\\FLOPPY.DLL", BatchRefusalReason::NotOnFixedDisk},
-      {set + L"\\MISSING.DLL", BatchRefusalReason::Missing},
-      {L"C:\\windows\\GONEDIR", BatchRefusalReason::Missing},
-      {set + L"\\OK.DLL", BatchRefusalReason::TooLong},
-      {L"C:\\windows\\x|y.dll", BatchRefusalReason::Unsafe},
-      {L"C:\\windows\\in%PATH%.dll", BatchRefusalReason::Unsafe},
-  };
-  ASSERT_EQ(batch.refused.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(batch.refused[i].path, expected[i].path) << i;
-    EXPECT_EQ(batch.refused[i].reason, expected[i].reason) << i;
-  }
-  EXPECT_EQ(batch.lines, (std::vector<std::wstring>{L"COPY D:\\SET\\OK.DLL C:\\windows/Y", L"del C:\\autoexec.bat",
-                                                   L"ren C:\\autoexec.Zel autoexec.bat"}));
-  // No refused name reaches the file, not even as the bytes of a two-byte
-  // character.
-  ASSERT_TRUE(InstallRestartBatch(x.machine, env, batch.lines));
-  const std::string written = x.fs.Content(L"C:\\Zel.BAT");
-  for (const char* part : {"&", "|", "%", "Long", "FLOPPY", "MISSING", "GONE", "DEEPDI"}) {
-    EXPECT_EQ(written.find(part), std::string::npos) << part;
-  }
-  EXPECT_EQ(written.find(ToCp932(L"ポ")), std::string::npos);
-
   EXPECT_EQ(RefusalLine(batch.refused[0]), L"●『D:\\SET\\A&B.DLL』はバッチ･ファイルに書けない文字を含むため、起動時の処理から除外しました");
   EXPECT_EQ(RefusalLine(batch.refused[3]),
             L"●『D:\\SET\\Long Name Library.dll』には短い名前（8.3形式）がないため、起動時の処理から除外しました");
@@ -197,46 +158,16 @@ TEST_F(RestartBatchTest, AHiveRestoreWithARefusedPathIsNotSetUpAtAll) {
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec);
   EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.Zel"));
   EXPECT_EQ(fe.console,
-            (std::vector<std::wstring>{
-                RefusalLine({hives.systemCopy, BatchRefusalReason::Unsafe}),
-                RefusalLine({hives.userCopy, BatchRefusalReason::Unsafe}),
-                L"●レジストリの復元を設定できませんでした",
-            }));
+            (std::vector<std::wstring>{RefusalLine({hives.systemCopy, BatchRefusalReason::Unsafe}),
+                                       RefusalLine({hives.userCopy, BatchRefusalReason::Unsafe}),
+                                       L"●レジストリの復元を設定できませんでした"}));
 
   // A boot drive setting that is no drive root writes nothing either.
-  fe.console.clear();
   x.fs.SetShortName(L"C:\\Program Files\\Zel32", L"");
   env.BootDrive = L"C:\\&x\\";
   EXPECT_EQ(SetUpRegistryRestore(x.machine, fe, env, options, hives).outcome, RestoreSetUp::Refused);
   EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
   EXPECT_FALSE(x.fs.Exists(L"C:\\&x\\Zel.BAT"));
-}
-
-TEST_F(RestartBatchTest, TheInsertionKeepsTheUsersAutoexecAndItsUndoPutsItBack) {
-  auto& user = x.fs.AddFile(L"C:\\autoexec.bat", kUserAutoexec, 0x77);
-  user.attributes |= attr::kReadOnly;
-  ASSERT_TRUE(InsertRestartBlock(x.machine, env));
-  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec + Block());
-  EXPECT_TRUE(HoldsRestartBlock(x.fs, L"C:\\autoexec.bat"));
-  // A second insertion (another restore before the restart) builds on the
-  // user's file, not on the block.
-  ASSERT_TRUE(InsertRestartBlock(x.machine, env));
-  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec + Block());
-  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.Zel"), kUserAutoexec);
-
-  x.fs.AddFile(L"C:\\Zel.BAT", "del C:\\autoexec.bat\r\n");
-  ASSERT_TRUE(CancelRestartBatch(x.machine, env));
-  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec);
-  std::optional<FileEntry> back = x.fs.Stat(L"C:\\autoexec.bat");
-  EXPECT_EQ(back->lastWrite, 0x77u);
-  EXPECT_TRUE(back->attributes & attr::kReadOnly);
-  EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.Zel"));
-  EXPECT_FALSE(x.fs.Exists(L"C:\\Zel.BAT"));
-  EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.bat.new"));
-  EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.Zel.new"));
-  // Nothing to undo twice.
-  EXPECT_TRUE(CancelRestartBatch(x.machine, env));
-  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec);
 }
 
 TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark) {
@@ -258,15 +189,9 @@ TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark
   ASSERT_TRUE(RemoveRestartBlock(x.machine, env));
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), "@echo off\x1A");
 
-  // A user without autoexec.bat gets none back.
-  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.bat"));
-  ASSERT_TRUE(InsertRestartBlock(x.machine, env));
-  EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), Block());
-  ASSERT_TRUE(RemoveRestartBlock(x.machine, env));
-  EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.bat"));
-
   // The batch stopped between its "del" and its "ren": autoexec.Zel is the
   // user's file, never deleted, and comes back.
+  IgnoreError(x.fs.RemoveFile(L"C:\\autoexec.bat"));
   x.fs.AddFile(L"C:\\autoexec.Zel", kUserAutoexec);
   ASSERT_TRUE(InsertRestartBlock(x.machine, env));
   EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), kUserAutoexec + Block());
@@ -278,7 +203,9 @@ TEST_F(RestartBatchTest, TheInsertionCutsAnOldBlockAndReadsOnPastAnEndOfFileMark
 
 
 TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
-  RestartBatch batch = BuildRestartBatch(x.fs, env, HivePlan());
+  RestartBatchPlan plan;
+  plan.hives = {{hives.system, hives.systemCopy}, {hives.user, hives.userCopy}};
+  RestartBatch batch = BuildRestartBatch(x.fs, env, plan);
   ASSERT_TRUE(batch.refused.empty());
   const std::string kOldBatch = "del C:\\autoexec.bat\r\nren C:\\autoexec.Zel autoexec.bat\r\n";
   // Three starting points: the user's file alone, the user's file under an
@@ -293,68 +220,48 @@ TEST_F(RestartBatchTest, ACrashAtAnyStepNeverLosesTheUsersAutoexec) {
       {"earlier block", kUserAutoexec + Block(), kUserAutoexec, kUserAutoexec},
       {"none", std::nullopt, std::nullopt, std::nullopt},
   };
-  auto prepare = [&](const Start& s) {
-    for (const wchar_t* f : {L"C:\\autoexec.bat", L"C:\\autoexec.Zel", L"C:\\Zel.BAT", L"C:\\autoexec.bat.new",
-                             L"C:\\autoexec.Zel.new", L"C:\\Zel.BAT.new"}) {
-      if (x.fs.Exists(f)) IgnoreError(x.fs.RemoveFile(f));
-    }
-    if (s.bat) x.fs.AddFile(L"C:\\autoexec.bat", *s.bat);
-    if (s.zel) {
-      x.fs.AddFile(L"C:\\autoexec.Zel", *s.zel);
-      x.fs.AddFile(L"C:\\Zel.BAT", kOldBatch);
-    }
-  };
-  auto userBack = [&](const Start& s, int at, const char* what) {
-    if (s.user) {
-      EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), *s.user) << s.name << " " << what << " crash at " << at;
-    } else {
-      EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.bat")) << s.name << " " << what << " crash at " << at;
-    }
-  };
   for (const Start& s : starts) {
-    prepare(s);
-    CrashingFileSystem counting(x.fs, 1000);
-    Machine countingMachine{counting, x.reg, x.ini, x.sys, x.desktop};
-    ASSERT_TRUE(InstallRestartBatch(countingMachine, env, batch.lines)) << s.name;
-    const int installSteps = counting.changes;
-    ASSERT_GE(installSteps, 3) << s.name;
-    CrashingFileSystem countingUndo(x.fs, 1000);
-    Machine undoMachine{countingUndo, x.reg, x.ini, x.sys, x.desktop};
-    ASSERT_TRUE(CancelRestartBatch(undoMachine, env)) << s.name;
-    userBack(s, -1, "cancel");
-    const int undoSteps = countingUndo.changes;
-
-    for (int at = 0; at <= installSteps; ++at) {
-      prepare(s);
-      CrashingFileSystem crashing(x.fs, at);
-      Machine m{crashing, x.reg, x.ini, x.sys, x.desktop};
-      try {
-        InstallRestartBatch(m, env, batch.lines);
-      } catch (const Crash&) {
-      }
-      // Whatever the crash left: the block (if any) calls a whole batch, and
-      // the undo brings the user's file back.
-      if (HoldsRestartBlock(x.fs, L"C:\\autoexec.bat")) {
-        const std::string now = x.fs.Content(L"C:\\Zel.BAT");
-        EXPECT_TRUE(now == Bytes(batch.lines) || (s.zel && now == kOldBatch)) << s.name << " crash at " << at;
+    for (bool inCancel : {false, true}) {
+      // A crash before each change the step makes in turn, until one run
+      // reaches the end of the step without a crash.
+      bool crashed = true;
+      for (int at = 0; crashed; ++at) {
+        SCOPED_TRACE(::testing::Message() << s.name << (inCancel ? " cancel" : " install") << " crash at "
+                                          << at);
+        for (const wchar_t* f : {L"C:\\autoexec.bat", L"C:\\autoexec.Zel", L"C:\\Zel.BAT",
+                                 L"C:\\autoexec.bat.new", L"C:\\autoexec.Zel.new", L"C:\\Zel.BAT.new"}) {
+          if (x.fs.Exists(f)) IgnoreError(x.fs.RemoveFile(f));
+        }
+        if (s.bat) x.fs.AddFile(L"C:\\autoexec.bat", *s.bat);
+        if (s.zel) {
+          x.fs.AddFile(L"C:\\autoexec.Zel", *s.zel);
+          x.fs.AddFile(L"C:\\Zel.BAT", kOldBatch);
+        }
+        if (inCancel) {
+          ASSERT_TRUE(InstallRestartBatch(x.machine, env, batch.lines));
+        }
+        CrashingFileSystem crashing(x.fs, at);
+        Machine m{crashing, x.reg, x.ini, x.sys, x.desktop};
+        try {
+          EXPECT_TRUE(inCancel ? CancelRestartBatch(m, env) : InstallRestartBatch(m, env, batch.lines));
+          crashed = false;
+          EXPECT_GE(at, inCancel ? 1 : 3);  // each is more than one step: the crashes were real
+        } catch (const Crash&) {
+        }
+        // Whatever the crash left: the block (if any) calls a whole batch, and
+        // the undo brings the user's file back.
+        if (!inCancel && HoldsRestartBlock(x.fs, L"C:\\autoexec.bat")) {
+          const std::string now = x.fs.Content(L"C:\\Zel.BAT");
+          EXPECT_TRUE(now == Bytes(batch.lines) || (s.zel && now == kOldBatch));
+          EXPECT_EQ(x.fs.Content(L"C:\\autoexec.Zel"), s.user.value_or(""));
+        }
+        ASSERT_TRUE(CancelRestartBatch(x.machine, env));
         if (s.user) {
-          EXPECT_EQ(x.fs.Content(L"C:\\autoexec.Zel"), *s.user) << s.name << " crash at " << at;
+          EXPECT_EQ(x.fs.Content(L"C:\\autoexec.bat"), *s.user);
+        } else {
+          EXPECT_FALSE(x.fs.Exists(L"C:\\autoexec.bat"));
         }
       }
-      ASSERT_TRUE(CancelRestartBatch(x.machine, env)) << s.name << " crash at " << at;
-      userBack(s, at, "install");
-    }
-    for (int at = 0; at <= undoSteps; ++at) {
-      prepare(s);
-      ASSERT_TRUE(InstallRestartBatch(x.machine, env, batch.lines));
-      CrashingFileSystem crashing(x.fs, at);
-      Machine m{crashing, x.reg, x.ini, x.sys, x.desktop};
-      try {
-        CancelRestartBatch(m, env);
-      } catch (const Crash&) {
-      }
-      ASSERT_TRUE(CancelRestartBatch(x.machine, env)) << s.name << " crash at " << at;
-      userBack(s, at, "cancel");
     }
   }
 }

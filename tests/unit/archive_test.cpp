@@ -21,12 +21,10 @@ namespace {
 using archive::Error;
 using archive::Listing;
 
-std::string ReadHostFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
+std::string Sample(const std::string& name) {
+  std::ifstream in(std::filesystem::path(ZEL_ARCHIVE_SAMPLES) / name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-std::string Sample(const std::string& name) { return ReadHostFile(std::filesystem::path(ZEL_ARCHIVE_SAMPLES) / name); }
 
 struct Expected {
   std::wstring name;
@@ -46,7 +44,9 @@ std::vector<Expected> Manifest(const std::string& name) {
   return out;
 }
 
-const std::uint64_t kSampleTime = archive::CalendarToFileTime(2025, 12, 6, 12, 0, 0);
+// 2025/12/06 12:00:00, the time of every sample file: checks the DOS, Unix and
+// header-level-2 time conversions against a figure worked out by hand.
+const std::uint64_t kSampleTime = (1765022400ULL + 11644473600ULL) * 10000000ULL;
 
 TEST(ArchiveReader, EverySampleGivesItsFilesNamesAndTimes) {
   const char* const kSamples[] = {"stored.zip",       "deflated.zip",     "cp932.zip",      "zip64.zip",
@@ -57,7 +57,6 @@ TEST(ArchiveReader, EverySampleGivesItsFilesNamesAndTimes) {
   for (const char* name : kSamples) {
     SCOPED_TRACE(name);
     const std::string bytes = Sample(name);
-    ASSERT_FALSE(bytes.empty());
     Listing listing;
     ASSERT_EQ(archive::ListArchive(bytes, listing), Error::None);
     const std::vector<Expected> expected = Manifest(name);
@@ -133,53 +132,28 @@ TEST(ArchiveReader, DamageAndLiesAreFoundNotTrusted) {
   }
 }
 
-TEST(ArchiveReader, ChecksumsAndTimesAreTheStandardOnes) {
-  EXPECT_EQ(archive::Crc16("123456789"), 0xBB3D);  // CRC-16/ARC, the LZH checksum
-  EXPECT_EQ(archive::Crc32("123456789"), 0xCBF43926u);
-  EXPECT_EQ(archive::UnixTimeToFileTime(0), 0u);
-  EXPECT_EQ(archive::UnixTimeToFileTime(1), 116444736000000000ULL + 10000000ULL);
-  EXPECT_EQ(archive::DosTimeToFileTime(0x5B866000), kSampleTime);
-  EXPECT_EQ(archive::UnixTimeToFileTime(1765022400), kSampleTime);
-  EXPECT_EQ(archive::DosTimeToFileTime(0x5B800000), 0u);  // day 0: not a date
-}
-
 TEST(ArchiveNames, OnlyPlainRelativeNamesPass) {
-  struct Case {
-    const wchar_t* name;
-    const wchar_t* why;  // a part of the reason; null when the name is safe
-    std::vector<std::wstring> parts;
+  const std::pair<const wchar_t*, std::vector<std::wstring>> safe[] = {
+      {L"ソフト\\説明.txt", {L"ソフト", L"説明.txt"}},
+      {L"a\\.\\b//c", {L"a", L"b", L"c"}},
+      {L"com10", {L"com10"}},
+      {L"console.txt", {L"console.txt"}},
   };
-  const Case cases[] = {
-      {L"readme.txt", nullptr, {L"readme.txt"}},
-      {L"ソフト\\説明.txt", nullptr, {L"ソフト", L"説明.txt"}},
-      {L"a\\.\\b//c", nullptr, {L"a", L"b", L"c"}},
-      {L"..\\evil.txt", L"外を指す", {}},
-      {L"docs\\..\\..\\evil.txt", L"外を指す", {}},
-      {L"\\evil.txt", L"外を指す", {}},
-      {L"/evil.txt", L"外を指す", {}},
-      {L"C:evil.txt", L"外を指す", {}},
-      {L"C:\\evil.txt", L"外を指す", {}},
-      {L"good.txt:hidden", L"使えない", {}},
-      {L"docs\\aux.txt", L"使えない", {}},
-      {L"CON", L"使えない", {}},
-      {L"com1 .log", L"使えない", {}},
-      {L"LPT9", L"使えない", {}},
-      {L"a\\b.", L"使えない", {}},
-      {L"a \\b", L"使えない", {}},
-      {L"a?b", L"使えない", {}},
-      {L"a\tb", L"使えない", {}},
-      {L"", L"使えない", {}},
-      {L"com10", nullptr, {L"com10"}},
-      {L"console.txt", nullptr, {L"console.txt"}},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [name, expected] : safe) {
     std::vector<std::wstring> parts;
-    const std::wstring why = UnsafeNameReason(c.name, &parts);
-    if (!c.why) {
-      EXPECT_EQ(why, L"") << ToUtf8(c.name);
-      EXPECT_EQ(parts, c.parts) << ToUtf8(c.name);
-    } else {
-      EXPECT_NE(why.find(c.why), std::wstring::npos) << ToUtf8(c.name) << " -> " << ToUtf8(why);
+    EXPECT_EQ(UnsafeNameReason(name, &parts), L"") << ToUtf8(name);
+    EXPECT_EQ(parts, expected) << ToUtf8(name);
+  }
+  const std::pair<const wchar_t*, std::vector<const wchar_t*>> unsafe[] = {
+      {L"外を指す", {L"..\\evil.txt", L"docs\\..\\..\\evil.txt", L"\\evil.txt", L"/evil.txt", L"C:evil.txt",
+                     L"C:\\evil.txt"}},
+      {L"使えない", {L"good.txt:hidden", L"docs\\aux.txt", L"CON", L"com1 .log", L"LPT9", L"a\\b.", L"a \\b",
+                     L"a?b", L"a\tb", L""}},
+  };
+  for (const auto& [why, names] : unsafe) {
+    for (const wchar_t* name : names) {
+      const std::wstring reason = UnsafeNameReason(name, nullptr);
+      EXPECT_NE(reason.find(why), std::wstring::npos) << ToUtf8(name) << " -> " << ToUtf8(reason);
     }
   }
 }
@@ -311,20 +285,6 @@ TEST_F(BuiltInExtraction, AnExistingFileIsReplacedOnlyAfterYes) {
   fe.answers = {mb::kResultYes};
   EXPECT_EQ(ExtractToFolder(X(), zip, dest).result, ExtractResult::Extracted);
   EXPECT_EQ(x.fs.Content(dest + L"\\readme.txt"), "Zel32 sample: readme\r\n");
-}
-
-TEST_F(BuiltInExtraction, ALibraryThatIsThereAndLoadsIsStillUsedAndOneThatDoesNotIsNot) {
-  const std::wstring zip = Put("deflated.zip", L"a.zip");
-  x.fs.AddFile(L"C:\\windows\\system32\\UNZIP32.DLL", "MZ");
-  EXPECT_EQ(ExtractToTemporary(X(), zip).result, ExtractResult::Extracted);
-  ASSERT_EQ(libs.calls.size(), 1u);
-  EXPECT_TRUE(Tree(kFirst).empty());  // the library (a stand-in here) did the work
-
-  libs.unloadable.push_back(L"C:\\windows\\system32\\UNZIP32.DLL");
-  ExtractOutcome out = ExtractToTemporary(X(), zip);
-  EXPECT_EQ(out.result, ExtractResult::Extracted);
-  EXPECT_EQ(x.fs.Content(out.folder + L"\\readme.txt"), "Zel32 sample: readme\r\n");
-  EXPECT_TRUE(fe.questions.empty());
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ TEST_F(SystemReport, A9xMachineWithFoldersGoneAndEveryFlagTurned) {
   EXPECT_EQ(lines[1], L"使用ＯＳ：     Windows-98（4.10.2222）");
   for (const wchar_t* line : {L"・Drive A:   (FDD)", L"・Drive B:   (Removable)",
                               L"System   Dir： C:\\windows\\System", L"Program  Dir：  （DIR無）",
-                              L"Document Dir： C:\\My Documents （DIR無）", L"Swap File #1： C:\\windows\\WIN386.SWP",
+                              L"Document Dir： C:\\My Documents （DIR無）",
+                              L"Swap File #1： C:\\windows\\WIN386.SWP",
                               L"Original System Registry： C:\\windows\\system.dat",
                               L"Original User   Registry： C:\\windows\\user.dat",
                               L"Backup   User   Registry： C:\\Zel32\\Win98\\Backup\\user.dat （ファイル無）",
@@ -126,8 +127,8 @@ TEST_F(SystemReport, A9xMachineWithFoldersGoneAndEveryFlagTurned) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << ToUtf8(line);
   }
   for (const wchar_t* absent : {L"ＣＰＵ", L"マザーボード", L"Settings", L"Swap File #2"}) {
-    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.starts_with(absent); }))
-        << ToUtf8(absent);
+    const auto starts = [&](const std::wstring& line) { return line.starts_with(absent); };
+    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), starts)) << ToUtf8(absent);
   }
 }
 

@@ -53,7 +53,8 @@ TEST_F(Extraction, LibraryExtractsIntoANewTemporaryFolderEachTimeWithACodePage93
   EXPECT_EQ(libs.calls[0].entry, "Unlha");
   EXPECT_EQ(libs.calls[0].commandLine, "x -a1 \"C:\\dl\\a.lzh\" \"C:\\users\\root\\Temp\\ZEL0001\\\" *");
   EXPECT_EQ(libs.calls[1].entry, "UnZip");
-  EXPECT_EQ(libs.calls[1].commandLine, ToCp932(L"x \"C:\\ダウンロード\\ソフト.zip\" \"C:\\users\\root\\Temp\\ZEL0004\\\" *"));
+  EXPECT_EQ(libs.calls[1].commandLine,
+            ToCp932(L"x \"C:\\ダウンロード\\ソフト.zip\" \"C:\\users\\root\\Temp\\ZEL0004\\\" *"));
   EXPECT_TRUE(fe.console.empty());  // the window writes the outcome
   EXPECT_TRUE(fe.questions.empty());
 
@@ -79,9 +80,7 @@ TEST_F(Extraction, TemporaryFolderBaseIsAFixedDiskOutsideTheProgramsFolders) {
   x.fs.FailCreationBelow(kTemp);  // a base that cannot take a folder: the next one
   EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"C:\\windows\\TEMP\\ZEL0002");
   x.sys.env[L"TMP"] = L"C:\\Zel32\\WinXP";
-  IgnoreError(x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0001"));
-  IgnoreError(x.fs.RemoveFolder(L"C:\\windows\\temp\\ZEL0002"));
-  IgnoreError(x.fs.RemoveFolder(L"C:\\windows\\temp"));
+  x.fs.FailCreationBelow(L"C:\\windows\\TEMP");
   EXPECT_EQ(MakeTemporaryFolder(x.machine, env), L"");
 
   AddLibraries();

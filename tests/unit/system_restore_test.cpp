@@ -40,7 +40,6 @@ TEST_F(SystemRestore, TheCompareListsEachKindWithItsHeadingMarkerAndNote) {
     IgnoreError(x.fs.RemoveFile(L"C:\\windows\\" + n[0]));
     x.fs.AddFile(L"C:\\windows\\" + n[1], "mine", kOld);
   }
-
   x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);         // changed, copy there: ○
   x.fs.AddFile(L"C:\\windows\\Fonts\\Mincho.TTF", "font 2", kNew);  // changed in a list-only folder: ★
   x.fs.AddFile(L"C:\\New.TXT", "new", kNew);                        // added in the root: ・
@@ -198,10 +197,8 @@ TEST_F(SystemRestore, ADamagedOrForeignListIsNeverActedOn) {
   SaveNow();
   x.fs.AddFile(L"C:\\New.TXT", "new", kNew);
   // A group that leads out of the Windows folder through "..".
-  std::string list = SetBytes(kWindowsList);
   x.fs.AddFile(L"C:\\Data\\letter.doc", "mine", kOld);
-  std::string outside = "\x02" "c:\\windows\\..\\data\x08";
-  x.fs.AddFile(set + L"\\" + kWindowsList, list + outside);
+  x.fs.AddFile(set + L"\\" + kWindowsList, SetBytes(kWindowsList) + "\x02" "c:\\windows\\..\\data\x08");
   EXPECT_EQ(Restore().outcome, RestoreOutcome::Refused);
   EXPECT_TRUE(x.fs.Exists(L"C:\\Data\\letter.doc"));
   EXPECT_TRUE(x.fs.Exists(L"C:\\New.TXT"));

@@ -202,22 +202,17 @@ TEST_F(BuiltInExtraction, ContentsListComesFromTheOwnReader) {
 }
 
 TEST_F(BuiltInExtraction, HostileArchivesWriteNothingAndSayWhy) {
-  struct Case {
-    const char* sample;
-    const wchar_t* why;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const wchar_t*> cases[] = {
       {"evil_drive.lzh", L"『C:\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
       {"evil_dotdot.lzh", L"『..\\evil.txt』は、解凍先のフォルダーの外を指す名前です"},
       {"evil_stream.zip", L"『good.txt:hidden』は、ファイル名に使えない名前です"},
       {"evil_link.zip", L"『link』はリンクのため解凍できません"},
       {"evil_bomb.zip", L"展開後のサイズ (4,294,967,286 バイト) が圧縮ファイルの 1000 倍を超えます"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.sample);
+  for (const auto& [sample, why] : cases) {
+    SCOPED_TRACE(sample);
     fe.console.clear();
-    const std::string name = c.sample;
-    const std::wstring path = Put(c.sample, FromUtf8(name));
+    const std::wstring path = Put(sample, FromUtf8(sample));
     const std::wstring dest = L"C:\\users\\root\\Desktop\\out";
     x.fs.AddFolder(dest);
     ExtractOutcome out = ExtractToFolder(X(), path, dest);
@@ -226,8 +221,8 @@ TEST_F(BuiltInExtraction, HostileArchivesWriteNothingAndSayWhy) {
     EXPECT_FALSE(x.fs.Exists(L"C:\\users\\root\\Desktop\\evil.txt"));
     EXPECT_FALSE(x.fs.Exists(L"C:\\evil.txt"));
     ASSERT_FALSE(fe.questions.empty());
-    EXPECT_EQ(fe.questions.back().text, L"『" + FromUtf8(name) + L"』を解凍できませんでした||" + c.why);
-    EXPECT_EQ(fe.console, std::vector<std::wstring>{std::wstring(L"　★解凍できませんでした (") + c.why + L")"});
+    EXPECT_EQ(fe.questions.back().text, L"『" + FromUtf8(sample) + L"』を解凍できませんでした||" + why);
+    EXPECT_EQ(fe.console, std::vector<std::wstring>{std::wstring(L"　★解凍できませんでした (") + why + L")"});
     // Into a temporary folder: nothing written, so no folder is left to wash.
     out = ExtractToTemporary(X(), path);
     EXPECT_EQ(out.result, ExtractResult::Failed);

@@ -49,7 +49,6 @@ class SystemMachine : public ::testing::Test, public StartedMachine {
     return fe.console;
   }
 
-  std::string Bytes(const std::wstring& text) { return ToCp932(text); }
   std::string SetBytes(const wchar_t* name) { return x.fs.Content(set + L"\\" + name); }
 
   std::wstring set;

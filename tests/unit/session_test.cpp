@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/memory/memory_archiver.h"
 #include "session/test_session.h"
 #include "snapshot/prepare.h"
 #include "snapshot/store.h"
-#include "startup/startup.h"
-#include "support/recording_front_end.h"
-#include "support/xp_machine.h"
+#include "support/started_machine.h"
 
 namespace zel {
 namespace {
@@ -81,11 +78,10 @@ struct RecordingView : SessionView {
   std::vector<std::wstring> calls;
 };
 
-class Session : public ::testing::Test {
+class Session : public testing::Started {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunProcessStart(x.machine, fe, env, settings), Outcome::Continue);
-    ASSERT_EQ(LoadEnvironment(x.machine, fe, env, settings, options), Outcome::Continue);
+    Start();
     options.UseWarning = false;
     std::string header(128, '\0');
     header.replace(0, 2, "MZ");
@@ -106,14 +102,7 @@ class Session : public ::testing::Test {
   }
   bool Kept() { return x.fs.Exists(files.data) && x.fs.Exists(files.run); }
 
-  testing::XpMachine x;
-  testing::RecordingFrontEnd fe;
-  Environment env;
-  Settings settings{x.ini};
-  RunningOptions options;
-  MemoryArchiveLibraries libraries;
   MainFolderList main;
-  Services sv{x.machine, fe, env, settings, options, libraries};
   TestSession session{sv};
   RecordingView view{fe};
   SnapshotFiles files;
@@ -149,8 +138,7 @@ TEST_F(Session, ALaunchThenACompleteWash) {
   EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\System32\\own.dll"));
   EXPECT_EQ(session.Stage(), S::Washed);
   EXPECT_TRUE(session.SnapshotSpent());
-  EXPECT_FALSE(x.fs.Exists(files.data));
-  EXPECT_FALSE(x.fs.Exists(files.run));
+  EXPECT_FALSE(x.fs.Exists(files.data) || x.fs.Exists(files.run));
   EXPECT_EQ(session.record(), RunRecord());
   EXPECT_EQ(view.calls, (std::vector<std::wstring>{L"busy", L"clear", L"busy", L"lamp0", L"lamp1", L"space C",
                                                    L"go C:\\dl", L"finished ファイルを選択して下さい"}));

@@ -8,16 +8,8 @@
 namespace zel {
 namespace {
 
+using testing::ExeHeader;
 using testing::XpMachine;
-
-// An executable header: 0x40 at 24 a Windows program, below it MS-DOS.
-std::string Header(unsigned char at24) {
-  std::string h(128, '\0');
-  h.replace(0, 2, "MZ");
-  h[24] = static_cast<char>(at24);
-  h[60] = static_cast<char>(0x80);
-  return h;
-}
 
 class Launch : public testing::Started {
  protected:
@@ -101,7 +93,7 @@ TEST(LaunchPlanTable, RoutesGatesAndStarts) {
 // The gates end the launch before the record is touched; a batch file passes
 // once an extraction left a temporary folder.
 TEST_F(Launch, AGateLeavesTheTestUntouched) {
-  x.fs.AddFile(L"C:\\dl\\old.exe", Header(0x20));
+  x.fs.AddFile(L"C:\\dl\\old.exe", ExeHeader(0x20));
   fe.answers = {mb::kResultNo};
   EXPECT_EQ(Run(L"C:\\dl\\old.exe").outcome, LaunchOutcome::Cancelled);
   EXPECT_EQ(fe.questions[0].style & 0x10F, mb::kYesNo | mb::kDefault2);  // its text is asked end to end
@@ -144,7 +136,7 @@ TEST_F(Launch, StartsAsPlanned) {
   EXPECT_TRUE(r.run.fontRun);
 
   options.UseWarning = true;
-  x.fs.AddFile(L"C:\\dl\\setup.exe", Header(0x40));
+  x.fs.AddFile(L"C:\\dl\\setup.exe", ExeHeader());
   EXPECT_FALSE(record.installer);
   Run(L"C:\\dl\\setup.exe");
   Run(L"C:\\dl\\setup.exe");

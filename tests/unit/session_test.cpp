@@ -83,11 +83,7 @@ class Session : public testing::Started {
   void SetUp() override {
     Start();
     options.UseWarning = false;
-    std::string header(128, '\0');
-    header.replace(0, 2, "MZ");
-    header[24] = 0x40;
-    header[60] = static_cast<char>(0x80);
-    x.fs.AddFile(L"C:\\dl\\tool.exe", header);  // the user's, before the snapshot
+    x.fs.AddFile(L"C:\\dl\\tool.exe", testing::ExeHeader());  // the user's, before the snapshot
     x.fs.AddFile(L"C:\\dl\\own.dll", "MZ");
     main = BuildMainFolderList(x.fs, env, options.CheckLevel);
     ASSERT_EQ(PrepareSnapshot(sv, main, session.snapshot()), Outcome::Continue);

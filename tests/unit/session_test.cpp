@@ -11,7 +11,7 @@ namespace {
 using S = TestStage;
 using E = SessionEvent;
 
-TEST(SessionStages, TransitionsAndButtons) {
+TEST(SessionStages, TransitionsButtonsAndWashSteps) {
   const struct {
     S from;
     E event;
@@ -46,9 +46,7 @@ TEST(SessionStages, TransitionsAndButtons) {
     EXPECT_EQ(CanWash(b.stage), b.wash);
     EXPECT_EQ(TestPending(b.stage), b.pending);
   }
-}
-
-TEST(SessionStages, TheWashsStepsInOrder) {
+  // The wash's steps in order.
   using W = WashStep;
   EXPECT_EQ(WashSteps(true, true), (std::vector<W>{W::CloseBrowser, W::Uninstallers, W::ClearConsole,
                                                    W::ApplicationRemoval, W::Files, W::Settle}));

@@ -35,7 +35,7 @@ TEST(Format, WidthsSignsAndLeadingNumbers) {
   EXPECT_FALSE(ParseHex("", v));
 }
 
-TEST(Cp932, JapaneseNamesRoundTripAndDuplicateCodesTakeWindowsOnes) {
+TEST(Cp932, RoundTripDuplicateCodesAndUnmappedCharacters) {
   const std::wstring name = L"ゼルカ_ﾌｧｲﾙ_漢字①ポソ.txt";
   std::string bytes;
   EXPECT_TRUE(ToCp932Exact(name, bytes));
@@ -50,9 +50,8 @@ TEST(Cp932, JapaneseNamesRoundTripAndDuplicateCodesTakeWindowsOnes) {
   EXPECT_EQ(ToCp932(L"\u2170"), std::string("\xFA\x40"));  // small roman numeral one
   EXPECT_EQ(ToCp932(L"\uFFE2"), std::string("\x81\xCA"));  // fullwidth not sign
   EXPECT_EQ(FromCp932(std::string("\xEE\xEF")), L"\u2170");
-}
 
-TEST(Cp932, UnmappedCharactersBecomeAQuestionMarkNeverALookAlike) {
+  // Unmapped characters become a question mark, never a look-alike.
   std::string out;
   // U+00E9 has a best-fit "e" in some tables; here it must not.
   EXPECT_FALSE(ToCp932Exact(L"caf\u00e9", out));

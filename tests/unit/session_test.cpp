@@ -89,10 +89,11 @@ class Session : public testing::Started {
     files = SnapshotFilesIn(env.WorkDir);
     fe.console.clear();
   }
-  LaunchOutcome Launch(const std::wstring& path) {
+  // The launch of C:\dl\tool.exe with the browser in FOLDER.
+  LaunchResult Launch(const std::wstring& folder = L"C:\\dl") {
     LaunchRequest request;
-    request.path = path;
-    return session.Launch(request, L"C:\\dl").outcome;
+    request.path = L"C:\\dl\\tool.exe";
+    return session.Launch(request, folder);
   }
   bool Kept() { return x.fs.Exists(files.data) && x.fs.Exists(files.run); }
 
@@ -106,14 +107,12 @@ class Session : public testing::Started {
 // snapshot and goes back to the folder of the test.
 TEST_F(Session, ALaunchThenACompleteWash) {
   x.desktop.shellResult = 2;
-  EXPECT_EQ(Launch(L"C:\\dl\\tool.exe"), LaunchOutcome::Failed);
+  EXPECT_EQ(Launch().outcome, LaunchOutcome::Failed);
   EXPECT_EQ(session.Stage(), S::Tested);  // whatever it copied is the wash's
   EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\System32\\own.dll"));
   x.desktop.shellResult = 42;
   x.desktop.windows = {{1, L"ゼルカ", L"ZelForm", 0x14CF0000, true}};
-  LaunchRequest request;
-  request.path = L"C:\\dl\\tool.exe";
-  const LaunchResult r = session.Launch(request, L"C:\\elsewhere");
+  const LaunchResult r = Launch(L"C:\\elsewhere");
   ASSERT_EQ(r.outcome, LaunchOutcome::Started);
   EXPECT_EQ(session.Stage(), S::RunningWithChanges);
   EXPECT_EQ(r.run.programName, L"tool.exe");
@@ -141,7 +140,7 @@ TEST_F(Session, ALaunchThenACompleteWash) {
 // A wash that left something keeps the snapshot and the record, so the wash
 // can run again; at the end the test stays only while Windows ends.
 TEST_F(Session, WhatIsLeftStaysForTheNextWashAndTheResume) {
-  ASSERT_EQ(Launch(L"C:\\dl\\tool.exe"), LaunchOutcome::Started);
+  ASSERT_EQ(Launch().outcome, LaunchOutcome::Started);
   session.RunEnded();
   x.fs.AddFile(L"C:\\Program Files\\Fix\\app.exe", "x");
   x.fs.SetInUse(L"C:\\Program Files\\Fix\\app.exe");

@@ -32,24 +32,19 @@ std::string Mutate(std::string bytes, std::mt19937& rng) {
   switch (pick(6)) {
     case 0:  // a flipped bit
       if (at < bytes.size()) bytes[at] ^= static_cast<char>(1 << pick(8));
-      break;
+      return bytes;
     case 1:  // cut short
-      bytes.resize(at);
-      break;
+      return bytes.substr(0, at);
     case 2:  // a byte more
-      bytes.insert(at, 1, static_cast<char>(pick(256)));
-      break;
+      return bytes.insert(at, 1, static_cast<char>(pick(256)));
     case 3:  // a stretch gone
-      bytes.erase(at, pick(64));
-      break;
+      return bytes.erase(at, pick(64));
     case 4:  // a length field, in the header or the record, made huge
       if (at + 8 <= bytes.size()) bytes.replace(at, 8, "FFFFFFFF");
-      break;
+      return bytes;
     default:  // a stretch repeated
-      bytes.insert(at, bytes.substr(pick(bytes.size()), pick(32)));
-      break;
+      return bytes.insert(at, bytes.substr(pick(bytes.size()), pick(32)));
   }
-  return bytes;
 }
 
 // Each seed is valid input and passes CHECK, and so does each of MUTATIONS

@@ -27,4 +27,14 @@ class XpMachine : public MemoryMachine {
   void SetShellFolder(const std::wstring& name, const std::wstring& path);
 };
 
+// The start of an executable: "MZ", the byte at 24 (0x40 a Windows program,
+// below it MS-DOS) and at 60 the offset of the new header.
+inline std::string ExeHeader(unsigned char at24 = 0x40) {
+  std::string h(128, '\0');
+  h.replace(0, 2, "MZ");
+  h[24] = static_cast<char>(at24);
+  h[60] = static_cast<char>(0x80);
+  return h;
+}
+
 }  // namespace zel::testing

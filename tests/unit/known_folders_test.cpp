@@ -123,7 +123,8 @@ TEST_F(PresentDay, WhatChangesByItselfIsNeverListedAndItsNeighboursAre) {
   const std::wstring churn[] = {
       kLocal + L"\\Temp\\~tmp1.tmp", kLocal + L"\\IconCache.db", kLocal + L"\\CrashDumps\\a.dmp",
       kLocal + L"\\D3DSCache\\s.bin", kUser + L"\\Desktop\\desktop.ini",
-      L"C:\\users\\Public\\Desktop\\Thumbs.db", L"C:\\windows\\Temp\\x.log", L"C:\\windows\\Prefetch\\A.pf", L"C:\\windows\\Logs\\cbs.log"};
+      L"C:\\users\\Public\\Desktop\\Thumbs.db", L"C:\\windows\\Temp\\x.log", L"C:\\windows\\Prefetch\\A.pf",
+      L"C:\\windows\\Logs\\cbs.log"};
   for (const std::wstring& made : churn) x.fs.AddFile(made, "x");
   EXPECT_EQ(Check(), std::vector<std::wstring>{kNothingChanged});
   // The same names elsewhere, and other names beside them, are real changes.

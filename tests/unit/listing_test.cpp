@@ -44,7 +44,8 @@ TEST_F(Started, MainFoldersWithKindDigitsAndAtLevelZeroTheWindowsSubfoldersOnce)
   const Lines paths = BuildMainFolderList(x.fs, env, 1).Entries();
   ASSERT_GE(paths.size(), 6u);
   EXPECT_EQ(Lines(paths.begin(), paths.begin() + 5),
-            (Lines{L"0C:\\windows\\Temp", L"0C:\\Program Files", L"2C:\\windows\\Fonts", L"1C:\\windows\\SendTo",
+            (Lines{L"0C:\\windows\\Temp", L"0C:\\Program Files", L"2C:\\windows\\Fonts",
+                   L"1C:\\windows\\SendTo",
                    L"1C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"}));
   // Documents is kind 0; the All Users documents folder comes from the NT list.
   EXPECT_TRUE(Has(paths, L"0C:\\users\\root\\Documents"));

@@ -250,21 +250,36 @@ TEST(DriveRecordCodec, EveryChangedTruncatedOrMisplacedByteIsDamage) {
   EXPECT_FALSE(DecodeDriveRecord(DriveRecordWriter(L'D', VolumeId{}, 1).Finish(), L'D', r));
 }
 
-TEST_F(Drive, RecordingAgainAndClearingAskFirst) {
-  EXPECT_FALSE(AnyDriveRecord(x.fs, env));
+// Recording again and clearing ask first; a record declined, too large,
+// unwritable or unreadable leaves the old one whole.
+TEST_F(Drive, RecordingAgainAndClearingAskFirstAndNeverLeaveAHalfRecord) {
   EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::NoRecord);
   fe.questions.clear();
   Record();
   EXPECT_TRUE(fe.questions.empty());
   EXPECT_TRUE(HasDriveRecord(x.fs, env, L'd'));
-  const std::string before = x.fs.Content(DriveRecordPath(env, L'D'));
+  const std::wstring path = DriveRecordPath(env, L'D');
+  std::string before = x.fs.Content(path);
   x.fs.AddFile(L"D:\\new.txt", "x");
   fe.answers = {mb::kResultNo, mb::kResultYes};
   EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Declined);
   EXPECT_TRUE(fe.AskedAbout(L"ドライブ D の情報は既に読み込まれています||もう一度、情報を読み直しますか？"));
-  EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
+  EXPECT_EQ(RecordDriveNames(sv, L'D', 3), DriveOutcome::TooLarge);
+  EXPECT_EQ(x.fs.Content(path), before);
+  fe.answers = {mb::kResultYes};
   Record();
   EXPECT_EQ(Check(), kNoneAdded);
+
+  before = x.fs.Content(path);
+  x.fs.FailCreationBelow(env.WorkDir);
+  fe.answers = {mb::kResultYes};
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::WriteFailed);
+  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録を保存できません"));
+  EXPECT_FALSE(x.fs.Exists(path + L".new"));
+  x.fs.SetUnreadable(L"D:\\");
+  fe.answers = {mb::kResultYes};
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Unreadable);
+  EXPECT_EQ(x.fs.Content(path), before);
 
   fe.answers = {mb::kResultNo, mb::kResultYes};
   EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::Declined);
@@ -306,7 +321,7 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   EXPECT_FALSE(HasDriveRecord(x.fs, env, L'D'));
 }
 
-TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
+TEST_F(Drive, ALongWalkLetsTheWindowWorkAndSaysWhereItIs) {
   for (int i = 0; i < 1000; ++i) x.fs.AddFile(L"D:\\big\\f" + std::to_wstring(i) + L".txt", "");
   fe.busyCalls = 0;
   Record();
@@ -315,20 +330,6 @@ TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
   fe.busyCalls = 0;
   EXPECT_EQ(Check(), kNoneAdded);
   EXPECT_GE(fe.busyCalls, 5);
-
-  const std::string before = x.fs.Content(DriveRecordPath(env, L'D'));
-  fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D', 500), DriveOutcome::TooLarge);
-  x.fs.FailCreationBelow(env.WorkDir);
-  fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::WriteFailed);
-  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録を保存できません"));
-  EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
-  EXPECT_FALSE(x.fs.Exists(DriveRecordPath(env, L'D') + L".new"));
-
-  x.fs.SetUnreadable(L"D:\\");
-  fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Unreadable);
 }
 
 }  // namespace

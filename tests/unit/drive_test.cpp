@@ -258,6 +258,7 @@ TEST_F(Drive, RecordingAgainAndClearingAskFirstAndNeverLeaveAHalfRecord) {
   Record();
   EXPECT_TRUE(fe.questions.empty());
   EXPECT_TRUE(HasDriveRecord(x.fs, env, L'd'));
+  EXPECT_TRUE(AnyDriveRecord(x.fs, env));
   const std::wstring path = DriveRecordPath(env, L'D');
   std::string before = x.fs.Content(path);
   x.fs.AddFile(L"D:\\new.txt", "x");

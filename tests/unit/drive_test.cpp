@@ -9,38 +9,57 @@
 namespace zel {
 namespace {
 
-using testing::XpMachine;
+using Lines = std::vector<std::wstring>;
+const Lines kNoneAdded = {L"追加されたファイルはありません"};
+const std::wstring kPrecious = L"C:\\users\\root\\Documents\\precious.doc";
 
 // The started XP machine with a second fixed drive D: holding the user's files.
+// Deleting asks nothing unless a test turns QueryDirDel back on.
 class Drive : public ::testing::Test, public testing::StartedMachine {
  protected:
   void SetUp() override {
     Start();
+    options.QueryDirDel = false;
     x.fs.AddDrive(L'D', DriveType::Fixed);
     x.fs.AddFile(L"D:\\docs\\報告.txt", "mine");
     x.fs.AddFile(L"D:\\docs\\sub\\a.txt", "mine");
     x.fs.AddFile(L"D:\\top.txt", "mine");
+    x.fs.AddFile(kPrecious, "mine");
   }
-  DriveRecord Load(wchar_t letter) {
-    DriveRecord record;
-    EXPECT_TRUE(DecodeDriveRecord(x.fs.Content(DriveRecordPath(env, letter)), letter, record));
-    return record;
-  }
-  std::vector<std::wstring> Check(wchar_t letter = L'D') {
+  void Record(const Services& s) { ASSERT_EQ(RecordDriveNames(s, L'D'), DriveOutcome::Done); }
+  void Record() { Record(sv); }
+  Lines Check(const Services& s) {
     fe.console.clear();
-    EXPECT_EQ(CheckDriveAdditions(sv, letter), DriveOutcome::Done);
+    EXPECT_EQ(CheckDriveAdditions(s, L'D'), DriveOutcome::Done);
     return fe.console;
+  }
+  Lines Check() { return Check(sv); }
+  void Add(std::initializer_list<std::wstring> files) {
+    for (const std::wstring& f : files) x.fs.AddFile(f, "x");
+  }
+  void ExpectThere(std::initializer_list<std::wstring> paths, bool there = true) {
+    for (const std::wstring& p : paths) EXPECT_EQ(x.fs.Exists(p), there) << p;
+  }
+  Lines Delete(const Services& s) {
+    fe.console.clear();
+    EXPECT_EQ(DeleteDriveAdditions(s, L'D'), DriveOutcome::Done);
+    return fe.console;
+  }
+  // The program's folders below PROGRAMDIR, with its work folder made.
+  Environment At(const wchar_t* programDir) {
+    Environment e = env;
+    e.ProgramDir = programDir;
+    e.WorkDir = e.ProgramDir + L"\\WinXP";
+    e.BackupDir = e.WorkDir + L"\\Backup";
+    x.fs.AddFolder(e.WorkDir);
+    return e;
   }
 };
 
-using Lines = std::vector<std::wstring>;
-
 TEST_F(Drive, TheRecordKeepsExactNamesAndLeavesLinksSystemFoldersAndUnreadableFoldersUnknown) {
-  x.fs.AddFile(L"D:\\café.txt", "x");  // no code page 932 form
-  x.fs.AddFile(L"C:\\users\\root\\Documents\\precious.doc", "mine");
+  // café.txt has no code page 932 form.
+  Add({L"D:\\café.txt", L"D:\\RECYCLER\\S-1\\gone.txt", L"D:\\locked\\inside.txt"});
   x.fs.AddLink(L"D:\\link", L"C:\\users\\root\\Documents");
-  x.fs.AddFile(L"D:\\RECYCLER\\S-1\\gone.txt", "x");
-  x.fs.AddFile(L"D:\\locked\\inside.txt", "x");
   x.fs.SetUnreadable(L"D:\\locked");
   ASSERT_EQ(RecordDriveNames(sv, L'd'), DriveOutcome::Done);
   EXPECT_EQ(fe.console, (Lines{L"ドライブ D のファイル名を記録しました（ファイル 4 個、フォルダー 5 個）",
@@ -50,65 +69,58 @@ TEST_F(Drive, TheRecordKeepsExactNamesAndLeavesLinksSystemFoldersAndUnreadableFo
   EXPECT_NE(bytes.find("FILE 00000009:caf\xC3\xA9.txt\r\n"), std::string::npos);
   EXPECT_FALSE(x.fs.Exists(env.WorkDir + L"\\DrvList.D.new"));
 
-  DriveRecord r = Load(L'D');
+  DriveRecord r;
+  ASSERT_TRUE(DecodeDriveRecord(bytes, L'D', r));
   EXPECT_EQ(r.volume, *x.fs.VolumeOf(L"D:\\"));
-  EXPECT_TRUE(r.known.count(L"DOCS\\報告.TXT"));
-  EXPECT_TRUE(r.known.count(L"CAFÉ.TXT"));
-  EXPECT_FALSE(r.known.count(L"CAF?.TXT"));
-  EXPECT_TRUE(r.known.count(L"LINK"));
-  for (const wchar_t* listed : {L"", L"DOCS", L"DOCS\\SUB"}) EXPECT_TRUE(r.listed.count(listed)) << listed;
-  for (const wchar_t* unknown : {L"LINK", L"RECYCLER", L"LOCKED"}) EXPECT_FALSE(r.listed.count(unknown)) << unknown;
-  EXPECT_FALSE(r.known.count(L"RECYCLER\\S-1"));
+  for (const wchar_t* n : {L"DOCS\\報告.TXT", L"CAFÉ.TXT", L"LINK"}) EXPECT_TRUE(r.known.count(n)) << n;
+  for (const wchar_t* n : {L"CAF?.TXT", L"RECYCLER\\S-1"}) EXPECT_FALSE(r.known.count(n)) << n;
+  for (const wchar_t* n : {L"", L"DOCS", L"DOCS\\SUB"}) EXPECT_TRUE(r.listed.count(n)) << n;
+  for (const wchar_t* n : {L"LINK", L"RECYCLER", L"LOCKED"}) EXPECT_FALSE(r.listed.count(n)) << n;
 
   // Nothing added yet: the unknown folders stay unknown, also once readable.
   x.fs.SetUnreadable(L"D:\\locked", false);
-  x.fs.AddFile(L"D:\\locked\\later.txt", "x");
-  x.fs.AddFile(L"D:\\RECYCLER\\S-1\\later.txt", "x");
+  Add({L"D:\\locked\\later.txt", L"D:\\RECYCLER\\S-1\\later.txt", L"C:\\users\\root\\Documents\\later.doc"});
   x.fs.AddFolder(L"D:\\System Volume Information");
-  x.fs.AddFile(L"C:\\users\\root\\Documents\\later.doc", "x");
-  EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
+  EXPECT_EQ(Check(), kNoneAdded);
 }
 
 TEST_F(Drive, TheCheckListsWhatIsNotInTheRecordCaseBlindAndAnAddedFolderOnce) {
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
-  x.fs.AddFile(L"D:\\new.txt", "x");
-  x.fs.AddFile(L"D:\\DOCS\\SUB\\B.TXT", "x");
-  x.fs.AddFile(L"D:\\docs\\新しいフォルダー\\deep\\x.txt", "x");
+  Record();
+  Add({L"D:\\new.txt", L"D:\\DOCS\\SUB\\B.TXT", L"D:\\docs\\新しいフォルダー\\deep\\x.txt"});
   x.fs.Find(L"D:\\top.txt")->name = L"TOP.TXT";  // only the letter case changed
   x.fs.AddFolder(L"D:\\empty");
-  EXPECT_EQ(Check(), (Lines{L"●ﾌｧｲﾙ『D:\\new.txt』が追加されています", L"●ﾌｫﾙﾀﾞｰ『D:\\empty』が追加されています",
-                            L"●ﾌｫﾙﾀﾞｰ『D:\\docs\\新しいフォルダー』が追加されています",
-                            L"●ﾌｧｲﾙ『D:\\docs\\sub\\B.TXT』が追加されています"}));
-  EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"確認中： D:\\docs\\sub"), fe.statuses.end());
+  const Lines topLevel = {L"●ﾌｧｲﾙ『D:\\new.txt』が追加されています", L"●ﾌｫﾙﾀﾞｰ『D:\\empty』が追加されています"};
+  const std::wstring newFolder = L"●ﾌｫﾙﾀﾞｰ『D:\\docs\\新しいフォルダー』が追加されています";
+  Lines expected = topLevel;
+  expected.insert(expected.end(), {newFolder, L"●ﾌｧｲﾙ『D:\\docs\\sub\\B.TXT』が追加されています"});
+  EXPECT_EQ(Check(), expected);
+  EXPECT_TRUE(testing::Has(fe.statuses, L"確認中： D:\\docs\\sub"));
 
   // A recorded folder that is a link now is not looked into; one that cannot
   // be read now is said so and left alone.
-  x.fs.AddFile(L"C:\\users\\root\\Documents\\precious.doc", "mine");
   ASSERT_EQ(x.fs.RemoveFile(L"D:\\docs\\sub\\a.txt"), FsError::None);
   ASSERT_EQ(x.fs.RemoveFile(L"D:\\docs\\sub\\B.TXT"), FsError::None);
   ASSERT_EQ(x.fs.RemoveFolder(L"D:\\docs\\sub"), FsError::None);
   x.fs.AddLink(L"D:\\docs\\sub", L"C:\\users\\root\\Documents");
   x.fs.SetUnreadable(L"D:\\docs");
-  EXPECT_EQ(Check(), (Lines{L"●ﾌｧｲﾙ『D:\\new.txt』が追加されています", L"●ﾌｫﾙﾀﾞｰ『D:\\empty』が追加されています",
-                            L"　※ フォルダー『D:\\docs』は読み取れません"}));
+  expected = topLevel;
+  expected.push_back(L"　※ フォルダー『D:\\docs』は読み取れません");
+  EXPECT_EQ(Check(), expected);
   x.fs.SetUnreadable(L"D:\\docs", false);
-  EXPECT_EQ(Check(), (Lines{L"●ﾌｧｲﾙ『D:\\new.txt』が追加されています", L"●ﾌｫﾙﾀﾞｰ『D:\\empty』が追加されています",
-                            L"●ﾌｫﾙﾀﾞｰ『D:\\docs\\新しいフォルダー』が追加されています"}));
-  options.QueryDirDel = false;
-  fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Done);
-  EXPECT_TRUE(x.fs.Exists(L"C:\\users\\root\\Documents\\precious.doc"));
-  EXPECT_TRUE(x.fs.Exists(L"D:\\docs\\sub"));
+  expected.back() = newFolder;
+  EXPECT_EQ(Check(), expected);
+  Delete(sv);
+  ExpectThere({kPrecious, L"D:\\docs\\sub"});
 }
 
 TEST_F(Drive, DeletingAsksBeforeEachFolderAndSaysWhatHappenedAfterIt) {
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
+  Record();
   x.fs.AddFile(L"D:\\newA\\a.dll", "x").attributes = attr::kReadOnly;
   x.fs.AddFolder(L"D:\\newB");
-  x.fs.AddFile(L"D:\\new.txt", "x");
-  x.fs.AddFile(L"D:\\busy.txt", "x");
+  Add({L"D:\\new.txt", L"D:\\busy.txt"});
   x.fs.SetInUse(L"D:\\busy.txt");
   x.fs.AddFolder(L"D:\\newC");
+  options.QueryDirDel = true;
   fe.console.clear();
   fe.answers = {mb::kResultYes, mb::kResultNo, mb::kResultCancel};
   EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Declined);
@@ -118,91 +130,63 @@ TEST_F(Drive, DeletingAsksBeforeEachFolderAndSaysWhatHappenedAfterIt) {
   EXPECT_EQ(fe.console, (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\newA』を削除しました", L"●ﾌｧｲﾙ『D:\\new.txt』を削除しました",
                                L"●ﾌｧｲﾙ『D:\\busy.txt』は削除できません"}));
   EXPECT_FALSE(x.fs.Exists(L"D:\\newA"));
-  EXPECT_TRUE(x.fs.Exists(L"D:\\newB"));
-  EXPECT_TRUE(x.fs.Exists(L"D:\\newC"));  // Cancel ended the deletion
-  EXPECT_TRUE(x.fs.Exists(L"D:\\busy.txt"));
+  ExpectThere({L"D:\\newB", L"D:\\newC", L"D:\\busy.txt"});  // "No" kept newB, Cancel ended it
 
   // Without QueryDirDel nothing is asked; the user's files stay.
   options.QueryDirDel = false;
   x.fs.SetInUse(L"D:\\busy.txt", false);
   fe.questions.clear();
-  fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Done);
+  EXPECT_EQ(Delete(sv), (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\newB』を削除しました", L"●ﾌｧｲﾙ『D:\\busy.txt』を削除しました",
+                              L"●ﾌｫﾙﾀﾞｰ『D:\\newC』を削除しました"}));
   EXPECT_TRUE(fe.questions.empty());
-  EXPECT_EQ(fe.console, (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\newB』を削除しました", L"●ﾌｧｲﾙ『D:\\busy.txt』を削除しました",
-                               L"●ﾌｫﾙﾀﾞｰ『D:\\newC』を削除しました"}));
-  for (const wchar_t* kept : {L"D:\\docs\\報告.txt", L"D:\\docs\\sub\\a.txt", L"D:\\top.txt"}) {
-    EXPECT_TRUE(x.fs.Exists(kept)) << kept;
-  }
-  EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
+  ExpectThere({L"D:\\docs\\報告.txt", L"D:\\docs\\sub\\a.txt", L"D:\\top.txt"});
+  EXPECT_EQ(Check(), kNoneAdded);
 }
 
 TEST_F(Drive, LinksOwnFoldersLossyNamesAndRenamedFoldersAreNeverDeletedThrough) {
-  // The program's folders at another place.
-  auto at = [this](const wchar_t* programDir) {
-    Environment e = env;
-    e.ProgramDir = programDir;
-    e.WorkDir = e.ProgramDir + L"\\WinXP";
-    e.BackupDir = e.WorkDir + L"\\Backup";
-    x.fs.AddFolder(e.WorkDir);
-    return e;
-  };
   // The program lives on D: below a folder the walk does not know yet.
-  const Environment own = at(L"D:\\Apps\\Zel32");
-  x.fs.AddFolder(L"D:\\old");
+  const Environment own = At(L"D:\\Apps\\Zel32");
   x.fs.AddFile(L"D:\\old\\keep.txt", "mine");
-  Services here{x.machine, fe, own, settings, options, libs};
-  ASSERT_EQ(RecordDriveNames(here, L'D'), DriveOutcome::Done);
+  const Services here{x.machine, fe, own, settings, options, libs};
+  Record(here);
   x.fs.AddFile(own.ProgramDir + L"\\Zel32.exe", "MZ");
   x.fs.AddFile(own.WorkDir + L"\\Zel32.dat", "snapshot");
-  x.fs.AddFile(L"C:\\users\\root\\Documents\\precious.doc", "mine");
   x.fs.AddLink(L"D:\\trap", L"C:\\users\\root\\Documents");
-  x.fs.AddFile(L"D:\\naïve.txt", "x");
+  Add({L"D:\\naïve.txt"});
   ASSERT_EQ(x.fs.MoveOne(L"D:\\old", L"D:\\renamed", false), FsError::None);
-  options.QueryDirDel = false;
-  fe.console.clear();
   // The record lies inside the work folder, which the walk never enters.
-  EXPECT_EQ(CheckDriveAdditions(here, L'D'), DriveOutcome::Done);
-  EXPECT_EQ(fe.console, (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\trap』が追加されています", L"●ﾌｧｲﾙ『D:\\naïve.txt』が追加されています",
-                               L"●ﾌｫﾙﾀﾞｰ『D:\\renamed』が追加されています"}));
-  fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(here, L'D'), DriveOutcome::Done);
-  EXPECT_EQ(fe.console, (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\trap』を削除しました", L"●ﾌｧｲﾙ『D:\\naïve.txt』は削除できません",
-                               L"●ﾌｫﾙﾀﾞｰ『D:\\renamed』は削除できません"}));
+  EXPECT_EQ(Check(here), (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\trap』が追加されています", L"●ﾌｧｲﾙ『D:\\naïve.txt』が追加されています",
+                                L"●ﾌｫﾙﾀﾞｰ『D:\\renamed』が追加されています"}));
+  EXPECT_EQ(Delete(here), (Lines{L"●ﾌｫﾙﾀﾞｰ『D:\\trap』を削除しました", L"●ﾌｧｲﾙ『D:\\naïve.txt』は削除できません",
+                                 L"●ﾌｫﾙﾀﾞｰ『D:\\renamed』は削除できません"}));
   EXPECT_FALSE(x.fs.Exists(L"D:\\trap"));
-  EXPECT_TRUE(x.fs.Exists(L"C:\\users\\root\\Documents\\precious.doc"));
-  EXPECT_TRUE(x.fs.Exists(L"D:\\naïve.txt"));
+  ExpectThere({kPrecious, L"D:\\naïve.txt", own.WorkDir + L"\\Zel32.dat", own.WorkDir + L"\\DrvList.D"});
   EXPECT_EQ(x.fs.Content(L"D:\\renamed\\keep.txt"), "mine");
-  EXPECT_TRUE(x.fs.Exists(own.WorkDir + L"\\Zel32.dat"));
-  EXPECT_TRUE(x.fs.Exists(own.WorkDir + L"\\DrvList.D"));
 
   // A folder added after the record that holds the program's folders is
-  // listed but kept.
-  const Environment later = at(L"D:\\Tools\\Zel32");
+  // listed but kept; the program's folder itself, new since the record, is
+  // neither listed nor touched.
+  const Environment later = At(L"D:\\Tools\\Zel32");
+  Add({L"D:\\Tools\\other.txt"});
   ASSERT_EQ(x.fs.CopyOne(own.WorkDir + L"\\DrvList.D", later.WorkDir + L"\\DrvList.D", false), FsError::None);
-  x.fs.AddFile(L"D:\\Tools\\other.txt", "x");
-  Services moved{x.machine, fe, later, settings, options, libs};
-  fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(moved, L'D'), DriveOutcome::Done);
-  EXPECT_NE(std::find(fe.console.begin(), fe.console.end(), L"●ﾌｫﾙﾀﾞｰ『D:\\Tools』は削除できません"), fe.console.end());
-  EXPECT_TRUE(x.fs.Exists(L"D:\\Tools\\other.txt"));
-  EXPECT_TRUE(x.fs.Exists(later.WorkDir + L"\\DrvList.D"));
-  // The program's folder itself, new since the record: neither listed nor touched.
-  const Environment fresh = at(L"D:\\Fresh");
+  EXPECT_TRUE(testing::Has(Delete(Services{x.machine, fe, later, settings, options, libs}),
+                           L"●ﾌｫﾙﾀﾞｰ『D:\\Tools』は削除できません"));
+  ExpectThere({L"D:\\Tools\\other.txt", later.WorkDir + L"\\DrvList.D"});
+  const Environment fresh = At(L"D:\\Fresh");
+  Add({fresh.ProgramDir + L"\\ZELDIR.INI"});
   ASSERT_EQ(x.fs.CopyOne(own.WorkDir + L"\\DrvList.D", fresh.WorkDir + L"\\DrvList.D", false), FsError::None);
-  x.fs.AddFile(fresh.ProgramDir + L"\\ZELDIR.INI", "x");
-  Services third{x.machine, fe, fresh, settings, options, libs};
-  fe.console.clear();
-  EXPECT_EQ(DeleteDriveAdditions(third, L'D'), DriveOutcome::Done);
-  for (const std::wstring& line : fe.console) EXPECT_EQ(line.find(L"Fresh"), std::wstring::npos) << line;
+  for (const std::wstring& line : Delete(Services{x.machine, fe, fresh, settings, options, libs})) {
+    EXPECT_EQ(line.find(L"Fresh"), std::wstring::npos) << line;
+  }
   EXPECT_TRUE(x.fs.Exists(fresh.ProgramDir + L"\\ZELDIR.INI"));
 }
 
-TEST_F(Drive, AnotherVolumeUnderTheLetterIsNeverDeletedFrom) {
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
+// Another disk under the letter, the drive gone, or a damaged record: nothing
+// is deleted and the user is told why.
+TEST_F(Drive, AnotherVolumeOrADamagedRecordIsNeverDeletedFrom) {
+  Record();
   x.fs.AddFile(L"D:\\new.txt", "x");
   x.fs.SetVolume(L'D', 0xBEEF);
-  options.QueryDirDel = false;
   fe.console.clear();
   EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::VolumeChanged);
   EXPECT_TRUE(x.fs.Exists(L"D:\\new.txt"));
@@ -210,25 +194,23 @@ TEST_F(Drive, AnotherVolumeUnderTheLetterIsNeverDeletedFrom) {
   EXPECT_TRUE(fe.AskedAbout(L"このドライブのファイルは削除しません"));
   EXPECT_EQ(CheckDriveAdditions(sv, L'D'), DriveOutcome::VolumeChanged);
   EXPECT_TRUE(fe.AskedAbout(L"調べられません"));
-  // The drive gone altogether.
   x.fs.RemoveDrive(L'D');
   EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::VolumeChanged);
   EXPECT_EQ(CheckDriveAdditions(sv, L'E'), DriveOutcome::NoRecord);
   EXPECT_TRUE(fe.AskedAbout(L"ドライブ E のファイル名は記録されていません"));
-}
 
-TEST_F(Drive, ADamagedRecordDeletesNothing) {
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
-  x.fs.AddFile(L"D:\\new.txt", "x");
-  const std::wstring path = DriveRecordPath(env, L'D');
+  x.fs.AddDrive(L'F', DriveType::Fixed);
+  x.fs.AddFile(L"F:\\f.txt", "mine");
+  ASSERT_EQ(RecordDriveNames(sv, L'F'), DriveOutcome::Done);
+  Add({L"F:\\new.txt"});
+  const std::wstring path = DriveRecordPath(env, L'F');
   std::string bytes = x.fs.Content(path);
   bytes[bytes.size() / 2] ^= 0x20;
   ASSERT_EQ(x.fs.WriteBytes(path, bytes), FsError::None);
-  options.QueryDirDel = false;
-  EXPECT_EQ(DeleteDriveAdditions(sv, L'D'), DriveOutcome::Damaged);
-  EXPECT_EQ(CheckDriveAdditions(sv, L'D'), DriveOutcome::Damaged);
-  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録が壊れています"));
-  EXPECT_TRUE(x.fs.Exists(L"D:\\new.txt"));
+  EXPECT_EQ(DeleteDriveAdditions(sv, L'F'), DriveOutcome::Damaged);
+  EXPECT_EQ(CheckDriveAdditions(sv, L'F'), DriveOutcome::Damaged);
+  EXPECT_TRUE(fe.AskedAbout(L"ドライブ F のファイル名記録が壊れています"));
+  EXPECT_TRUE(x.fs.Exists(L"F:\\new.txt"));
 }
 
 TEST(DriveRecordCodec, EveryChangedTruncatedOrMisplacedByteIsDamage) {
@@ -268,32 +250,42 @@ TEST(DriveRecordCodec, EveryChangedTruncatedOrMisplacedByteIsDamage) {
   EXPECT_FALSE(DecodeDriveRecord(DriveRecordWriter(L'D', VolumeId{}, 1).Finish(), L'D', r));
 }
 
-TEST_F(Drive, RecordingAgainAndClearingAskFirst) {
-  EXPECT_FALSE(AnyDriveRecord(x.fs, env));
+// Recording again and clearing ask first; a record declined, too large,
+// unwritable or unreadable leaves the old one whole.
+TEST_F(Drive, RecordingAgainAndClearingAskFirstAndNeverLeaveAHalfRecord) {
   EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::NoRecord);
   fe.questions.clear();
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
+  Record();
   EXPECT_TRUE(fe.questions.empty());
-  EXPECT_TRUE(AnyDriveRecord(x.fs, env));
   EXPECT_TRUE(HasDriveRecord(x.fs, env, L'd'));
-  const std::string before = x.fs.Content(DriveRecordPath(env, L'D'));
+  EXPECT_TRUE(AnyDriveRecord(x.fs, env));
+  const std::wstring path = DriveRecordPath(env, L'D');
+  std::string before = x.fs.Content(path);
   x.fs.AddFile(L"D:\\new.txt", "x");
-  fe.answers = {mb::kResultNo};
+  fe.answers = {mb::kResultNo, mb::kResultYes};
   EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Declined);
-  ASSERT_EQ(fe.questions.size(), 1u);
-  EXPECT_EQ(fe.questions[0].text, L"ドライブ D の情報は既に読み込まれています||もう一度、情報を読み直しますか？");
-  EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
+  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D の情報は既に読み込まれています||もう一度、情報を読み直しますか？"));
+  EXPECT_EQ(RecordDriveNames(sv, L'D', 3), DriveOutcome::TooLarge);
+  EXPECT_EQ(x.fs.Content(path), before);
   fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
-  EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
+  Record();
+  EXPECT_EQ(Check(), kNoneAdded);
 
-  fe.questions.clear();
-  fe.answers = {mb::kResultNo};
-  EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::Declined);
-  ASSERT_EQ(fe.questions.size(), 1u);
-  EXPECT_EQ(fe.questions[0].text, L"ドライブ D のファイル名記録を|消去していいですか？");
-  EXPECT_TRUE(HasDriveRecord(x.fs, env, L'D'));
+  before = x.fs.Content(path);
+  x.fs.FailCreationBelow(env.WorkDir);
   fe.answers = {mb::kResultYes};
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::WriteFailed);
+  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録を保存できません"));
+  EXPECT_FALSE(x.fs.Exists(path + L".new"));
+  x.fs.SetUnreadable(L"D:\\");
+  fe.answers = {mb::kResultYes};
+  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Unreadable);
+  EXPECT_EQ(x.fs.Content(path), before);
+
+  fe.answers = {mb::kResultNo, mb::kResultYes};
+  EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::Declined);
+  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録を|消去していいですか？"));
+  EXPECT_TRUE(HasDriveRecord(x.fs, env, L'D'));
   EXPECT_EQ(ClearDriveRecord(sv, L'D'), DriveOutcome::Done);
   EXPECT_FALSE(AnyDriveRecord(x.fs, env));
   EXPECT_TRUE(x.fs.Exists(L"D:\\new.txt"));
@@ -301,14 +293,12 @@ TEST_F(Drive, RecordingAgainAndClearingAskFirst) {
 
 TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   x.fs.AddDrive(L'E', DriveType::Removable);
-  x.fs.AddFile(L"E:\\data.bin", "x");
   x.fs.AddDrive(L'F', DriveType::Fixed);
-  x.fs.AddFile(L"F:\\f.txt", "x");
+  Add({L"E:\\data.bin", L"F:\\f.txt"});
   for (wchar_t letter : {L'D', L'E', L'F'}) ASSERT_EQ(RecordDriveNames(sv, letter), DriveOutcome::Done);
   x.fs.AddFile(L"D:\\new.txt", "x");
   x.fs.AddFolder(L"D:\\newdir");
   ASSERT_EQ(x.fs.WriteBytes(DriveRecordPath(env, L'F'), "damaged"), FsError::None);
-  options.QueryDirDel = false;
   fe.questions.clear();
   fe.console.clear();
   fe.answers = {mb::kResultYes};
@@ -324,7 +314,7 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   EXPECT_TRUE(x.fs.Exists(L"F:\\f.txt"));
 
   // Declined: the additions stay, the record goes all the same.
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
+  Record();
   x.fs.AddFile(L"D:\\again.txt", "x");
   fe.answers = {mb::kResultNo};
   OfferDriveDeletionsAtEnd(sv);
@@ -332,30 +322,15 @@ TEST_F(Drive, AtTheEndEachRecordedDriveIsOfferedThenItsRecordGoes) {
   EXPECT_FALSE(HasDriveRecord(x.fs, env, L'D'));
 }
 
-TEST_F(Drive, TheWalkIsBoundedReportsWhereItIsAndNeverLeavesAHalfRecord) {
+TEST_F(Drive, ALongWalkLetsTheWindowWorkAndSaysWhereItIs) {
   for (int i = 0; i < 1000; ++i) x.fs.AddFile(L"D:\\big\\f" + std::to_wstring(i) + L".txt", "");
   fe.busyCalls = 0;
-  ASSERT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Done);
+  Record();
   EXPECT_GE(fe.busyCalls, 5);
-  EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"保存中：  D:\\big"), fe.statuses.end());
+  EXPECT_TRUE(testing::Has(fe.statuses, L"保存中：  D:\\big"));
   fe.busyCalls = 0;
-  EXPECT_EQ(Check(), (Lines{L"追加されたファイルはありません"}));
+  EXPECT_EQ(Check(), kNoneAdded);
   EXPECT_GE(fe.busyCalls, 5);
-
-  const std::string before = x.fs.Content(DriveRecordPath(env, L'D'));
-  fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D', 500), DriveOutcome::TooLarge);
-  EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
-  x.fs.FailCreationBelow(env.WorkDir);
-  fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::WriteFailed);
-  EXPECT_TRUE(fe.AskedAbout(L"ドライブ D のファイル名記録を保存できません"));
-  EXPECT_EQ(x.fs.Content(DriveRecordPath(env, L'D')), before);
-  EXPECT_FALSE(x.fs.Exists(DriveRecordPath(env, L'D') + L".new"));
-
-  x.fs.SetUnreadable(L"D:\\");
-  fe.answers = {mb::kResultYes};
-  EXPECT_EQ(RecordDriveNames(sv, L'D'), DriveOutcome::Unreadable);
 }
 
 }  // namespace

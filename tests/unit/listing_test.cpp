@@ -13,58 +13,51 @@
 namespace zel {
 namespace {
 
+using testing::Has;
 using testing::XpMachine;
+using Lines = std::vector<std::wstring>;
 
 // A started machine: process start and loading done, as the main window has
 // them before its folder lists.
 class Started : public testing::Started {
  protected:
-  std::vector<std::wstring> Paths(const MainFolderList& list) {
-    std::vector<std::wstring> paths;
-    for (const std::wstring& e : list.Entries()) paths.push_back(e);
-    return paths;
-  }
   std::string Record(int level) {
     MainFolderList main = BuildMainFolderList(x.fs, env, level);
     SubfolderListing ctx{main, level, nullptr, &lossy};
     SubfolderRecord record;
-    ListingStop stop;
     EXPECT_TRUE(ListupSub(sv, ctx, record, &stop));
     unentered = record.unentered;
     return record.text;
   }
+  bool List(const std::wstring& folder) { return ListFiles(x.fs, fe, folder, files, &lossy, &stop); }
   std::vector<std::wstring> lossy;
   std::string unentered;
+  FileList files;
+  ListingStop stop;
 };
 
-TEST_F(Started, MainFoldersAtLevelOneWithKindDigits) {
-  x.fs.AddFolder(L"C:\\windows\\SendTo");
-  x.fs.AddFolder(L"C:\\users\\All Users\\Documents");
-  MainFolderList list = BuildMainFolderList(x.fs, env, 1);
-  std::vector<std::wstring> paths = Paths(list);
+TEST_F(Started, MainFoldersWithKindDigitsAndAtLevelZeroTheWindowsSubfoldersOnce) {
+  for (const wchar_t* folder : {L"C:\\windows\\SendTo", L"C:\\users\\All Users\\Documents",
+                                L"C:\\windows\\Media", L"C:\\windows\\Help", L"C:\\windows\\タスク"}) {
+    x.fs.AddFolder(folder);
+  }
+  const Lines paths = BuildMainFolderList(x.fs, env, 1).Entries();
   ASSERT_GE(paths.size(), 6u);
-  EXPECT_EQ(paths[0], L"0C:\\windows\\Temp");
-  EXPECT_EQ(paths[1], L"0C:\\Program Files");
-  EXPECT_EQ(paths[2], L"2C:\\windows\\Fonts");
-  EXPECT_EQ(paths[3], L"1C:\\windows\\SendTo");
-  EXPECT_EQ(paths[4], L"1C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu");
+  EXPECT_EQ(Lines(paths.begin(), paths.begin() + 5),
+            (Lines{L"0C:\\windows\\Temp", L"0C:\\Program Files", L"2C:\\windows\\Fonts",
+                   L"1C:\\windows\\SendTo",
+                   L"1C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"}));
   // Documents is kind 0; the All Users documents folder comes from the NT list.
-  EXPECT_NE(std::find(paths.begin(), paths.end(), L"0C:\\users\\root\\Documents"), paths.end());
-  EXPECT_NE(std::find(paths.begin(), paths.end(), L"1C:\\users\\All Users\\Documents"), paths.end());
-  EXPECT_EQ(std::find(paths.begin(), paths.end(), L"0C:\\windows\\Sysbckup"), paths.end());  // missing: left out
-}
+  EXPECT_TRUE(Has(paths, L"0C:\\users\\root\\Documents"));
+  EXPECT_TRUE(Has(paths, L"1C:\\users\\All Users\\Documents"));
+  EXPECT_FALSE(Has(paths, L"0C:\\windows\\Sysbckup"));  // missing: left out
 
-TEST_F(Started, MainFoldersAtLevelZeroCoverTheWindowsSubfoldersOnce) {
-  x.fs.AddFolder(L"C:\\windows\\Media");
-  x.fs.AddFolder(L"C:\\windows\\Help");
-  x.fs.AddFolder(L"C:\\windows\\タスク");
-  MainFolderList list = BuildMainFolderList(x.fs, env, 0);
-  std::vector<std::wstring> paths = Paths(list);
-  EXPECT_EQ(std::count(paths.begin(), paths.end(), L"0C:\\windows\\Media"), 1);
-  EXPECT_NE(std::find(paths.begin(), paths.end(), L"0C:\\windows\\タスク"), paths.end());
-  EXPECT_NE(std::find(paths.begin(), paths.end(), L"0C:\\windows\\Help"), paths.end());
-  EXPECT_TRUE(list.Contains(L"c:\\WINDOWS\\media"));
-  EXPECT_NE(list.Membership().find(L"|C:\\WINDOWS\\MEDIA|"), std::wstring::npos);
+  const MainFolderList zero = BuildMainFolderList(x.fs, env, 0);
+  EXPECT_EQ(std::count(zero.Entries().begin(), zero.Entries().end(), L"0C:\\windows\\Media"), 1);
+  EXPECT_TRUE(Has(zero.Entries(), L"0C:\\windows\\タスク"));
+  EXPECT_TRUE(Has(zero.Entries(), L"0C:\\windows\\Help"));
+  EXPECT_TRUE(zero.Contains(L"c:\\WINDOWS\\media"));
+  EXPECT_NE(zero.Membership().find(L"|C:\\WINDOWS\\MEDIA|"), std::wstring::npos);
 }
 
 TEST_F(Started, AMainFolderEntersOnceIfItExistsAndIsNotTheProgramsOwnUpToAHundred) {
@@ -91,11 +84,9 @@ TEST_F(Started, FileListTextByteForByte) {
   x.fs.AddFile(L"C:\\data\\漢字.dll", "x", 0x10ULL);
   x.fs.AddFile(L"C:\\data\\caf\u00e9.txt", "x", 1);  // no code page form: a mark, and remembered
   x.fs.AddFolder(L"C:\\data\\sub", 0x0000000100000002ULL);
-  FileList list;
-  ListingStop stop;
-  ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\data", list, &lossy, &stop));
-  EXPECT_FALSE(list.failed);
-  EXPECT_EQ(list.text, "01D0F3A2B4C5D6E7/a.txt|0000000000000010/" + ToCp932(L"漢字.dll") +
+  ASSERT_TRUE(List(L"C:\\data"));
+  EXPECT_FALSE(files.failed);
+  EXPECT_EQ(files.text, "01D0F3A2B4C5D6E7/a.txt|0000000000000010/" + ToCp932(L"漢字.dll") +
                            "|0000000000000001/caf?.txt|0000000100000002/sub|");
   EXPECT_EQ(lossy, std::vector<std::wstring>{L"C:\\data\\caf\u00e9.txt"});
 
@@ -104,21 +95,26 @@ TEST_F(Started, FileListTextByteForByte) {
   x.fs.AddFile(L"C:\\locked\\a.txt", "x");
   x.fs.SetUnreadable(L"C:\\locked");
   for (const wchar_t* folder : {L"C:\\empty", L"C:\\missing", L"C:\\locked"}) {
-    ASSERT_TRUE(ListFiles(x.fs, fe, folder, list, nullptr, &stop)) << ToUtf8(folder);
-    EXPECT_TRUE(list.text.empty()) << ToUtf8(folder);
-    EXPECT_EQ(list.failed, folder == std::wstring(L"C:\\locked")) << ToUtf8(folder);
+    ASSERT_TRUE(List(folder)) << ToUtf8(folder);
+    EXPECT_TRUE(files.text.empty()) << ToUtf8(folder);
+    EXPECT_EQ(files.failed, folder == std::wstring(L"C:\\locked")) << ToUtf8(folder);
   }
+
+  // A long folder lets the window process events every 120 names.
+  for (int i = 0; i < 250; ++i) x.fs.AddFile(L"C:\\big\\f" + std::to_wstring(i), "", 1);
+  fe.busyCalls = 0;
+  ASSERT_TRUE(List(L"C:\\big"));
+  EXPECT_EQ(CountFileEntries(files.text), 250u);
+  EXPECT_EQ(fe.busyCalls, 2);
 }
 
 TEST_F(Started, ANameLongerThan255CharactersStopsTheListing) {
   x.fs.AddFile(L"C:\\data\\" + std::wstring(256, L'a'), "x");
-  FileList list;
-  ListingStop stop;
-  EXPECT_FALSE(ListFiles(x.fs, fe, L"C:\\data", list, nullptr, &stop));
+  EXPECT_FALSE(List(L"C:\\data"));
   EXPECT_EQ(stop.place, L"Listup Files");
   EXPECT_EQ(ListingStopMessage(stop).rfind(L"場所＝Listup Files|Files: The filename or extension is too long.||", 0), 0u);
   x.fs.AddFile(L"C:\\ok\\" + std::wstring(255, L'b'), "x");
-  EXPECT_TRUE(ListFiles(x.fs, fe, L"C:\\ok", list, nullptr, &stop));
+  EXPECT_TRUE(List(L"C:\\ok"));
 
   // The same inside the Windows folder's subfolders.
   x.fs.AddFile(L"C:\\windows\\deep\\" + std::wstring(256, L'c'), "x");
@@ -127,15 +123,6 @@ TEST_F(Started, ANameLongerThan255CharactersStopsTheListing) {
   SubfolderRecord record;
   EXPECT_FALSE(ListupSub(sv, ctx, record, &stop));
   EXPECT_EQ(ListingStopMessage(stop).rfind(L"場所＝Listup Sub|SubFile: The filename or extension is too long.||", 0), 0u);
-}
-
-TEST_F(Started, ManyFilesLetTheWindowProcessEventsEvery120) {
-  for (int i = 0; i < 250; ++i) x.fs.AddFile(L"C:\\big\\f" + std::to_wstring(i), "", 1);
-  FileList list;
-  ListingStop stop;
-  ASSERT_TRUE(ListFiles(x.fs, fe, L"C:\\big", list, nullptr, &stop));
-  EXPECT_EQ(CountFileEntries(list.text), 250u);
-  EXPECT_EQ(fe.busyCalls, 2);
 }
 
 // The Windows folder of the subfolder tests: files in the folder itself and in
@@ -159,61 +146,32 @@ TEST_F(Started, SubfolderRecordAtLevelOneNamesTheSecondLevelWithoutItsFiles) {
             "|SYSTEM32/|PIF/|INF/|IME/|HELP/|"
             "SYSTEM32\\DRIVERS/|PIF\\LHA.PIF|PIF\\ZEL32.BAT|INF\\A.INF|INF\\DEEP/|HELP\\SPOOL/|");
   // What was named but not listed is known as such.
-  EXPECT_NE(unentered.find("|INF\\DEEP/|"), std::string::npos);
-  EXPECT_NE(unentered.find("|IME/|"), std::string::npos);
-  EXPECT_NE(unentered.find("|HELP\\SPOOL/|"), std::string::npos);
-  EXPECT_NE(unentered.find("|SYSTEM32\\DRIVERS/|"), std::string::npos);
+  EXPECT_EQ(unentered, "|SYSTEM32\\DRIVERS/|INF\\DEEP/|IME/|HELP\\SPOOL/|");
 }
 
-TEST_F(Started, SubfolderRecordAtLevelTwoCoversTheWholeTreeButTheSkipList) {
+// At level two the whole tree is listed but the skip list, links, the
+// program's own folders and unreadable folders: those are named, never entered.
+TEST_F(Started, SubfolderRecordAtLevelTwoEntersAllButTheSkipListLinksOwnAndUnreadableFolders) {
   PlantWindowsTree(x);
-  std::string record = Record(2);
-  EXPECT_NE(record.find("|INF\\DEEP\\B.PNF|"), std::string::npos);
-  EXPECT_NE(record.find("|INF\\DEEP\\DEEPER/|INF\\DEEP\\DEEPER\\C.PNF|"), std::string::npos);
-  EXPECT_NE(record.find("|IME/|"), std::string::npos);              // named by its parent
-  EXPECT_EQ(record.find("DICT.DIC"), std::string::npos);            // never entered
-  EXPECT_EQ(record.find("JOB.SPL"), std::string::npos);
-  EXPECT_NE(record.find("|SYSTEM32\\DRIVERS/|"), std::string::npos);
-  EXPECT_EQ(record.find("X.SYS"), std::string::npos);  // a system folder: its own list
-  EXPECT_EQ(unentered, "|IME/|HELP\\SPOOL/|");
-}
-
-TEST_F(Started, SubfolderListingNeverEntersLinksTheProgramsFoldersOrUnreadableOnes) {
   x.fs.AddFile(L"C:\\elsewhere\\precious.doc", "x");
   x.fs.AddLink(L"C:\\windows\\linked", L"C:\\elsewhere");
   x.InstallProgram(L"C:\\windows\\Zel");
-  Environment inside = env;
-  inside.ProgramDir = L"C:\\windows\\Zel";
-  inside.WorkDir = L"C:\\windows\\Zel\\WinXP";
-  inside.BackupDir = inside.WorkDir + L"\\Backup";
-  x.fs.AddFile(inside.WorkDir + L"\\Zel32.INI", "x");
+  env.ProgramDir = L"C:\\windows\\Zel";
+  env.WorkDir = L"C:\\windows\\Zel\\WinXP";
+  env.BackupDir = env.WorkDir + L"\\Backup";
+  x.fs.AddFile(env.WorkDir + L"\\Zel32.INI", "x");
   x.fs.AddFile(L"C:\\windows\\secret\\a.txt", "x");
-  x.fs.SetUnreadable(L"C:\\windows\\secret");  // known, never listed
-  env = inside;
-  std::string record = Record(2);
-  EXPECT_NE(record.find("|LINKED/|"), std::string::npos);
-  EXPECT_EQ(record.find("PRECIOUS"), std::string::npos);
-  EXPECT_NE(record.find("|ZEL/|"), std::string::npos);
-  EXPECT_EQ(record.find("ZEL\\"), std::string::npos);
-  EXPECT_NE(unentered.find("|LINKED/|"), std::string::npos);
-  EXPECT_NE(unentered.find("|ZEL/|"), std::string::npos);
-  EXPECT_NE(record.find("|SECRET/|"), std::string::npos);
-  EXPECT_NE(unentered.find("|SECRET/|"), std::string::npos);
-}
-
-TEST_F(Started, ReportLinesForEachListedFolder) {
-  PlantWindowsTree(x);
-  MainFolderList main = BuildMainFolderList(x.fs, env, 1);
-  ReportLog report(x.fs, ReportPath(env.ProgramDir));
-  SubfolderListing ctx{main, 1, &report, nullptr};
-  SubfolderRecord record;
-  ListingStop stop;
-  ASSERT_TRUE(ListupSub(sv, ctx, record, &stop));
-  report.Flush();
-  std::wstring text = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
-  EXPECT_NE(text.find(L"準備中 [10:30:00] C:\\windows\\inf（2個）\r\n"), std::wstring::npos);
-  EXPECT_NE(text.find(L"準備中 [10:30:00] C:\\windows（"), std::wstring::npos);
-  EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"準備中： C:\\windows\\inf"), fe.statuses.end());
+  x.fs.SetUnreadable(L"C:\\windows\\secret");
+  const std::string record = Record(2);
+  for (const char* listed : {"|INF\\DEEP\\B.PNF|", "|INF\\DEEP\\DEEPER/|INF\\DEEP\\DEEPER\\C.PNF|", "|IME/|",
+                             "|SYSTEM32\\DRIVERS/|", "|LINKED/|", "|ZEL/|", "|SECRET/|"}) {
+    EXPECT_NE(record.find(listed), std::string::npos) << listed;
+  }
+  // X.SYS: a system folder has its own list.
+  for (const char* never : {"DICT.DIC", "JOB.SPL", "X.SYS", "PRECIOUS", "ZEL\\"}) {
+    EXPECT_EQ(record.find(never), std::string::npos) << never;
+  }
+  EXPECT_EQ(unentered, "|IME/|HELP\\SPOOL/|LINKED/|ZEL/|SECRET/|");
 }
 
 class Drives : public Started {
@@ -247,7 +205,7 @@ TEST_F(Drives, RootFolderNamesKeepASlashOnBothSides) {
   EXPECT_EQ(snap.driveRoots[2], "/windows/Program Files/users/Zel32/");  // as on disk, in the drive's order
   EXPECT_TRUE(snap.driveRoots[3].empty());
   EXPECT_EQ(snap.freeSpace[2], 8ULL << 30);
-  EXPECT_NE(std::find(fe.statuses.begin(), fe.statuses.end(), L"準備中： ドライブ C:\\"), fe.statuses.end());
+  EXPECT_TRUE(Has(fe.statuses, L"準備中： ドライブ C:\\"));
 }
 
 TEST_F(Drives, AFixedDriveWithoutFoldersEndsTheProgram) {
@@ -275,7 +233,8 @@ TEST_F(Drives, StartupFilesAreCopiedAndDriveRecordsDeleted) {
   EXPECT_EQ(x.fs.Content(env.BackupDir + L"\\autoexec.C"), "@echo on\r\n");
 }
 
-TEST_F(Drives, TheWholePreparationFillsEveryList) {
+TEST_F(Drives, TheWholePreparationFillsEveryListAndReportsEachFolder) {
+  PlantWindowsTree(x);
   x.fs.AddFile(L"C:\\windows\\system32\\a.dll", "x", 0x1234);
   x.fs.AddFile(L"C:\\windows\\Temp\\t.tmp", "x", 0x99);
   options.Report = true;
@@ -291,8 +250,12 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   EXPECT_EQ(snap.main[0].list.text, "0000000000000099/t.tmp|");
   EXPECT_EQ(snap.deeper.level, 1);
   EXPECT_NE(snap.deeper.text.find("|SYSTEM32/|"), std::string::npos);
-  std::wstring report = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
-  EXPECT_NE(report.find(L"] C:\\windows\\Temp（1個）"), std::wstring::npos);
+  const std::wstring report = FromCp932(x.fs.Content(L"C:\\Zel32\\報告書.txt"));
+  for (const wchar_t* line : {L"準備中 [10:30:00] C:\\windows\\Temp（1個）\r\n",
+                              L"準備中 [10:30:00] C:\\windows\\inf（2個）\r\n", L"準備中 [10:30:00] C:\\windows（"}) {
+    EXPECT_NE(report.find(line), std::wstring::npos) << ToUtf8(line);
+  }
+  EXPECT_TRUE(Has(fe.statuses, L"準備中： C:\\windows\\inf"));
   // At level 0 there is no subfolder record.
   main = BuildMainFolderList(x.fs, env, 0);
   options.CheckLevel = 0;
@@ -300,7 +263,6 @@ TEST_F(Drives, TheWholePreparationFillsEveryList) {
   EXPECT_TRUE(snap.deeper.text.empty());
   EXPECT_EQ(snap.deeper.level, 0);
 }
-
 
 }  // namespace
 }  // namespace zel

@@ -36,8 +36,7 @@ class Cycle:
         m = self.machine
         m.install(ini=INI)
         m.install_fixture("zelsetup.exe", "C:\\fixtures")
-        with open(m.path("C:\\windows\\zelshared.dat"), "w") as f:
-            f.write("the user's shared file\n")
+        m.write("C:\\windows\\zelshared.dat", "the user's shared file\n")
         self.fixture_args("/delay=3000")  # long enough for the monitor to see the window
         self.before = m.box.manifest()
 

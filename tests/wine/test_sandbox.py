@@ -3,7 +3,7 @@ outside the build tree."""
 import os
 import unittest
 
-from zeltest import BUILD, E2ETest, Machine, MAIN_TITLE, sandbox
+from zeltest import BUILD, E2ETest, Machine, sandbox
 
 
 class SandboxTest(E2ETest):

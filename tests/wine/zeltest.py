@@ -1,14 +1,7 @@
 """Helpers of the end-to-end tests: a fresh sandboxed machine with Zel32.exe
-in it, and a person's steps through the driver (zeldrv.exe) running in the
-same machine.
-
-    machine = Machine.fresh(self, "startup")
-    machine.install(ini=QUIET_INI)
-    zel = machine.start_zel()
-    zel.answer("はい", about="アンインストーラー")
-    zel.wait_ready()
-    self.assertEqual(machine.read_ini("Options", "BootDrive"), "C:\\")
-"""
+in it (Machine), and a person's steps through the driver (zeldrv.exe) running
+in the same machine (Zel). A helper that waits names, when it gives up, the
+state it waited for and what it saw instead."""
 import atexit
 import configparser
 import os

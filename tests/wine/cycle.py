@@ -41,8 +41,7 @@ class Cycle:
         self.before = m.box.manifest()
 
     def fixture_args(self, args):
-        with open(self.machine.path("C:\\zeltest\\zelsetup.args"), "w") as f:
-            f.write(args)
+        self.machine.write("C:\\zeltest\\zelsetup.args", args)
 
     def start(self, extra_env=None):
         self.zel = self.machine.start_zel(extra_env=extra_env)
@@ -55,9 +54,7 @@ class Cycle:
     def start_fixture(self, program="zelsetup.exe"):
         """Selects C:\\fixtures\\PROGRAM and presses テスト."""
         self.zel.go_to("C:\\fixtures")
-        m = self.machine
-        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index(program))
-        m.drv("click", MAIN_TITLE, "テスト")
+        self.zel.start_file(program)
 
     def run_fixture(self, program="zelsetup.exe"):
         """Starts the fixture and answers the installer's closing message."""

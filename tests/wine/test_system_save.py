@@ -34,10 +34,8 @@ class SystemSaveTest(E2ETest):
         return m, zel
 
     def lines(self, machine):
-        text = machine.drv("text", FORM, "CONLST")[1]
-        text = text[:-1] if text.endswith("\n") else text
-        lines = text.split("\u2029")
-        return lines[:-1] if lines and lines[-1] == "" else lines
+        lines = machine.text("CONLST", FORM).split("\u2029")
+        return lines[:-1] if lines[-1] == "" else lines
 
     def save(self, machine, zel):
         machine.drv("click", FORM, "現在のシステムを保存する")
@@ -49,6 +47,10 @@ class SystemSaveTest(E2ETest):
         machine.drv("click", FORM, "変更部分を確認")
         return wait_for("the compare's lines, its button enabled again",
                         lambda: machine.state("enabled", "変更部分を確認", FORM) and self.lines(machine), 60)
+
+    def restore(self, machine, zel):
+        machine.drv("click", FORM, "保存された状態に戻す")
+        zel.answer("OK", about="システムを、保存された状態に戻します")
 
     def lock(self, machine, win_path):
         """Holds WIN_PATH open in another process until it is killed."""
@@ -103,8 +105,7 @@ class SystemSaveTest(E2ETest):
         ])
 
         # Ordinary files go back at once: no restart.
-        machine.drv("click", FORM, "保存された状態に戻す")
-        zel.answer("OK", about="システムを、保存された状態に戻します")
+        self.restore(machine, zel)
         zel.answer("OK", about="以前の状態に復元しました", timeout_ms=60000)
         self.assertEqual(machine.read_bytes(WIN + "\\Setup.log"), b"saved")
         self.assertEqual(machine.read_bytes(WIN + "\\system32\\old.dll"), b"old")
@@ -118,8 +119,7 @@ class SystemSaveTest(E2ETest):
         # session starts, and the program ends once the restart is accepted.
         machine.write(WIN + "\\Setup.log", b"changed again", LATER)
         locker = self.lock(machine, WIN + "\\Setup.log")
-        machine.drv("click", FORM, "保存された状態に戻す")
-        zel.answer("OK", about="システムを、保存された状態に戻します")
+        self.restore(machine, zel)
         machine.drv("find", REBOOT, 60000)
         self.assertFalse(any(line.endswith("\tvisible\tゼルカ") for line in machine.windows()),
                          "the main window stays in sight behind the restart notice")
@@ -161,8 +161,7 @@ class SystemSaveTest(E2ETest):
         machine.write(WIN + "\\a&b.txt", b"amp", LATER)
         self.lock(machine, WIN + "\\a&b.txt")
 
-        machine.drv("click", FORM, "保存された状態に戻す")
-        zel.answer("OK", about="システムを、保存された状態に戻します")
+        self.restore(machine, zel)
         machine.drv("find", REBOOT, 60000)
         notes = machine.text("1811", REBOOT)
         self.assertIn("a&b.txt", notes)

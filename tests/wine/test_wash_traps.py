@@ -1,22 +1,15 @@
 """The wash never takes what the user had: traps planted during a test, as if
 the program under test had made them, then a restart in the middle of the
-test, the resumed snapshot, the check and the wash.
-
-- a symbolic link to a folder full of the user's files (removed as a link,
-  or reported; the files stay);
-- a folder named like the user's with a "." at the end (the user's keeps
-  its files);
-- a folder of the user's renamed (older than the snapshot: kept, reported);
-- a file renamed only in letter case (the same file: not listed);
-- drive D: pointing at another disk after the restart, with the documents
-  folder on D: (neither the drive root nor the documents folder of the other
-  disk is checked or washed; told once);
-- a monitored folder replaced by a link to a folder of the user's (not
-  entered: nothing there is deleted);
-- config.sys replaced by a link to a file of the user's (the saved copy
-  replaces the link, never writes through it);
-- a folder older than the snapshot inside a folder the test added (kept with
-  its files, reported).
+test, the resumed snapshot, the check and the wash. The user's things stay:
+- the files behind a new link to a folder of theirs, and behind a monitored
+  folder (the desktop) replaced by such a link: neither is entered;
+- their folder's files when a folder of the same name with a "." is added;
+- a folder of theirs renamed, or older than the snapshot inside an added
+  folder: kept and reported; a file renamed only in letter case: not listed;
+- the other disk at D: after the restart, with the documents folder on D:
+  (not checked nor washed, told once);
+- the file behind config.sys replaced by a link to it (the saved copy
+  replaces the link).
 """
 import os
 import time

@@ -32,11 +32,11 @@ class CycleTest(E2ETest):
         check = c.check()
         m.screenshot("cycle-after-check")
         print("\nwash list:\n  " + "\n  ".join(check))
-        added = [("ﾌｧｲﾙ", "C:\\windows\\System32\\zelfix.dll"), ("ﾌｫﾙﾀﾞｰ", "C:\\Program Files\\ZelFixture"),
-                 ("ﾌｫﾝﾄ", "zelfix.ttf"), ("ｼｮｰﾄｶｯﾄ", PROGRAMS % c.user() + "\\Zel Fixture"),
-                 ("ｸﾞﾙｰﾌﾟ", "Zel Fixture"), ("ﾌｫﾙﾀﾞｰ", "C:\\ZelFixtureData")]
+        new = [("ﾌｧｲﾙ", "C:\\windows\\System32\\zelfix.dll"), ("ﾌｫﾙﾀﾞｰ", "C:\\Program Files\\ZelFixture"),
+               ("ﾌｫﾝﾄ", "zelfix.ttf"), ("ｼｮｰﾄｶｯﾄ", PROGRAMS % c.user() + "\\Zel Fixture"),
+               ("ｸﾞﾙｰﾌﾟ", "Zel Fixture"), ("ﾌｫﾙﾀﾞｰ", "C:\\ZelFixtureData")]
         for line in ["●『WIN.INI』が変更されています", "●以下のレジストリが追加されています", "　" + UNINSTALL_KEY] + [
-                "●%s『%s』が追加されています" % kind_path for kind_path in added]:
+                "●%s『%s』が追加されています" % kind_path for kind_path in new]:
             self.assertIn(line, check)
         # The Windows temporary folder changes by itself: never listed.
         self.assertFalse(any("zelfix.tmp" in line for line in check), check)
@@ -53,7 +53,7 @@ class CycleTest(E2ETest):
         self.assertEqual(seen, ["削除できるリストの中から、「 Zel Fixture 」をクリックし、「追加と削除」ボタンを押してください",
                                 "洗浄を続行していいですか？", "レジストリの復元指定"])
         for line in ["●レジストリ『%s』を削除しました" % WASHED_KEY, "●『WIN.INI』を元に戻しました"] + [
-                "●%s『%s』を削除しました" % kind_path for kind_path in added]:
+                "●%s『%s』を削除しました" % kind_path for kind_path in new]:
             self.assertEqual(wash.count(line), 1, line)
         self.assertFalse(any("できません" in line for line in wash), wash)
 

@@ -336,7 +336,6 @@ class Zel:
         # The next start must not find this window on its way out.
         self.machine.drv("gone", MAIN_TITLE, 10000)
 
-
     def start_file(self, name):
         """Selects NAME in the file list and presses テスト."""
         self.select_file(name)

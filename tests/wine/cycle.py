@@ -36,14 +36,12 @@ class Cycle:
         m = self.machine
         m.install(ini=INI)
         m.install_fixture("zelsetup.exe", "C:\\fixtures")
-        with open(m.path("C:\\windows\\zelshared.dat"), "w") as f:
-            f.write("the user's shared file\n")
+        m.write("C:\\windows\\zelshared.dat", "the user's shared file\n")
         self.fixture_args("/delay=3000")  # long enough for the monitor to see the window
         self.before = m.box.manifest()
 
     def fixture_args(self, args):
-        with open(self.machine.path("C:\\zeltest\\zelsetup.args"), "w") as f:
-            f.write(args)
+        self.machine.write("C:\\zeltest\\zelsetup.args", args)
 
     def start(self, extra_env=None):
         self.zel = self.machine.start_zel(extra_env=extra_env)
@@ -56,9 +54,7 @@ class Cycle:
     def start_fixture(self, program="zelsetup.exe"):
         """Selects C:\\fixtures\\PROGRAM and presses テスト."""
         self.zel.go_to("C:\\fixtures")
-        m = self.machine
-        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index(program))
-        m.drv("click", MAIN_TITLE, "テスト")
+        self.zel.start_file(program)
 
     def run_fixture(self, program="zelsetup.exe"):
         """Starts the fixture and answers the installer's closing message."""

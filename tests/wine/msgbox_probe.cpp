@@ -2,13 +2,11 @@
 // the answer: the exit code is the box's result; the input box's text is
 // written to C:\zeltest\input-result.txt (UTF-8).
 //
-//   msgbox_probe box STYLE TEXT [TITLE]        ownerless
-//   msgbox_probe owned STYLE TEXT              owned by a window of its own
+//   msgbox_probe box STYLE TEXT                ownerless
 //   msgbox_probe minimised STYLE TEXT          owned by a minimised window
 //   msgbox_probe input PROMPT TITLE INITIAL
 //
-// In TEXT, "{0}" to "{8}" stand for the markup codes, "{cr}" and "{lf}" for
-// CR and LF.
+// In TEXT and PROMPT, "{0}" to "{8}" stand for the markup codes.
 #include <windows.h>
 
 #include <string>
@@ -17,31 +15,20 @@
 
 namespace {
 
-std::wstring Unescape(std::wstring s) {
+std::wstring Unescape(const std::wstring& s) {
   std::wstring out;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'{') {
-      size_t end = s.find(L'}', i);
-      if (end != std::wstring::npos) {
-        std::wstring code = s.substr(i + 1, end - i - 1);
-        if (code.size() == 1 && code[0] >= L'0' && code[0] <= L'8') {
-          out += static_cast<wchar_t>(code[0] - L'0');
-          i = end;
-          continue;
-        }
-        if (code == L"cr" || code == L"lf") {
-          out += code == L"cr" ? L'\r' : L'\n';
-          i = end;
-          continue;
-        }
-      }
+    if (s[i] == L'{' && i + 2 < s.size() && s[i + 1] >= L'0' && s[i + 1] <= L'8' && s[i + 2] == L'}') {
+      out += static_cast<wchar_t>(s[i + 1] - L'0');
+      i += 2;
+    } else {
+      out += s[i];
     }
-    out += s[i];
   }
   return out;
 }
 
-HWND OwnWindow(bool minimised) {
+HWND MinimisedOwner() {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = ::DefWindowProcW;
   wc.hInstance = ::GetModuleHandleW(nullptr);
@@ -50,7 +37,7 @@ HWND OwnWindow(bool minimised) {
   ::RegisterClassW(&wc);
   HWND w = ::CreateWindowW(L"ZelProbeOwner", L"probe owner", WS_OVERLAPPEDWINDOW, 100, 100, 500, 400, nullptr, nullptr,
                            wc.hInstance, nullptr);
-  ::ShowWindow(w, minimised ? SW_MINIMIZE : SW_SHOW);
+  ::ShowWindow(w, SW_MINIMIZE);
   return w;
 }
 
@@ -73,10 +60,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 4) return 100;
   int style = _wtoi(argv[2]);
   std::wstring text = Unescape(argv[3]);
-  if (mode == L"box") return zel::ui::MsgBoxEx(text, style, argc > 4 ? argv[4] : L"", nullptr);
-  if (mode == L"owned" || mode == L"minimised") {
-    HWND owner = OwnWindow(mode == L"minimised");
-    return zel::ui::MsgBoxEx(text, style, L"", owner);
-  }
+  if (mode == L"box") return zel::ui::MsgBoxEx(text, style, L"", nullptr);
+  if (mode == L"minimised") return zel::ui::MsgBoxEx(text, style, L"", MinimisedOwner());
   return 100;
 }

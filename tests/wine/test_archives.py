@@ -3,10 +3,9 @@ ZIP and an LZH, the contents list, a hostile archive, and a self-extracting
 installer unpacked by the test button, run, and its temporary folder removed
 by the wash. One machine for all of it."""
 import re
-import unittest
 
 from cycle import INI, Cycle
-from zeltest import E2ETest, MAIN_TITLE, Machine, wait_for
+from zeltest import E2ETest, MAIN_TITLE, wait_for
 
 DONE = re.compile(r"^●『(.+)』を『(.+)』に解凍しました$")
 
@@ -14,8 +13,7 @@ DONE = re.compile(r"^●『(.+)』を『(.+)』に解凍しました$")
 class ArchivesTest(E2ETest):
     @classmethod
     def setUpClass(cls):
-        cls.holder = unittest.TestCase()
-        m = cls.machine = Machine.fresh(cls.holder, "archives")
+        m = cls.machine = cls.class_machine("archives")
         m.install(ini=INI)
         for sample, name in (("cp932.zip", "names.zip"), ("lh7_level2.lzh", "names.lzh"),
                              ("evil_dotdot.zip", "evil.zip"), ("evil_device.lzh", "evil.lzh"),
@@ -25,10 +23,6 @@ class ArchivesTest(E2ETest):
         cls.cycle.start()
         cls.zel = cls.cycle.zel
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.holder.doCleanups()
-
     def select(self, name):
         self.zel.go_to("C:\\dl", showing="names.zip")
         self.zel.select_file(name)
@@ -37,17 +31,9 @@ class ArchivesTest(E2ETest):
         """Presses F6 and returns the folder of the console's success line."""
         self.select(name)
         self.machine.drv("key", MAIN_TITLE, "F6")
-        found = []
-
-        def done():
-            for line in self.zel.console():
-                hit = DONE.match(line)
-                if hit and hit.group(1) == name:
-                    found.append(hit.group(2))
-                    return True
-            return False
-        wait_for("%s extracted" % name, done, 60)
-        return found[0]
+        def folders():
+            return [hit.group(2) for hit in map(DONE.match, self.zel.console()) if hit and hit.group(1) == name]
+        return wait_for("%s extracted" % name, folders, 60)[0]
 
     def test_1_extract_button_unpacks_zip_and_lzh_with_japanese_names(self):
         m = self.machine
@@ -110,4 +96,5 @@ class ArchivesTest(E2ETest):
 
 
 if __name__ == "__main__":
+    import unittest
     unittest.main()

@@ -5,7 +5,7 @@ import time
 import unittest
 
 from cycle import ALLOWED, Cycle
-from zeltest import E2ETest, MAIN_TITLE, Machine, sandbox
+from zeltest import E2ETest, MAIN_TITLE, sandbox
 
 PROGRAMS = "C:\\users\\%s\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
 UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZelFixture"
@@ -17,14 +17,9 @@ WASHED_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 class CycleTest(E2ETest):
     @classmethod
     def setUpClass(cls):
-        cls.holder = unittest.TestCase()
-        cls.cycle = Cycle(Machine.fresh(cls.holder, "cycle"))
+        cls.cycle = Cycle(cls.class_machine("cycle"))
         cls.cycle.prepare()
         cls.cycle.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.holder.doCleanups()
 
     def test_1_the_cycle(self):
         c = self.cycle
@@ -37,18 +32,11 @@ class CycleTest(E2ETest):
         check = c.check()
         m.screenshot("cycle-after-check")
         print("\nwash list:\n  " + "\n  ".join(check))
-        programs = PROGRAMS % c.user()
-        for line in (
-            "●『WIN.INI』が変更されています",
-            "●以下のレジストリが追加されています",
-            "　" + UNINSTALL_KEY,
-            "●ﾌｧｲﾙ『C:\\windows\\System32\\zelfix.dll』が追加されています",
-            "●ﾌｫﾙﾀﾞｰ『C:\\Program Files\\ZelFixture』が追加されています",
-            "●ﾌｫﾝﾄ『zelfix.ttf』が追加されています",
-            "●ｼｮｰﾄｶｯﾄ『%s\\Zel Fixture』が追加されています" % programs,
-            "●ｸﾞﾙｰﾌﾟ『Zel Fixture』が追加されています",
-            "●ﾌｫﾙﾀﾞｰ『C:\\ZelFixtureData』が追加されています",
-        ):
+        new = [("ﾌｧｲﾙ", "C:\\windows\\System32\\zelfix.dll"), ("ﾌｫﾙﾀﾞｰ", "C:\\Program Files\\ZelFixture"),
+               ("ﾌｫﾝﾄ", "zelfix.ttf"), ("ｼｮｰﾄｶｯﾄ", PROGRAMS % c.user() + "\\Zel Fixture"),
+               ("ｸﾞﾙｰﾌﾟ", "Zel Fixture"), ("ﾌｫﾙﾀﾞｰ", "C:\\ZelFixtureData")]
+        for line in ["●『WIN.INI』が変更されています", "●以下のレジストリが追加されています", "　" + UNINSTALL_KEY] + [
+                "●%s『%s』が追加されています" % kind_path for kind_path in new]:
             self.assertIn(line, check)
         # The Windows temporary folder changes by itself: never listed.
         self.assertFalse(any("zelfix.tmp" in line for line in check), check)
@@ -64,16 +52,8 @@ class CycleTest(E2ETest):
         print("wash lines:\n  " + "\n  ".join(wash))
         self.assertEqual(seen, ["削除できるリストの中から、「 Zel Fixture 」をクリックし、「追加と削除」ボタンを押してください",
                                 "洗浄を続行していいですか？", "レジストリの復元指定"])
-        for line in (
-            "●レジストリ『%s』を削除しました" % WASHED_KEY,
-            "●『WIN.INI』を元に戻しました",
-            "●ﾌｧｲﾙ『C:\\windows\\System32\\zelfix.dll』を削除しました",
-            "●ﾌｫﾙﾀﾞｰ『C:\\Program Files\\ZelFixture』を削除しました",
-            "●ﾌｫﾝﾄ『zelfix.ttf』を削除しました",
-            "●ｼｮｰﾄｶｯﾄ『%s\\Zel Fixture』を削除しました" % programs,
-            "●ｸﾞﾙｰﾌﾟ『Zel Fixture』を削除しました",
-            "●ﾌｫﾙﾀﾞｰ『C:\\ZelFixtureData』を削除しました",
-        ):
+        for line in ["●レジストリ『%s』を削除しました" % WASHED_KEY, "●『WIN.INI』を元に戻しました"] + [
+                "●%s『%s』を削除しました" % kind_path for kind_path in new]:
             self.assertEqual(wash.count(line), 1, line)
         self.assertFalse(any("できません" in line for line in wash), wash)
 
@@ -133,8 +113,7 @@ class CycleTest(E2ETest):
         self.assertIn("    zelsetup.exe 実行終了", console)
         m.screenshot("cycle-registry-lamp")
         m.install_fixture("fixapp.exe", "C:\\fixtures", rename="uninst.exe")
-        with open(m.path("C:\\zeltest\\uninst.args"), "w") as f:
-            f.write("/nowindow 0")
+        m.write("C:\\zeltest\\uninst.args", "/nowindow 0")
         wash, seen = c.wash(close_panel=True)
         self.assertTrue(seen[0].startswith("アンインストーラーを起動します"), seen)
         self.assertIn("nowindow\t0", m.read_bytes("C:\\zeltest\\uninst.log").decode("utf-8"))

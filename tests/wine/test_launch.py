@@ -1,11 +1,13 @@
 """The test button on the fixtures: what each kind of file gets, a started
-program watched until its window closes, the libraries a program brings."""
+program watched until its window closes, the libraries a program brings, a
+file dropped on the window. (A program without a window, ended by 中止:
+test_cycle and test_archives.)"""
 import os
 import time
 import unittest
 
 import xdnd
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, display, wait_for
+from zeltest import E2ETest, MAIN_TITLE, QUIET_INI, display, wait_for
 
 APP = "ZelFixApp:フィクスチャ・アプリ"
 
@@ -13,8 +15,7 @@ APP = "ZelFixApp:フィクスチャ・アプリ"
 class LaunchTest(E2ETest):
     @classmethod
     def setUpClass(cls):
-        cls.holder = unittest.TestCase()
-        m = cls.machine = Machine.fresh(cls.holder, "launch")
+        m = cls.machine = cls.class_machine("launch")
         m.install(ini=QUIET_INI + "UseMouseHelp=0\nUseWarning=0\n")
         for name in ("fixapp.exe", "fixdialog.exe", "dos_program.exe", "sfx_zip.exe", "dos_sfx_lzh.exe"):
             m.install_fixture(name, "C:\\fixtures")
@@ -22,18 +23,9 @@ class LaunchTest(E2ETest):
         m.install_fixture("libapp", "C:\\fixtures")
         # A library the program brings, read-only in its folder.
         os.chmod(m.path("C:\\fixtures\\libapp\\fixlib.dll"), 0o444)
-        with open(m.path("C:\\zeltest\\bigwrite.args"), "w") as f:
-            f.write("/write C:\\fixtures\\big.bin 64")
+        m.write("C:\\zeltest\\bigwrite.args", "/write C:\\fixtures\\big.bin 64")
         cls.zel = m.start_zel()
         cls.zel.wait_ready()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.holder.doCleanups()
-
-    def start_file(self, name):
-        self.zel.select_file(name)
-        self.machine.drv("click", MAIN_TITLE, "テスト")
 
     def ended(self, name):
         return "    %s 実行終了" % name in self.since(name)
@@ -47,11 +39,11 @@ class LaunchTest(E2ETest):
     def test_1_kinds_that_are_asked_about_or_refused(self):
         m = self.machine
         self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
-        self.start_file("dos_program.exe")
+        self.zel.start_file("dos_program.exe")
         self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
         wait_for("the program ready again", lambda: m.text("RUNDSP") == "ファイルを選択して下さい")
         for name in ("sfx_zip.exe", "dos_sfx_lzh.exe"):
-            self.start_file(name)
+            self.zel.start_file(name)
             self.zel.answer("OK", about="自己解凍型の圧縮ファイルです")
         self.assertNotIn("実行開始", " ".join(self.zel.console()))
 
@@ -59,7 +51,7 @@ class LaunchTest(E2ETest):
         m = self.machine
         self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
         before = m.text("SIZDSP")  # taken before the start: the write may come before the window
-        self.start_file("bigwrite.exe")
+        self.zel.start_file("bigwrite.exe")
         m.drv("find", "ZelFixApp:フィクスチャ・アプリ", 20000)
         try:
             wait_for("the status reading 実行中", lambda: m.text("RUNDSP").strip() == "実行中")
@@ -94,24 +86,10 @@ class LaunchTest(E2ETest):
         self.assertTrue(m.state("enabled", "洗浄"))
         os.remove(m.path("C:\\fixtures\\big.bin"))
 
-    def test_3_a_program_without_a_window_leaves_the_end_to_the_user(self):
-        m = self.machine
-        with open(m.path("C:\\zeltest\\fixapp.args"), "w") as f:
-            f.write("/nowindow 30")
-        try:
-            self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
-            self.start_file("fixapp.exe")
-            wait_for("the hint to press 中止", lambda: "実行が終了したら、中止ボタンを押して下さい" in self.since("fixapp.exe"))
-            self.assertFalse(self.ended("fixapp.exe"))
-            m.drv("click", MAIN_TITLE, "中止")
-            wait_for("the end of the run after 中止", lambda: self.ended("fixapp.exe"), 10)
-        finally:
-            os.remove(m.path("C:\\zeltest\\fixapp.args"))
-
     def test_4_a_dialog_style_window_is_not_taken_for_the_program(self):
         m = self.machine
         self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
-        self.start_file("fixdialog.exe")
+        self.zel.start_file("fixdialog.exe")
         m.drv("find", "フィクスチャ・ダイアログ", 20000)
         time.sleep(12)  # past the time a program has to open its window
         self.assertNotIn("実行が終了したら、中止ボタンを押して下さい", self.since("fixdialog.exe"))
@@ -124,13 +102,12 @@ class LaunchTest(E2ETest):
     def test_5_the_libraries_a_program_brings(self):
         m = self.machine
         self.zel.go_to("C:\\fixtures\\libapp", showing="libapp.exe")
-        self.start_file("libapp.exe")
+        self.zel.start_file("libapp.exe")
         m.drv("find", "ZelFixLibApp:ライブラリ・アプリ", 20000)
         console = self.since("libapp.exe")
         system = "C:\\windows\\system32"
-        self.assertIn("● 添付のDLL『fixlib.dll』を、", console)
-        self.assertIn("● ﾓｼﾞｭｰﾙ『fixctl.ocx』を、", console)
-        self.assertIn("● 添付のDLL『fixold.dll』を、", console)
+        for line in ("● 添付のDLL『fixlib.dll』を、", "● ﾓｼﾞｭｰﾙ『fixctl.ocx』を、", "● 添付のDLL『fixold.dll』を、"):
+            self.assertIn(line, console)
         at = console.index("● 添付のDLL『fixlib.dll』を、")
         self.assertEqual(console[at + 1].lower(), ("     %sへコピーしました。" % system).lower())  # five blanks
         clash = [l for l in console if l.startswith("● 添付のDLL『msacm32.dll』(")]
@@ -141,8 +118,7 @@ class LaunchTest(E2ETest):
         # The copy is writable even though the program's own was read-only;
         # the system's own msacm32.dll is untouched; the compressed one expanded.
         self.assertEqual(int(m.drv("attrib", system + "\\fixlib.dll")[1], 16) & 1, 0)
-        with open(m.path("C:\\fixtures\\libapp\\msacm32.dll"), "rb") as f:
-            theirs = f.read()
+        theirs = m.read_bytes("C:\\fixtures\\libapp\\msacm32.dll")
         self.assertNotEqual(m.read_bytes(system + "\\msacm32.dll"), theirs)
         self.assertTrue(m.read_bytes(system + "\\fixold.dll").startswith(b"MZ"))
         time.sleep(2)  # a person looks at the window for a moment: the monitor takes it meanwhile
@@ -157,8 +133,7 @@ class LaunchTest(E2ETest):
         left, top, right, bottom = map(int, m.drv("rect", MAIN_TITLE, "CONSOL")[1].split()[:4])
         x, y = (left + right) // 2, (top + bottom) // 2
         window = int(m.drv("xwindow", MAIN_TITLE)[1])  # ours, whatever else the display shows there
-        with open(m.path("C:\\fixtures\\readme.txt"), "w") as f:
-            f.write("read me\n")
+        m.write("C:\\fixtures\\readme.txt", "read me\n")
         xdnd.drop(display(), window, x, y, [m.path("C:\\fixtures\\readme.txt")])
         time.sleep(1)
         self.assertEqual(m.text("DIRDSP"), "C:\\fixtures\\libapp")  # not an archive or program: left alone

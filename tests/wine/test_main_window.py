@@ -5,39 +5,29 @@ start."""
 import os
 import shutil
 import struct
-import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, TEST_BIN, wait_for
+from zeltest import CHOOSER, MAIN_TITLE, OPTIONS, E2ETest, Machine, QUIET_INI, TEST_BIN, wait_for
 
 INI = "C:\\Zel32\\WinXP\\Zel32.INI"
-OPTIONS = "ZelOptionForm:オプション設定"
-CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
 
 
-def bmp(path, width=40, height=30):
-    row = b"\x40\x80\xff" * width + b"\x00" * ((4 - width * 3 % 4) % 4)
-    pixels = row * height
+def bmp(width=40, height=30):
+    pixels = (b"\x40\x80\xff" * width + b"\x00" * ((4 - width * 3 % 4) % 4)) * height
     header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + pixels)
+    return header + info + pixels
 
 
 class MainWindowTest(E2ETest):
     def setUp(self):
-        self.machine = Machine.fresh(self, "mainwindow")
-        m = self.machine
+        self.machine = m = Machine.fresh(self, "mainwindow")
         m.install(ini=QUIET_INI + "UseMouseHelp=0\n")
-        dl = m.path("C:\\dl")
-        os.makedirs(os.path.join(dl, "sub"))
-        for name in ("a.zip", "b.lzh"):
-            with open(os.path.join(dl, name), "wb") as f:
-                f.write(b"PK\x03\x04" + b"\0" * 60)
-        shutil.copy(os.path.join(TEST_BIN, "zeldrv.exe"), os.path.join(dl, "tool.exe"))
-        shutil.copy(os.path.join(TEST_BIN, "zeldrv.exe"), os.path.join(dl, "setup.exe"))
-        bmp(os.path.join(dl, "pic.bmp"))
-        with open(os.path.join(dl, "readme.txt"), "wb") as f:
-            f.write("はじめにお読み下さい\r\n二行目\r\n".encode("cp932"))
+        os.makedirs(m.path("C:\\dl\\sub"))
+        for name, content in (("a.zip", b"PK\x03\x04" + b"\0" * 60), ("b.lzh", b"PK\x03\x04" + b"\0" * 60),
+                              ("pic.bmp", bmp()), ("readme.txt", "はじめにお読み下さい\r\n二行目\r\n".encode("cp932"))):
+            m.write("C:\\dl\\" + name, content)
+        for name in ("tool.exe", "setup.exe"):
+            shutil.copy(os.path.join(TEST_BIN, "zeldrv.exe"), m.path("C:\\dl\\" + name))
         self.zel = m.start_zel()
         self.zel.wait_ready()
 
@@ -65,9 +55,8 @@ class MainWindowTest(E2ETest):
         console = self.zel.console()
         at = max(i for i, line in enumerate(console) if line.startswith("【setup.exe】"))
         size = os.path.getsize(m.path("C:\\dl\\setup.exe"))
-        self.assertEqual(console[at + 1], "　　　　　　　　 (%s bytes)" % format(size, ","))
-        self.assertEqual(console[at + 2], "※ Windows プログラムです。")
-        self.assertEqual(console[at + 3], "※ プログラムやドライバーの インストール")
+        self.assertEqual(console[at + 1:at + 4], ["　　　　　　　　 (%s bytes)" % format(size, ","),
+                                                  "※ Windows プログラムです。", "※ プログラムやドライバーの インストール"])
         self.assertEqual(console[-1], "テスト・ボタンを押すと、実行を開始します")
 
         # No archive library in the machine: the program's own reader reads it.
@@ -109,15 +98,13 @@ class MainWindowTest(E2ETest):
         self.assertIn("はじめにお読み下さい", m.drv("text", viewer, "1501")[1])
         m.drv("close", viewer)
 
-        # The options dialog: OK writes every setting in its stored form (and
-        # says once that the restore setting waits for the next start), Cancel
-        # writes nothing.
+        # The options dialog: its boxes reach their settings (the stored forms and
+        # the notice are unit-tested), Cancel writes nothing.
         m.drv("click", MAIN_TITLE, "設定")
         m.drv("find", OPTIONS, 20000)
         for caption in ("全フォルダーの第１レベルのみ", "実行時、警告を表示する",
                         "レジストリを値まで記録する"):  # Wine is a present-day Windows: on by default
             self.assertTrue(m.state("checked", caption, OPTIONS), caption)
-        self.assertEqual(m.text("VERDSP", OPTIONS).strip(), "Ver.1.0.0")
         m.screenshot("options-dialog")
         # No test ran: the system save button asks for the save folder; a
         # cancelled chooser opens nothing.
@@ -132,11 +119,8 @@ class MainWindowTest(E2ETest):
         m.drv("click", OPTIONS, "OK")
         self.zel.answer("OK", about="次回の起動時から有効になります")
         m.drv("gone", OPTIONS, 10000)
-        self.assertIsNone(m.message_box(1500), "the notice came twice")
         for key, value in (("CheckLevel", "2"), ("ZelConColType", "2"), ("Report", "-1"), ("UseWarning", "0"),
-                           ("SaveAllSys", "-1"), ("UseMouseHelp", "0"), ("QueryDirDel", "-1"), ("ExtractDos", "0"),
-                           ("CanUseFAT32", "-1"),  # always on for XP
-                           ("ZelBackColor4", None)):  # unchanged: not written
+                           ("SaveAllSys", "-1"), ("UseMouseHelp", "0")):
             self.assertEqual(m.read_ini("Options", key, INI), value, key)
         before = m.read_bytes(INI)
         m.drv("click", MAIN_TITLE, "設定")
@@ -150,9 +134,9 @@ class MainWindowTest(E2ETest):
 
         # The window's place and size are kept for the next start.
         self.zel.close()
-        self.assertIsNotNone(m.read_ini("Options", "WindowLX", INI))
-        self.assertGreaterEqual(int(m.read_ini("Options", "WindowLX", INI)), 760)
+        self.assertGreaterEqual(int(m.read_ini("Options", "WindowLX", INI) or 0), 760)
 
 
 if __name__ == "__main__":
+    import unittest
     unittest.main()

@@ -3,7 +3,7 @@ outside the build tree."""
 import os
 import unittest
 
-from zeltest import BUILD, E2ETest, Machine, MAIN_TITLE, sandbox
+from zeltest import BUILD, E2ETest, Machine, sandbox
 
 
 class SandboxTest(E2ETest):
@@ -32,13 +32,8 @@ class SandboxTest(E2ETest):
         os.symlink(os.path.join(machine.drive_folder("D"), "data"), machine.path("C:\\linked"))
         attributes = int(machine.drv("attrib", "C:\\linked")[1], 16)
         self.assertEqual(attributes & 0x410, 0x410)
-        # A program's run adds no way out either.
-        machine.install()
-        zel = machine.start_zel()
-        zel.wait_ready()
-        machine.screenshot("sandbox-main-window")
-        zel.close()
-        box.verify()
+        # That a program's run adds no way out either is checked as every
+        # machine shuts down (Machine.shutdown).
 
     def test_the_check_itself_notices_a_way_out(self):
         machine = Machine.fresh(self, "sandbox-trap")

@@ -8,11 +8,8 @@ import os
 import re
 import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine, wait_for
+from zeltest import SYSTEM_FORM as FORM, E2ETest, Machine, wait_for
 
-OPTIONS = "ZelOptionForm:オプション設定"
-CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
-FORM = "ZelSystemForm:システムの保存と復元"
 REBOOT = "ZelRebootForm:Windowsの再起動"
 WIN = "C:\\trimwin"
 SET = "C:\\ZelSet"
@@ -22,43 +19,23 @@ LATER = 1_700_000_000
 
 class SystemSaveTest(E2ETest):
     def trimmed_machine(self, name, files, windows_98=False):
-        """A fresh machine whose Windows folder (WINDIR) is a small one made here."""
-        machine = Machine.fresh(self, name, windows_98=windows_98)
-        machine.box.import_reg('[HKEY_CURRENT_USER\\Environment]\n"WINDIR"="%s"\n' % WIN.replace("\\", "\\\\"))
+        """A fresh machine whose Windows folder (WINDIR) is a small one made here, and
+        the program started in it with the system save window open on SET."""
+        m = Machine.fresh(self, name, windows_98=windows_98)
+        m.box.import_reg('[HKEY_CURRENT_USER\\Environment]\n"WINDIR"="%s"\n' % WIN.replace("\\", "\\\\"))
         for win_path, content in files.items():
-            self.write(machine, win_path, content, SAVED)
-        machine.install()
-        return machine
-
-    def write(self, machine, win_path, content, when):
-        path = machine.path(win_path)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(content)
-        os.utime(path, (when, when))
-
-    def open_form(self, machine, zel):
+            m.write(win_path, content, SAVED)
+        m.install()
+        zel = m.start_zel()
         zel.wait_ready()
-        machine.drv("click", MAIN_TITLE, "設定")
-        machine.drv("find", OPTIONS, 20000)
-        machine.drv("click", OPTIONS, "システム保存 画面")
-        machine.drv("find", CHOOSER, 20000)
-        # A drive root is refused, and the chooser comes back.
-        machine.drv("settext", CHOOSER, "DIRLIN", "C:\\")
-        machine.drv("click", CHOOSER, "OK")
-        zel.answer("OK", about="フォルダー名を指定してください")
-        machine.drv("find", CHOOSER, 20000)
-        machine.drv("settext", CHOOSER, "DIRLIN", SET)
-        machine.drv("click", CHOOSER, "OK")
-        machine.drv("find", FORM, 20000)
-        self.assertEqual(machine.text("SETDSP", FORM), "【保存場所】" + SET)
-        self.assertEqual(machine.text("DATDSP", FORM), "")
+        zel.open_system_form(SET)
+        self.assertEqual(m.text("SETDSP", FORM), "【保存場所】" + SET)
+        self.assertEqual(m.text("DATDSP", FORM), "")
+        return m, zel
 
     def lines(self, machine):
-        text = machine.drv("text", FORM, "CONLST")[1]
-        text = text[:-1] if text.endswith("\n") else text
-        lines = text.split("\u2029")
-        return lines[:-1] if lines and lines[-1] == "" else lines
+        lines = machine.text("CONLST", FORM).split("\u2029")
+        return lines[:-1] if lines[-1] == "" else lines
 
     def save(self, machine, zel):
         machine.drv("click", FORM, "現在のシステムを保存する")
@@ -71,6 +48,10 @@ class SystemSaveTest(E2ETest):
         return wait_for("the compare's lines, its button enabled again",
                         lambda: machine.state("enabled", "変更部分を確認", FORM) and self.lines(machine), 60)
 
+    def restore(self, machine, zel):
+        machine.drv("click", FORM, "保存された状態に戻す")
+        zel.answer("OK", about="システムを、保存された状態に戻します")
+
     def lock(self, machine, win_path):
         """Holds WIN_PATH open in another process until it is killed."""
         ready = "C:\\zeltest\\lock.ready"
@@ -80,7 +61,7 @@ class SystemSaveTest(E2ETest):
         return locker
 
     def test_save_compare_restore_and_a_locked_file_at_the_next_session(self):
-        machine = self.trimmed_machine("system-nt", {
+        machine, zel = self.trimmed_machine("system-nt", {
             WIN + "\\win.ini": b"[windows]\r\n",
             WIN + "\\Setup.log": b"saved",
             WIN + "\\win386.swp": b"swap",
@@ -88,8 +69,6 @@ class SystemSaveTest(E2ETest):
             WIN + "\\system32\\old.dll": b"old",
             WIN + "\\temp\\work.tmp": b"tmp",
         })
-        zel = machine.start_zel()
-        self.open_form(machine, zel)
         self.save(machine, zel)
         machine.screenshot("system-form")
 
@@ -109,10 +88,10 @@ class SystemSaveTest(E2ETest):
         self.assertRegex(machine.read_bytes(SET + "\\Recovery.dat").decode(), r"^\d\d-\d\d-\d{4} \d\d:\d\d:\d\d\r\n$")
 
         # Changes made behind the program's back.
-        self.write(machine, WIN + "\\Setup.log", b"changed", LATER)
-        self.write(machine, WIN + "\\win386.swp", b"swap 2", LATER)
-        self.write(machine, WIN + "\\fonts\\new.ttf", b"new font", LATER)
-        self.write(machine, "C:\\zelnew.txt", b"new", LATER)
+        machine.write(WIN + "\\Setup.log", b"changed", LATER)
+        machine.write(WIN + "\\win386.swp", b"swap 2", LATER)
+        machine.write(WIN + "\\fonts\\new.ttf", b"new font", LATER)
+        machine.write("C:\\zelnew.txt", b"new", LATER)
         os.unlink(machine.path(WIN + "\\system32\\old.dll"))
         self.assertEqual(self.compare(machine), [
             "（○印は復元できます）",
@@ -126,8 +105,7 @@ class SystemSaveTest(E2ETest):
         ])
 
         # Ordinary files go back at once: no restart.
-        machine.drv("click", FORM, "保存された状態に戻す")
-        zel.answer("OK", about="システムを、保存された状態に戻します")
+        self.restore(machine, zel)
         zel.answer("OK", about="以前の状態に復元しました", timeout_ms=60000)
         self.assertEqual(machine.read_bytes(WIN + "\\Setup.log"), b"saved")
         self.assertEqual(machine.read_bytes(WIN + "\\system32\\old.dll"), b"old")
@@ -139,10 +117,9 @@ class SystemSaveTest(E2ETest):
 
         # A file held open cannot be copied over: it is replaced as the next
         # session starts, and the program ends once the restart is accepted.
-        self.write(machine, WIN + "\\Setup.log", b"changed again", LATER)
+        machine.write(WIN + "\\Setup.log", b"changed again", LATER)
         locker = self.lock(machine, WIN + "\\Setup.log")
-        machine.drv("click", FORM, "保存された状態に戻す")
-        zel.answer("OK", about="システムを、保存された状態に戻します")
+        self.restore(machine, zel)
         machine.drv("find", REBOOT, 60000)
         self.assertFalse(any(line.endswith("\tvisible\tゼルカ") for line in machine.windows()),
                          "the main window stays in sight behind the restart notice")
@@ -163,7 +140,7 @@ class SystemSaveTest(E2ETest):
 
     def test_a_changed_hive_on_windows_98_restarts_through_zel_bat(self):
         hidden = b"saved hive"
-        machine = self.trimmed_machine("system-98", {
+        machine, zel = self.trimmed_machine("system-98", {
             WIN + "\\system.dat": hidden,
             WIN + "\\user.dat": hidden,
             WIN + "\\system.ini": b"[boot]\r\n",
@@ -171,23 +148,20 @@ class SystemSaveTest(E2ETest):
             WIN + "\\Setup.log": b"saved",
             "C:\\autoexec.bat": b"PATH C:\\\r\n",
         }, windows_98=True)
-        zel = machine.start_zel()
-        self.open_form(machine, zel)
         # The 98 kind keeps its own work folder (no NT-family notice was asked).
         self.assertTrue(os.path.isdir(machine.path("C:\\Zel32\\Win98\\Backup")))
         self.assertFalse(machine.exists("C:\\Zel32\\WinXP"))
         self.assertEqual(machine.read_ini("Options", "BootDrive", "C:\\Zel32\\Win98\\Zel32.INI"), "C:\\")
         self.save(machine, zel)
 
-        self.write(machine, WIN + "\\system.dat", b"changed hive", LATER)
-        self.write(machine, WIN + "\\Setup.log", b"changed", LATER)
+        machine.write(WIN + "\\system.dat", b"changed hive", LATER)
+        machine.write(WIN + "\\Setup.log", b"changed", LATER)
         # An added file held open cannot be deleted: its "del" line would carry
         # the "&" into the batch, so it is left out and reported.
-        self.write(machine, WIN + "\\a&b.txt", b"amp", LATER)
+        machine.write(WIN + "\\a&b.txt", b"amp", LATER)
         self.lock(machine, WIN + "\\a&b.txt")
 
-        machine.drv("click", FORM, "保存された状態に戻す")
-        zel.answer("OK", about="システムを、保存された状態に戻します")
+        self.restore(machine, zel)
         machine.drv("find", REBOOT, 60000)
         notes = machine.text("1811", REBOOT)
         self.assertIn("a&b.txt", notes)

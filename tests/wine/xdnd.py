@@ -1,9 +1,7 @@
 """Drops files on a window of the virtual display the way a file manager does:
 the X drag-and-drop protocol (XDND) spoken from a window of our own, which Wine
-turns into WM_DROPFILES for the Win32 window under the drop point.
-
-Only text/uri-list is offered. The paths are Linux paths; Wine maps them to the
-drive whose folder holds them, so they must lie inside the sandbox's drives."""
+turns into WM_DROPFILES. Only text/uri-list is offered; the Linux paths must
+lie inside the sandbox's drives, whose folders Wine maps them to."""
 
 import sys
 import time
@@ -23,10 +21,9 @@ class DropError(Exception):
 
 
 def drop(display_name, window, x, y, paths, timeout=15.0):
-    """Drags `paths` onto the X window with the id `window` at root position (x, y)
-    and drops them there. Aimed at one window: on a display shared by several
-    machines another's window may lie on top at the same place. Returns when the
-    target has said it is finished, or raises DropError."""
+    """Drops `paths` on the X window `window` (aimed at it: another machine's
+    window may lie on top) at root position (x, y); returns when the target
+    says it is finished, or raises DropError."""
     d = xdisplay.Display(display_name)
     try:
         return _drop(d, d.create_resource_object("window", window), x, y, paths, timeout)

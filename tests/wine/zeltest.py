@@ -1,14 +1,7 @@
 """Helpers of the end-to-end tests: a fresh sandboxed machine with Zel32.exe
-in it, and a person's steps through the driver (zeldrv.exe) running in the
-same machine.
-
-    machine = Machine.fresh(self, "startup")
-    machine.install(ini=QUIET_INI)
-    zel = machine.start_zel()
-    zel.answer("はい", about="アンインストーラー")
-    zel.wait_ready()
-    self.assertEqual(machine.read_ini("Options", "BootDrive"), "C:\\")
-"""
+in it (Machine), and a person's steps through the driver (zeldrv.exe) running
+in the same machine (Zel). A helper that waits names, when it gives up, the
+state it waited for and what it saw instead."""
 import atexit
 import configparser
 import os
@@ -31,6 +24,10 @@ FIXTURE_PROGRAMS = os.path.join(FIXTURES, "programs")
 SANDBOX_MARKER = "C:\\zeltest\\sandbox.marker"
 ARTIFACTS = os.path.join(BUILD, "test-artifacts")
 MAIN_TITLE = "ZelForm:ゼルカ"
+OPTIONS = "ZelOptionForm:オプション設定"
+CHOOSER = "ZelFolderForm:システム保存フォルダーの選択"
+MESSAGE_BOX = "ZelMsgBox:ゼルカ"
+SYSTEM_FORM = "ZelSystemForm:システムの保存と復元"
 
 # Settings that keep the first start quiet: the NT-family notice accepted.
 QUIET_INI = "[Options]\nCheckLevel= 1\nQuery2000=-1\n"
@@ -76,8 +73,9 @@ class Machine:
 
     @classmethod
     def fresh(cls, test, name, drives=(), windows_98=False, registry=None, screen=None):
-        """A new machine; drives are (letter, kind, serial) tuples, added before the server starts,
-        as is registry text (REGEDIT4 form) to import; screen is a display of the machine's own."""
+        """A new machine, shut down by TEST's cleanups; drives are (letter, kind, serial) tuples,
+        added before the server starts, as is registry text (REGEDIT4 form) to import; screen is
+        a display of the machine's own."""
         box = sandbox.Sandbox.fresh(BUILD, name, screen or display())
         machine = cls(box)
         test.addCleanup(machine.shutdown)
@@ -180,6 +178,15 @@ class Machine:
         with open(self.path(win_path), "rb") as f:
             return f.read()
 
+    def write(self, win_path, content, when=None):
+        """Writes a file (text as UTF-8) from Linux, its folders made; WHEN sets its times."""
+        path = self.path(win_path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(content.encode() if isinstance(content, str) else content)
+        if when is not None:
+            os.utime(path, (when, when))
+
     def read_ini(self, section, key, win_path=sandbox.PROGRAM_FOLDER + "\\WinXP\\Zel32.INI"):
         parser = configparser.ConfigParser(interpolation=None, strict=False)
         parser.optionxform = str
@@ -238,7 +245,6 @@ class Machine:
         box["all_text"] = "\n".join(box["text"])
         return box
 
-
     def screenshot(self, name):
         """Saves the virtual display as a PNG in the test artifacts; returns its path."""
         os.makedirs(ARTIFACTS, exist_ok=True)
@@ -284,13 +290,13 @@ class Zel:
 
     def wait_status(self, text, timeout=60):
         deadline = time.time() + timeout
-        seen = None
-        while time.time() < deadline:
+        while True:
             seen = self.status()
             if seen == text:
                 return
+            if time.time() >= deadline:
+                raise DriverError("after %d s the status line reads %r, not %r" % (timeout, seen, text))
             time.sleep(0.3)
-        raise DriverError("the status line reads %r, not %r" % (seen, text))
 
     def wait_ready(self, timeout=120):
         """The window is up and the snapshot preparation has finished."""
@@ -330,6 +336,44 @@ class Zel:
         # The next start must not find this window on its way out.
         self.machine.drv("gone", MAIN_TITLE, 10000)
 
+    def start_file(self, name):
+        """Selects NAME in the file list and presses テスト."""
+        self.select_file(name)
+        self.machine.drv("click", MAIN_TITLE, "テスト")
+
+    def open_system_form(self, folder, look=lambda title: None):
+        """設定, then the system save button; the chooser refuses a drive root and
+        comes back, then takes FOLDER. LOOK is called with each window's title."""
+        m = self.machine
+
+        def show(title):
+            m.drv("find", title, 20000)
+            look(title)
+        m.drv("click", MAIN_TITLE, "設定")
+        show(OPTIONS)
+        m.drv("click", OPTIONS, "システム保存 画面")
+        show(CHOOSER)
+        m.drv("settext", CHOOSER, "DIRLIN", "C:\\")
+        m.drv("click", CHOOSER, "OK")
+        show(MESSAGE_BOX)
+        self.answer("OK", about="フォルダー名を指定してください")
+        m.drv("find", CHOOSER, 20000)
+        m.drv("settext", CHOOSER, "DIRLIN", folder)
+        m.drv("click", CHOOSER, "OK")
+        show(SYSTEM_FORM)
+
+
+class _ClassScope:
+    """Lets Machine.fresh register its shutdown as a class cleanup."""
+
+    def __init__(self, cls):
+        self.addCleanup = cls.addClassCleanup
+
 
 class E2ETest(unittest.TestCase):
     maxDiff = None
+
+    @classmethod
+    def class_machine(cls, name, **kwargs):
+        """A fresh machine shared by the tests of the class, shut down after the last."""
+        return Machine.fresh(_ClassScope(cls), name, **kwargs)

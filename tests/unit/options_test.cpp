@@ -22,6 +22,8 @@ TEST_F(Options, OkTakesTheRunningValues) {
   EXPECT_EQ(options.CheckLevel, 2);
   EXPECT_TRUE(options.ExtractDos && options.Report);
   EXPECT_EQ(settings.GetOptionNum(L"CheckLevel", 1), 2);
+  EXPECT_EQ(settings.GetOptionNum(L"ExtractDos", 0), -1);
+  EXPECT_EQ(settings.GetOptionNum(L"ZelBackColor4", 7), 7);  // unchanged: not written
   EXPECT_FALSE(applied.backColorChanged || applied.consoleSchemeChanged);
   EXPECT_TRUE(fe.questions.empty());
 
@@ -30,6 +32,7 @@ TEST_F(Options, OkTakesTheRunningValues) {
   applied = ApplyOptions(picked, settings, options, env, fe);
   EXPECT_TRUE(applied.backColorChanged && applied.consoleSchemeChanged);
   EXPECT_EQ(options.ZelBackColor4, 0x00FF00);
+  EXPECT_EQ(settings.GetOptionNum(L"ZelBackColor4", 7), 0x00FF00);
   EXPECT_EQ(options.ZelConColType, 2);
 }
 

@@ -123,10 +123,11 @@ class PresentDayCycleTest(E2ETest):
         check = c.check()
         m.screenshot("present-day-after-check")
         print("\ncheck:\n  " + "\n  ".join(check))
-        # Every change once, and nothing else but the heading of the uninstall key's export comparison:
-        # no folder of the list reported for its own time, no noise.
+        # Every change once, and nothing else: no folder of the list reported for its own time, no
+        # noise, and the uninstall entry named by the registry record's line only.
         self.assertEqual(sorted(line for line in check if line.startswith("●")),
-                         sorted(added + REG_AUTOSTART + REG_OTHERS + ["●以下のレジストリが追加されています"]))
+                         sorted(added + REG_AUTOSTART + REG_OTHERS))
+        self.assertEqual(len([line for line in check if "Uninstall\\ZelReg" in line]), 1, check)
         self.assertFalse(any("inside.txt" in line for line in check), check)  # new folders listed whole
         # Autostart entries stand before every other registry line.
         self.assertLess(max(check.index(line) for line in REG_AUTOSTART), min(check.index(line) for line in REG_OTHERS))

@@ -13,6 +13,7 @@
 
 #include "bench_common.h"
 #include "check/check.h"
+#include "heap_count.h"
 #include "platform/win32/win32_machine.h"
 #include "snapshot/listing.h"
 #include "snapshot/main_folders.h"
@@ -114,7 +115,19 @@ int wmain(int argc, wchar_t** argv) {
   unsigned long long sink = 0;
   long lines = 0, failures = 0;
   size_t deleted = 0;
+  // The heap the listing and one check need, against the snapshot's texts.
+  const size_t heapBase = bench::HeapNow();
+  bench::ResetHeapPeak();
   b.Snap(tree, 2);
+  const size_t listingPeak = bench::HeapPeak() - heapBase;
+  const size_t texts = b.snap.windows.text.size() + b.snap.deeper.text.size() + b.snap.deeper.unentered.size();
+  bench::ResetHeapPeak();
+  b.Check();
+  const size_t checkPeak = bench::HeapPeak() - heapBase;
+  auto mib = [](size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); };
+  std::printf("heap: snapshot texts %.1f MiB; peak while listing %.1f MiB (x%.2f), while checking %.1f MiB (x%.2f)\n",
+              mib(texts), mib(listingPeak), double(listingPeak) / double(texts), mib(checkPeak),
+              double(checkPeak) / double(texts));
   for (int r = 0; r < repeats; ++r) {
     double t0 = Now();
     sink += BareTree(tree, nullptr);

@@ -14,15 +14,12 @@ using Options = testing::Started;
 // FAT32 stays on where Windows always handles it, whatever is written.
 TEST_F(Options, OkTakesTheRunningValuesButFat32StaysOnWhereWindowsHandlesIt) {
   OptionValues picked = CurrentOptions(options, env);
-  picked.UseMouseHelp = false;
   picked.CheckLevel = 2;
-  picked.ExtractDos = true;
   picked.Report = true;
   picked.CanUseFAT32 = false;
   AppliedOptions applied = ApplyOptions(picked, settings, options, env, fe);
-  EXPECT_FALSE(options.UseMouseHelp);
   EXPECT_EQ(options.CheckLevel, 2);
-  EXPECT_TRUE(options.ExtractDos && options.Report);
+  EXPECT_TRUE(options.Report);
   EXPECT_TRUE(env.CanUseFAT32);
   EXPECT_EQ(settings.GetOptionNum(L"CanUseFAT32", -1), 0);
   EXPECT_FALSE(applied.backColorChanged || applied.consoleSchemeChanged);

@@ -16,8 +16,6 @@ TEST(Markup, LineBreaksColourWeightAndPalette) {
   std::vector<TextRun> runs =
       DrawRuns({L"\x01" L"blue", L"still" + blackCode + L"black", L"\x08" L"bold", L"bold too\x07 plain"});
   ASSERT_EQ(runs.size(), 6u);
-  EXPECT_EQ(runs[0].colour, 1);
-  EXPECT_EQ(runs[1].line, 1u);
   EXPECT_EQ(runs[1].colour, 1);  // the code of line 0 goes on
   EXPECT_EQ(runs[2].colour, 0);
   EXPECT_TRUE(runs[3].bold);
@@ -25,10 +23,8 @@ TEST(Markup, LineBreaksColourWeightAndPalette) {
   EXPECT_EQ(runs[4].line, 3u);
   EXPECT_FALSE(runs[5].bold);
   EXPECT_TRUE(HasBold(L"x\x08y"));
-  EXPECT_FALSE(HasBold(L"x\x07y"));
   // The palette is chosen by the display's colour count.
-  EXPECT_EQ(PaletteColour(1 << 24, 1), 0xE00000u);  // blue, rich
-  EXPECT_EQ(PaletteColour(257, 4), 0x4000A0u);
+  EXPECT_EQ(PaletteColour(257, 4), 0x4000A0u);  // rich
   EXPECT_EQ(PaletteColour(256, 1), 0x800000u);       // the standard sixteen
   EXPECT_EQ(PaletteColour(1 << 24, 9), 0u);          // out of range: black
 }
@@ -38,35 +34,21 @@ TEST(Markup, LineBreaksColourWeightAndPalette) {
 TEST(Buttons, SetsDefaultsAndKeys) {
   EXPECT_EQ(ButtonsFor(48).shown, std::vector<Button>{Button::Ok});  // icon bits ignored
   EXPECT_EQ(ButtonsFor(2).shown, std::vector<Button>{Button::Ok});   // unknown set
-  EXPECT_EQ(ButtonsFor(1).focus, Button::Ok);
   EXPECT_EQ(ButtonsFor(4 | 0x100).focus, Button::No);
-  EXPECT_EQ(ButtonsFor(3 | 0x100).focus, Button::No);
   EXPECT_EQ(ButtonsFor(3 | 0x200).focus, Button::Cancel);
   EXPECT_EQ(KeyResult(ButtonsFor(0), 27), 2);  // Escape on an OK-only box
   EXPECT_EQ(KeyResult(ButtonsFor(0), L'Y'), 0);
-  EXPECT_EQ(KeyResult(ButtonsFor(4), L'y'), 6);
   EXPECT_EQ(KeyResult(ButtonsFor(4 | 0x100), 27), 0);  // neither Cancel nor OK
-  EXPECT_EQ(KeyResult(ButtonsFor(1), L'n'), 0);
 }
 
 LayoutInput Input(std::vector<int> lines, std::vector<int> buttons) {
-  LayoutInput in;
-  in.lineWidths = std::move(lines);
-  in.textHeightOfA = 180;
-  in.frameWidth = 90;
-  in.frameHeight = 400;
-  in.buttonWidths = std::move(buttons);
-  in.buttonHeight = 375;
-  in.owner = {1500, 1500, 9000, 6000};
-  in.screenWidth = 19200;
-  in.screenHeight = 15360;
-  in.twipsPerPixelY = 15;
-  return in;
+  return {.lineWidths = std::move(lines), .textHeightOfA = 180, .frameWidth = 90, .frameHeight = 400,
+          .buttonWidths = std::move(buttons), .buttonHeight = 375, .owner = {1500, 1500, 9000, 6000},
+          .screenWidth = 19200, .screenHeight = 15360, .twipsPerPixelY = 15};
 }
 
 TEST(Layout, SizesFollowTheTextAndTheButtonsAndTheBoxStaysOnTheScreen) {
   LayoutResult r = LayoutMessageBox(Input({3000, 5000}, {1215, 1215}));
-  EXPECT_EQ(r.lineHeight, 180 + 30);
   EXPECT_EQ(r.window.width, 90 + 5000 + 750 + 90);
   EXPECT_EQ(r.window.height, 400 + 2 * 210 + 210 + 375 + 120);
   EXPECT_EQ(r.iconTop, 120);

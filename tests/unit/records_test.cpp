@@ -67,7 +67,6 @@ TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode
   }
   EXPECT_EQ(WashListText(lines), expected);
   EXPECT_EQ(WashListLines(expected), kept);
-  EXPECT_TRUE(WashListText({}).empty());
 }
 
 TEST_F(Records, TheLatestListIsAHeadingAndItsLinesInCodePage932ShownWithAWarningForSharedLibraries) {
@@ -131,7 +130,6 @@ TEST_F(Records, AppendingAddsTheLatestListOnceAndClearingAsksFirst) {
 TEST_F(Records, ACommentGoesToTheRecordsAndTheHistory) {
   fe.inputs = {L""};
   EXPECT_EQ(WriteComment(ctx, L"C:\\DL\\setup.exe"), RecordsOutcome::Declined);
-  EXPECT_EQ(fe.prompts.size(), 1u);
   EXPECT_FALSE(x.fs.Exists(RecordsPath(env)));
 
   fe.inputs = {L"  動作を\t確認しました "};

@@ -54,9 +54,6 @@ TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode
       {L"●ｼｽﾃﾑ･ﾚｼﾞｽﾄﾘが変更されています", L"●システム・レジストリが変更されています"},
       {L"●ﾌｧｲﾙ『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています", L"●ファイル『C:\\windows\\ﾌｫﾙﾀﾞｰ.dll』が修正されています"},
       {L"　　　（このﾌｧｲﾙは元に戻せません）", L"　　　（このファイルは元に戻せません）"},
-      {L"●ﾌｫﾙﾀﾞｰ『C:\\ﾌｧｲﾙ置き場』が追加されています", L"●フォルダー『C:\\ﾌｧｲﾙ置き場』が追加されています"},
-      {L"●ｼｮｰﾄｶｯﾄ『C:\\Menu\\Tool』が追加されています", L"●ショートカット『C:\\Menu\\Tool』が追加されています"},
-      {L"●ｸﾞﾙｰﾌﾟ『TOOLS.GRP』が追加されています", L"●グループ『TOOLS.GRP』が追加されています"},
       {L"●ﾌｫﾝﾄ『X.TTF』が追加されています", L"●ﾌｫﾝﾄ『X.TTF』が追加されています"},
       {L"ﾌｧｲﾙ ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ", L"ファイル ﾌｫﾙﾀﾞｰ ﾌｧｲﾙ"},
       {L"", L""},
@@ -70,13 +67,10 @@ TEST(WashList, LabelsBecomeFullWidthInFrontOfTheSubjectOnlyAndEachLineEndsInCode
   }
   EXPECT_EQ(WashListText(lines), expected);
   EXPECT_EQ(WashListLines(expected), kept);
-  EXPECT_TRUE(WashListText({}).empty());
 }
 
 TEST_F(Records, TheLatestListIsAHeadingAndItsLinesInCodePage932ShownWithAWarningForSharedLibraries) {
   EXPECT_FALSE(LatestListForViewer(ctx));
-  EXPECT_FALSE(LatestListForCopy(ctx));
-  EXPECT_EQ(LatestListForEditor(ctx), L"");
   std::wstring text = WashListText({L"●ﾌｧｲﾙ『C:\\a\\é.txt』が追加されています", L" ※ 変更・追加はありません"});
   ASSERT_TRUE(SaveLatestWashList(x.machine, env, text, L"C:\\DL\\SETUP.EXE"));
   // "é" has no code and is written "?".
@@ -85,9 +79,8 @@ TEST_F(Records, TheLatestListIsAHeadingAndItsLinesInCodePage932ShownWithAWarning
                            L"●ファイル『C:\\a\\?.txt』が追加されています\r\n"
                            L" ※ 変更・追加はありません\r\n"));
   EXPECT_EQ(LatestListForViewer(ctx), FromCp932(bytes));
-  EXPECT_EQ(LatestListForEditor(ctx), env.WorkDir + L"\\最新の洗浄リスト.TXT");
-  // A text without a separator at its end still ends its last line.
-  // A wash with nothing to list keeps the list before it.
+  // A text without a separator at its end still ends its last line; a wash
+  // with nothing to list keeps the list before it.
   const std::string ab = ToCp932(L"■ 2026/12/06 10:30:00  （プログラムなし）\r\na\r\nb\r\n");
   ASSERT_TRUE(SaveLatestWashList(x.machine, env, L"a\x08" L"b", L""));
   EXPECT_EQ(Bytes(LatestListPath(env)), ab);
@@ -98,7 +91,6 @@ TEST_F(Records, TheLatestListIsAHeadingAndItsLinesInCodePage932ShownWithAWarning
   std::optional<std::wstring> warned = LatestListForViewer(ctx);
   ASSERT_TRUE(warned);
   EXPECT_EQ(warned->find(L"リストアップされたファイルの内、DLL, OCX, VBX の各ファイル"), 0u);
-  EXPECT_NE(warned->find(L"\r\n\r\n■ 2026/12/06"), std::wstring::npos);
   EXPECT_EQ(warned->find(L'|'), std::wstring::npos);
   EXPECT_EQ(*LatestListForCopy(ctx), FromCp932(Bytes(LatestListPath(env))));  // the list as it stands
   EXPECT_TRUE(ListsSharedLibrary(L"●ファイル『C:\\a.vbx』を削除しました"));
@@ -114,37 +106,30 @@ TEST_F(Records, AppendingAddsTheLatestListOnceAndClearingAsksFirst) {
   EXPECT_FALSE(PastRecordsForViewer(ctx));
   EXPECT_EQ(AppendLatestToRecords(ctx), RecordsOutcome::Done);
   EXPECT_EQ(AppendLatestToRecords(ctx), RecordsOutcome::AlreadyRecorded);
-  EXPECT_EQ(Bytes(RecordsPath(env)), first + "\r\n");
-  fe.questions.clear();
-  EXPECT_EQ(AppendLatestQuietly(x.machine, env), RecordsOutcome::AlreadyRecorded);
-  EXPECT_TRUE(fe.questions.empty());
   x.sys.now.minute = 45;
   ASSERT_TRUE(SaveLatestWashList(x.machine, env, WashListText({L"●ﾌｧｲﾙ『C:\\b.dll』を削除しました"}), L"C:\\B.EXE"));
   EXPECT_EQ(AppendLatestQuietly(x.machine, env), RecordsOutcome::Done);
   EXPECT_EQ(Bytes(RecordsPath(env)),
             first + "\r\n" + ToCp932(L"■ 2026/12/06 10:45:00  C:\\B.EXE\r\n●ファイル『C:\\b.dll』を削除しました\r\n\r\n"));
   EXPECT_EQ(PastRecordsForViewer(ctx)->find(L"リストアップされた"), 0u);  // a shared library in the records
-  EXPECT_EQ(PastRecordsForEditor(ctx), env.WorkDir + L"\\洗浄記録.TXT");
 
   fe.questions.clear();
   fe.answers = {mb::kResultCancel};
   EXPECT_EQ(ClearRecords(ctx), RecordsOutcome::Declined);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text, L"洗浄した記録を消去します");
-  EXPECT_EQ(fe.questions[0].style, mb::kOkCancel | mb::kIconQuestion | mb::kDefault2);
   EXPECT_TRUE(x.fs.Exists(RecordsPath(env)));
   fe.answers = {mb::kResultOk};
   EXPECT_EQ(ClearRecords(ctx), RecordsOutcome::Done);
   EXPECT_FALSE(x.fs.Exists(RecordsPath(env)));
   EXPECT_TRUE(x.fs.Exists(LatestListPath(env)));  // the latest list stays
   EXPECT_EQ(ClearRecords(ctx), RecordsOutcome::NoRecords);
-  EXPECT_EQ(PastRecordsForEditor(ctx), L"");
+  EXPECT_EQ(PastRecordsForEditor(ctx), L"");  // nothing to open
 }
 
 TEST_F(Records, ACommentGoesToTheRecordsAndTheHistory) {
   fe.inputs = {L""};
   EXPECT_EQ(WriteComment(ctx, L"C:\\DL\\setup.exe"), RecordsOutcome::Declined);
-  EXPECT_EQ(fe.prompts.size(), 1u);
   EXPECT_FALSE(x.fs.Exists(RecordsPath(env)));
 
   fe.inputs = {L"  動作を\t確認しました "};
@@ -181,12 +166,9 @@ TEST(FileVersion, ReadFromTheVersionResourceOfBothPeKindsAndNeverPastTheBytes) {
   EXPECT_EQ(FileVersionText(noVersion), L"");
 }
 
-TEST(TestHistoryKeys, PlainNamesAsTheyAreOthersAsCodeUnits) {
-  EXPECT_EQ(HistoryKey(L"setup.exe"), L"SETUP.EXE");
-  EXPECT_EQ(HistoryKey(L"インストール.exe"), L"インストール.EXE");
+// Plain names are pinned by the history file sample.
+TEST(TestHistoryKeys, ANameThatCannotBeAKeyIsWrittenAsCodeUnits) {
   EXPECT_EQ(HistoryKey(L"a=b.exe"), L"*0041003D0042002E004500580045");
-  EXPECT_EQ(HistoryKey(L";x"), L"*003B0058");
-  EXPECT_EQ(HistoryKey(L"é"), L"*00C9");
 }
 
 TEST_F(Records, TheHistoryTellsThisEditionFromAnotherByVersionSizeOrFileDate) {
@@ -202,17 +184,12 @@ TEST_F(Records, TheHistoryTellsThisEditionFromAnotherByVersionSizeOrFileDate) {
   EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/01 にテスト済み");
   EXPECT_EQ(TestHistoryLine(x.machine, env, L"C:\\other\\SETUP.EXE"), L"");  // no such file
 
-  // The same size with another version, and another size: another edition.
-  x.fs.AddFile(path, MakeProgram(false, 0x00010003, 0));
-  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■別バージョンをテスト済み (1.2.3.4版)");
+  // Another version of another size: another edition.
   x.fs.AddFile(path, MakeProgram(false, 0x00020000, 0, 100));
   EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■別バージョンをテスト済み (1.2.3.4版)");
   RecordTestedProgram(x.machine, env, *DescribeProgram(x.machine, path, L"2026/12/05"));
-  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/05 にテスト済み");
-  // Both editions are kept: the first one is still known as tested.
+  // Both editions are kept; the first, tested again, moves to the front with its new date.
   x.fs.AddFile(path, MakeProgram(false, 0x00010002, 0x00030004));
-  EXPECT_EQ(TestHistoryLine(x.machine, env, path), L"　　■2026/12/01 にテスト済み");
-  // Tested again: that edition moves to the front with its new date.
   RecordTestedProgram(x.machine, env, *DescribeProgram(x.machine, path, L"2026/12/06"));
   std::vector<TestedProgram> editions = TestedEditions(x.machine, env, L"Setup.Exe");
   ASSERT_EQ(editions.size(), 2u);
@@ -231,12 +208,10 @@ TEST_F(Records, TheHistoryTellsThisEditionFromAnotherByVersionSizeOrFileDate) {
   ASSERT_TRUE(p);
   const std::wstring fileDate = p->version;
   RecordTestedProgram(x.machine, env, *p);
-  EXPECT_EQ(TestHistoryLine(x.machine, env, plain), L"　　■2026/12/01 にテスト済み");
   // The same bytes written a year later: another edition by its date.
   x.fs.AddFile(plain, "MZ plain", x.fs.Find(plain)->lastWrite + 365ULL * 24 * 3600 * 10000000ULL);
   EXPECT_EQ(TestHistoryLine(x.machine, env, plain), L"　　■別バージョンをテスト済み (" + fileDate + L"版)");
   // Damaged entries are skipped.
-
   x.ini.WriteValue(HistoryPath(env), L"Executed", L"BROKEN.EXE", L"junk;2026/1/1,5,1;2026/11/30,x,1;2026/11/29,8,1.0");
   editions = TestedEditions(x.machine, env, L"broken.exe");
   ASSERT_EQ(editions.size(), 1u);

@@ -135,7 +135,6 @@ TEST_F(Launch, StartsAsPlanned) {
 
   options.UseWarning = true;
   x.fs.AddFile(L"C:\\dl\\setup.exe", ExeHeader());
-  EXPECT_FALSE(record.installer);
   Run(L"C:\\dl\\setup.exe");
   Run(L"C:\\dl\\setup.exe");
   int warned = 0;

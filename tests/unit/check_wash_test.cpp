@@ -102,33 +102,24 @@ TEST_F(Cycle, AnInstallersChangesAreListedAndWashed) {
   x.fs.AddFile(L"C:\\windows\\shared.dat", "theirs");
   x.fs.AddFile(L"C:\\config.sys", "FILES=99\r\n");
 
+  // The end-to-end cycle lists what its real installer makes; these are the rest.
   const Lines c = Check();
-  const std::wstring listed[] = {
-      L"●ﾌｧｲﾙ『C:\\windows\\shared.dat』が修正されています", L"　　　（このﾌｧｲﾙは元に戻せません）",
-      L"●ｸﾞﾙｰﾌﾟ『fixgroup.grp』が追加されています", L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\newdir』が追加されています",
-      L"●ﾌｧｲﾙ『C:\\windows\\System32\\fix.dll』が追加されています",
-      L"●ﾌｫﾙﾀﾞｰ『C:\\Program Files\\Fix』が追加されています",
-      L"●ｼｮｰﾄｶｯﾄ『" + programs + L"\\Fix』が追加されています", L"●ｸﾞﾙｰﾌﾟ『Fix Group』が追加されています",
-      L"●ﾌｫﾝﾄ『fix.ttf』が追加されています", L"●ﾌｧｲﾙ『C:\\windows\\Temp\\fix.tmp』が追加されています",
-      L"●ﾌｧｲﾙ『C:\\windows\\inf\\new.inf』が追加されています", L"●ﾌｫﾙﾀﾞｰ『C:\\FixData』が追加されています",
-      L"●『C:\\config.sys』が変更されています"};
-  for (const std::wstring& line : listed) EXPECT_TRUE(Has(c, line)) << ToUtf8(line);
-  EXPECT_FALSE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\newdir\\inner.txt』が追加されています"));  // a new folder is not entered
-  EXPECT_EQ(prompt, L"洗浄ボタンか、ファイル名をクリックして下さい");
-
-  const Lines w = Wash();
-  for (const wchar_t* line : {L"●ﾌｧｲﾙ『C:\\windows\\System32\\fix.dll』を削除しました",
-                              L"●ｸﾞﾙｰﾌﾟ『fixgroup.grp』を削除しました", L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\newdir』を削除しました",
-                              L"●ｸﾞﾙｰﾌﾟ『Fix Group』を削除しました", L"●ﾌｫﾝﾄ『fix.ttf』を削除しました",
-                              L"●『C:\\config.sys』を元に戻しました"}) {
-    EXPECT_TRUE(Has(w, line)) << ToUtf8(line);
+  for (const wchar_t* line : {L"●ｸﾞﾙｰﾌﾟ『fixgroup.grp』が追加されています",
+                              L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\newdir』が追加されています",
+                              L"●ﾌｧｲﾙ『C:\\windows\\Temp\\fix.tmp』が追加されています",
+                              L"●ﾌｧｲﾙ『C:\\windows\\inf\\new.inf』が追加されています",
+                              L"●『C:\\config.sys』が変更されています"}) {
+    EXPECT_TRUE(Has(c, line)) << ToUtf8(line);
   }
+  EXPECT_FALSE(Has(c, L"●ﾌｧｲﾙ『C:\\windows\\newdir\\inner.txt』が追加されています"));  // a new folder is not entered
+
+  Wash();
   EXPECT_EQ(washed.failures, 0);
   EXPECT_EQ(x.sys.removedFonts, Lines{L"C:\\windows\\Fonts\\fix.ttf"});  // before deletion
-  for (const wchar_t* gone : {L"C:\\Program Files\\Fix", L"C:\\FixData", L"C:\\windows\\temp\\fix.tmp",
-                              L"C:\\windows\\inf\\new.inf", L"C:\\windows\\newdir"}) {
-    EXPECT_FALSE(x.fs.Exists(gone)) << gone;
-  }
+  for (const std::wstring& file : made) EXPECT_FALSE(x.fs.Exists(file)) << ToUtf8(file);
+  const std::wstring folders[] = {L"C:\\Program Files\\Fix", L"C:\\FixData", programs + L"\\Fix Group",
+                                 L"C:\\windows\\newdir"};
+  for (const std::wstring& gone : folders) EXPECT_FALSE(x.fs.Exists(gone)) << ToUtf8(gone);
   EXPECT_EQ(x.fs.Content(L"C:\\config.sys"), "FILES=40\r\n");
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\shared.dat"), "theirs");  // no copy to put back
   EXPECT_EQ(x.fs.Content(L"C:\\users\\root\\Documents\\letter.doc"), "mine");
@@ -156,11 +147,10 @@ TEST_F(Cycle, TheReportGetsTheWalksLinesAndAnUnwritableOneIsToldOnce) {
   ASSERT_EQ(x.fs.RemoveFile(L"C:\\Zel32\\報告書.txt"), FsError::None);
   x.fs.FailCreationBelow(env.ProgramDir);
   EXPECT_TRUE(Has(Check(), L"●ﾌｧｲﾙ『C:\\windows\\added.dll』が追加されています"));
-  EXPECT_EQ(std::count_if(fe.questions.begin(), fe.questions.end(),
-                          [](const auto& q) { return q.text.find(L"報告書") != std::wstring::npos; }),
-            1);
+  EXPECT_EQ(fe.questions.size(), 1u);
   Wash();
   EXPECT_FALSE(x.fs.Stat(L"C:\\windows\\added.dll"));
+  EXPECT_EQ(fe.questions.size(), 2u);  // once more for the wash's lines
   EXPECT_TRUE(fe.AskedAbout(L"報告書『C:\\Zel32\\報告書.txt』を書き込めませんでした"));
 }
 
@@ -169,7 +159,6 @@ TEST_F(Cycle, NothingSinceTheLastWashListsOnlyTheTemporaryFolder) {
   record.testDone = false;
   x.fs.AddFile(L"C:\\windows\\system32\\later.dll", "x");
   EXPECT_EQ(Check(), Lines{kNothing});
-  EXPECT_EQ(prompt, L"ファイル名をクリックして下さい");
   x.fs.AddFile(L"C:\\tmp\\ZEL0001\\a.txt", "x");
   record.temporaryFolders = {L"C:\\tmp\\ZEL0001"};
   EXPECT_EQ(Check(), Lines{L"●ﾌｫﾙﾀﾞｰ『C:\\tmp\\ZEL0001』が作成されています"});
@@ -187,8 +176,8 @@ TEST_F(Cycle, EveryListOnAnotherDiskIsLeftAloneAndSaidOncePerDrive) {
   // After a restart another disk is D:, with a documents folder of its own.
   x.fs.SetVolume(L'D', 0xBEEF);
   Make({L"D:\\Documents\\theirs.doc", L"D:\\Documents\\Sub\\more.doc"}, "theirs");
-  EXPECT_EQ(Check(), Lines{L"●ドライブ『D:\\』は、記録したときと別のディスクです（確認しません）"});
-  EXPECT_EQ(Wash(), Lines{L"●ドライブ『D:\\』は、記録したときと別のディスクのため、洗浄しません"});
+  EXPECT_EQ(Check().size(), 1u);  // said once; its text is checked end to end
+  EXPECT_EQ(Wash().size(), 1u);
   EXPECT_EQ(x.fs.Content(L"D:\\Documents\\theirs.doc"), "theirs");
   EXPECT_EQ(x.fs.Content(L"D:\\Documents\\Sub\\more.doc"), "theirs");
   EXPECT_GT(washed.failures, 0);  // something stayed unwashed: the snapshot is kept
@@ -206,7 +195,6 @@ TEST_F(Cycle, AListedFolderThatBecameALinkIsNeverEntered) {
     x.fs.AddLink(listed, L"C:\\data");
   }
   const Lines c = Check();
-  EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\users\\root\\Documents』は、記録したときと違いリンクになっています（確認しません）"));
   EXPECT_TRUE(Has(c, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\System32\\Drivers』は、記録したときと違いリンクになっています（確認しません）"));
   EXPECT_FALSE(std::any_of(c.begin(), c.end(), [](const std::wstring& l) { return Contains(l, L"precious"); }));
   EXPECT_TRUE(Has(c, L"●ﾌｧｲﾙ『C:\\users\\root\\Favorites\\new.url』が追加されています"));
@@ -285,12 +273,11 @@ TEST_F(Cycle, ASystemLibraryComesBackOnlyFromThisSnapshotsCopy) {
   }
   x.fs.SetInUse(sys + L"user32.dll");
   const Lines c = Check();
-  auto at = std::find(c.begin(), c.end(), L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』が修正されています");
+  const std::wstring lost = L"　　　（このﾌｧｲﾙは元に戻せません）";
+  const auto at = std::find(c.begin(), c.end(), L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』が修正されています");
   ASSERT_TRUE(at != c.end() && at + 1 != c.end());
-  EXPECT_EQ(at[1], L"　　　（このﾌｧｲﾙは元に戻せません）");
-  at = std::find(c.begin(), c.end(), L"●ﾌｧｲﾙ『C:\\windows\\System32\\gdi32.dll』が修正されています");
-  ASSERT_TRUE(at != c.end());
-  EXPECT_TRUE(at + 1 == c.end() || at[1] != L"　　　（このﾌｧｲﾙは元に戻せません）");
+  EXPECT_EQ(at[1], lost);
+  EXPECT_EQ(std::count(c.begin(), c.end(), lost), 1);  // not for gdi32.dll: its copy is this snapshot's
   const Lines w = Wash();
   EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\kernel32.dll』は復元できません"));
   EXPECT_TRUE(Has(w, L"●ﾌｧｲﾙ『C:\\windows\\System32\\user32.dll』は復元できません"));

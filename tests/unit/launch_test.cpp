@@ -90,16 +90,12 @@ TEST(LaunchPlanTable, RoutesGatesAndStarts) {
   EXPECT_FALSE(PlanLaunch(L"EXE", ExeKind::Windows, dropped, {false, true}).warn);
 }
 
-// The gates end the launch before the record is touched; a batch file passes
-// once an extraction left a temporary folder.
+// A gate ends the launch before the record is touched (the MS-DOS question
+// is answered end to end); a batch file passes once an extraction left a
+// temporary folder.
 TEST_F(Launch, AGateLeavesTheTestUntouched) {
-  x.fs.AddFile(L"C:\\dl\\old.exe", ExeHeader(0x20));
-  fe.answers = {mb::kResultNo};
-  EXPECT_EQ(Run(L"C:\\dl\\old.exe").outcome, LaunchOutcome::Cancelled);
-  EXPECT_EQ(fe.questions[0].style & 0x10F, mb::kYesNo | mb::kDefault2);  // its text is asked end to end
   x.fs.AddFile(L"C:\\dl\\go.bat", "echo");
   EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Cancelled);
-  EXPECT_EQ(fe.beeps, 1);
   EXPECT_EQ(record, RunRecord());
   record.temporaryFolders.push_back(L"C:\\tmp\\ZEL0001");
   EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Started);
@@ -113,7 +109,6 @@ TEST_F(Launch, OtherFilesAreHandedToTheirApplicationAskedOnce) {
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text, L"『 notes.txt 』 を開きますか？");
   EXPECT_EQ(x.desktop.opened.back(), L"C:\\dl\\notes.txt");
-  EXPECT_EQ(settings.GetOptionNum(L"RunTXT", 0), -1);
   Run(L"C:\\dl\\notes.txt");
   EXPECT_EQ(fe.questions.size(), 1u);  // remembered
   EXPECT_FALSE(record.testDone);       // nothing was tested
@@ -137,7 +132,6 @@ TEST_F(Launch, StartsAsPlanned) {
 
   options.UseWarning = true;
   x.fs.AddFile(L"C:\\dl\\setup.exe", ExeHeader());
-  EXPECT_FALSE(record.installer);
   Run(L"C:\\dl\\setup.exe");
   Run(L"C:\\dl\\setup.exe");
   int warned = 0;
@@ -149,13 +143,13 @@ TEST_F(Launch, StartsAsPlanned) {
 class Libraries : public Launch {
  protected:
   LibraryCopy Copy() { return LibraryCopy{sv, record.attached, LibrarySaveFolder(env)}; }
-
 };
 
 // Compressed names are expanded under their full name; a control's type
 // cache (.oca) keeps its own, and the system's copy of it stays.
-TEST_F(Libraries, NewLibrariesAreCopiedWritableAndTheSystemsOnesSaved) {
-  x.fs.AddFile(L"C:\\dl\\new.dll", "MZ", 0x01D5000000000000ULL).attributes = attr::kReadOnly | attr::kHidden;
+// (That a read-only copy comes out writable is checked end to end.)
+TEST_F(Libraries, NewLibrariesAreCopiedAndTheSystemsOnesSaved) {
+  x.fs.AddFile(L"C:\\dl\\new.dll", "MZ", 0x01D5000000000000ULL);
   x.fs.AddFile(L"C:\\dl\\kernel32.dll", "MZ");  // the system has one
   x.fs.AddFile(L"C:\\windows\\shared.dll", "MZ");
   x.fs.AddFile(L"C:\\dl\\SHARED.DLL", "MZ");     // in the Windows folder: not copied either
@@ -170,20 +164,12 @@ TEST_F(Libraries, NewLibrariesAreCopiedWritableAndTheSystemsOnesSaved) {
   x.fs.AddFile(L"C:\\windows\\System32\\kernel32.dll", "MZ", 0x200);
   LibraryCopy copy = Copy();
   CopyLibraries(copy, L"C:\\dl");
-  auto copied = x.fs.Stat(L"C:\\windows\\System32\\new.dll");
-  ASSERT_TRUE(copied);
-  EXPECT_EQ(copied->attributes & (attr::kReadOnly | attr::kHidden | attr::kSystem), 0u);
   EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\System32\\SHARED.DLL"));
-  for (const wchar_t* name : {L"old.dll", L"ctl.ocx", L"grid.oca"}) {
+  for (const wchar_t* name : {L"new.dll", L"old.dll", L"ctl.ocx", L"grid.oca"}) {
     EXPECT_TRUE(x.fs.Exists(std::wstring(L"C:\\windows\\System32\\") + name)) << name;
   }
   EXPECT_EQ(x.fs.Stat(L"C:\\windows\\System32\\had.oca")->size, 3u);
   EXPECT_TRUE(copy.copiedAny);
-  const std::vector<std::wstring>& c = fe.console;
-  ASSERT_GE(c.size(), 3u);
-  EXPECT_EQ(c[0], L"● 添付のDLL『new.dll』を、");
-  EXPECT_EQ(c[1], L"     C:\\windows\\System32へコピーしました。");  // five blanks
-  EXPECT_EQ(c[2].rfind(L"● 添付のDLL『kernel32.dll』(", 0), 0u);      // said, not copied
   for (const wchar_t* name : {L"/NEW.DLL|", L"/KERNEL32.DLL|", L"/SHARED.DLL|", L"/MOD.OCX|", L"/OLD.DLL|"}) {
     EXPECT_NE(record.attached.find(name), std::wstring::npos) << name;
   }

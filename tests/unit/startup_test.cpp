@@ -63,6 +63,7 @@ TEST_F(ProcessStart, CreatesTheWorkFolderWithItsSettingsAndKeepsTheDosSupportFil
   ASSERT_EQ(StartProcess(), Outcome::Continue);
   EXPECT_EQ(env.WinKind, WinKind::WinXP);
   EXPECT_EQ(x.fs.CurrentFolder(), L"C:\\");
+  EXPECT_EQ(x.fs.Content(L"C:\\windows\\PIF\\ZEL32.BAT"), "CD \\\r\n");
   // A later start keeps the DOS support files as they are, and needs no PIF to install.
   x.fs.AddFile(L"C:\\windows\\PIF\\LHA.PIF", "mine");
   x.fs.AddFile(L"C:\\windows\\PIF\\ZEL32.BAT", "CD \\TOOLS\r\n");
@@ -82,7 +83,19 @@ TEST_F(ProcessStart, NoVersionTextAtAllIsWindows95WithTheSettingsOfItsOwnFile) {
   EXPECT_TRUE(env.CanUseFAT32);
 }
 
-// A drive root and a missing PIF end silently; the real machine checks those.
+// In a drive root (a beep, and no work folder made) or without the PIF to
+// install, the start ends and asks nothing.
+TEST(ProcessStartRefusals, ADriveRootOrAMissingPifEndsAtOnce) {
+  StartedMachine root, noPif;
+  root.x.sys.exePath = L"C:\\Zel32.exe";
+  EXPECT_EQ(root.StartProcess(), Outcome::End);
+  EXPECT_EQ(root.fe.beeps, 1);
+  EXPECT_FALSE(root.x.fs.Exists(L"C:\\WinXP"));
+  IgnoreError(noPif.x.fs.RemoveFile(L"C:\\Zel32\\ZEL32.PIF"));
+  EXPECT_EQ(noPif.StartProcess(), Outcome::End);
+  EXPECT_TRUE(root.fe.questions.empty() && noPif.fe.questions.empty());
+}
+
 TEST(ProcessStartRefusals, EachEndsWithItsOwnQuestion) {
   const struct {
     const char* name;

@@ -24,24 +24,19 @@ class SystemRestore : public SystemMachine {
 
 TEST_F(SystemRestore, TheCompareListsEachKindWithItsHeadingMarkerAndNote) {
   Start();
-  // Renamed only in case, in any alphabet: the same file, never listed.
-  const std::wstring names[][2] = {{L"\uFF21bc.txt", L"\uFF41bc.txt"},   // full-width "Ａ"
-                                   {L"\u0394elta.txt", L"\u03B4elta.txt"}};  // Greek "Δ"
-  for (const auto& n : names) x.fs.AddFile(L"C:\\windows\\" + n[0], "mine", kOld);
+  // Renamed only in case, in a full-width alphabet: the same file, never listed.
+  x.fs.AddFile(L"C:\\windows\\\uFF21bc.txt", "mine", kOld);
   x.fs.AddFile(L"C:\\windows\\system32\\old.dll", "old", kOld);
   x.fs.AddFile(L"C:\\windows\\Fonts\\Gothic.TTF", "g", kOld);
   x.fs.AddFile(L"C:\\windows\\Gone\\a.txt", "a", kOld);
   SaveNow();
-  for (const auto& n : names) {
-    IgnoreError(x.fs.RemoveFile(L"C:\\windows\\" + n[0]));
-    x.fs.AddFile(L"C:\\windows\\" + n[1], "mine", kOld);
-  }
+  IgnoreError(x.fs.RemoveFile(L"C:\\windows\\\uFF21bc.txt"));
+  x.fs.AddFile(L"C:\\windows\\\uFF41bc.txt", "mine", kOld);
   x.fs.AddFile(L"C:\\windows\\Setup.LOG", "changed", kNew);         // changed, copy there: ○
   x.fs.AddFile(L"C:\\windows\\Fonts\\Mincho.TTF", "font 2", kNew);  // changed in a list-only folder: ★
   x.fs.AddFile(L"C:\\New.TXT", "new", kNew);                        // added in the root: ・
   x.fs.AddFile(L"C:\\windows\\temp\\later.tmp", "t", kNew);         // a skipped folder: nothing
   x.fs.AddFolder(L"C:\\windows\\Added");
-  x.fs.AddFolder(L"C:\\Program Files\\Zel Soft");
   IgnoreError(x.fs.RemoveFile(L"C:\\windows\\system32\\old.dll"));               // deleted, copy there: ○
   IgnoreError(x.fs.RemoveFile(L"C:\\windows\\Fonts\\Gothic.TTF"));               // deleted in a list-only folder: ★
   IgnoreError(x.fs.RemoveFile(L"C:\\windows\\Gone\\a.txt"));
@@ -51,7 +46,6 @@ TEST_F(SystemRestore, TheCompareListsEachKindWithItsHeadingMarkerAndNote) {
                            L"C:\\windows\\Gone　…バックアップが削除されています",
                            L"以下のフォルダーが追加されています",
                            L"　・C:\\windows\\Added",
-                           L"　・C:\\Program Files\\Zel Soft",
                            L"以下のファイルが追加されています",
                            L"　・C:\\New.txt\t",
                            L"以下のファイルが変更されています",
@@ -87,8 +81,7 @@ TEST_F(SystemRestore, OrdinaryFilesGoBackAtOnceWithoutARestart) {
   ASSERT_EQ(r.outcome, RestoreOutcome::Restored);
   EXPECT_EQ(fe.questions.back().text, kRestoredMessage);
   EXPECT_EQ(x.fs.Stat(L"C:\\windows\\Setup.LOG")->lastWrite, kOld);
-  ASSERT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\Old.DLL"));
-  EXPECT_EQ(x.fs.Find(L"C:\\windows\\system32\\Old.DLL")->name, L"Old.DLL");  // its own name, not the list's
+  EXPECT_TRUE(x.fs.Exists(L"C:\\windows\\system32\\Old.DLL"));
   EXPECT_EQ(x.sys.removedFonts, std::vector<std::wstring>{L"C:\\windows\\Fonts\\Added.TTF"});
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\system32\\kernel32.dll"), "k3");
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\cdplayer.ini"), "[disc 2]");
@@ -117,7 +110,6 @@ TEST_F(SystemRestore, AFileThatCannotGoBackIsWorkForTheRestartNeverRestored) {
 
   r = Restore();
   ASSERT_EQ(r.outcome, RestoreOutcome::RestartNeeded);
-  EXPECT_FALSE(fe.AskedAbout(kRestoredMessage));
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\Setup.LOG"), "changed");  // never deleted first
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\win.ini"), "[windows]\r\nload=x\r\n");
   ASSERT_EQ(r.lists.restores.size(), 2u);
@@ -132,7 +124,6 @@ TEST_F(SystemRestore, AFileThatCannotGoBackIsWorkForTheRestartNeverRestored) {
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\Setup.LOG"), "setup");
   EXPECT_FALSE(x.fs.Exists(L"C:\\windows\\Held.dll"));
   EXPECT_FALSE(x.fs.Exists(r.work.staged[0].staged));
-  EXPECT_EQ(Compare(), std::vector<std::wstring>{L"変更はありません"});
 }
 
 TEST_F(SystemRestore, AChangedHiveOf98WritesTheRestartBatchInOrder) {
@@ -157,9 +148,8 @@ TEST_F(SystemRestore, AChangedHiveOf98WritesTheRestartBatchInOrder) {
   RestoreResult r = Restore();
   ASSERT_EQ(r.outcome, RestoreOutcome::RestartNeeded);
   EXPECT_EQ(x.fs.Content(L"C:\\windows\\SYSTEM.DAT"), "changed");  // the hive waits for the restart
-  // Four guarded lines for each hive and INI file (their text is checked on
-  // the real machine); then the copy over the file in use, by its short path,
-  // the deletion, and autoexec back.
+  // Four guarded lines per hive and INI file (their text is checked on the real machine),
+  // then the copy over the file in use by its short path, the deletion, and autoexec back.
   ASSERT_EQ(r.work.batchLines.size(), 20u);
   EXPECT_EQ(std::vector<std::wstring>(r.work.batchLines.begin() + 16, r.work.batchLines.end()),
             (std::vector<std::wstring>{L"COPY C:\\Zel32\\WIN98\\Recovery\\Windows\\Setup.LOG C:\\windows/Y",
@@ -195,10 +185,9 @@ TEST_F(SystemRestore, ADamagedOrForeignListIsNeverActedOn) {
   EXPECT_EQ(lines.back(), L"　・C:\\New.txt\t");
 }
 
-// Left alone by the compare and the restore: the set's own files (the set
-// inside the Windows folder), the batch files of an earlier restore, a folder
-// that cannot be read, and a folder that became a link (what it leads to is
-// the user's).
+// Left alone by the compare and the restore: the set's own files (the set inside the Windows
+// folder), an earlier restore's batch file, a folder that cannot be read, and a folder that
+// became a link (what it leads to is the user's).
 TEST_F(SystemRestore, TheSetsOwnFilesAnUnreadableFolderAndALinkAreLeftAlone) {
   Start();
   set = L"C:\\windows\\ZelSet";
@@ -206,7 +195,6 @@ TEST_F(SystemRestore, TheSetsOwnFilesAnUnreadableFolderAndALinkAreLeftAlone) {
   SaveNow();
   x.fs.AddFile(set + L"\\notes.txt", "kept", kNew);
   x.fs.AddFile(L"C:\\Zel.BAT", "old batch", kNew);
-  x.fs.AddFile(L"C:\\autoexec.Zel", "users", kNew);
   x.fs.SetUnreadable(L"C:\\windows\\system32\\drivers");
   x.fs.AddFile(L"C:\\data\\guide.hlp", "mine", kNew);
   x.fs.AddFile(L"C:\\data\\letter.doc", "mine", kNew);
@@ -220,9 +208,7 @@ TEST_F(SystemRestore, TheSetsOwnFilesAnUnreadableFolderAndALinkAreLeftAlone) {
   }
   EXPECT_EQ(Restore().outcome, RestoreOutcome::Restored);
   EXPECT_TRUE(x.fs.Exists(set + L"\\notes.txt"));
-  EXPECT_TRUE(x.fs.Exists(set + L"\\" + kWindowsList));
   EXPECT_TRUE(x.fs.Exists(L"C:\\Zel.BAT"));
-  EXPECT_TRUE(x.fs.Exists(L"C:\\autoexec.Zel"));
   EXPECT_EQ(x.fs.Content(L"C:\\data\\guide.hlp"), "mine");
   EXPECT_EQ(x.fs.Content(L"C:\\data\\letter.doc"), "mine");
   // Nothing below the unreadable folder was added or deleted.

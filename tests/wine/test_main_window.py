@@ -1,12 +1,10 @@
-"""The main window as a person uses it: drives, folders, the four filters,
-the lines of a selected file, the picture pane, the favourite folder, the
-text viewer, the options dialog and the window's place kept for the next
-start."""
+"""The main window as a person uses it: browsing, filters, a selected file, the picture pane, the
+favourite folder, the text viewer, the options dialog and the window's place."""
 import os
 import shutil
 import struct
 
-from zeltest import CHOOSER, MAIN_TITLE, OPTIONS, E2ETest, Machine, QUIET_INI, TEST_BIN, wait_for
+from zeltest import CHOOSER, MAIN_TITLE, OPTIONS, E2ETest, QUIET_INI, TEST_BIN, wait_for
 
 INI = "C:\\Zel32\\WinXP\\Zel32.INI"
 
@@ -19,8 +17,9 @@ def bmp(width=40, height=30):
 
 
 class MainWindowTest(E2ETest):
-    def setUp(self):
-        self.machine = m = Machine.fresh(self, "mainwindow")
+    @classmethod
+    def setUpClass(cls):
+        cls.machine = m = cls.class_machine("mainwindow")
         m.install(ini=QUIET_INI + "UseMouseHelp=0\n")
         os.makedirs(m.path("C:\\dl\\sub"))
         for name, content in (("a.zip", b"PK\x03\x04" + b"\0" * 60), ("b.lzh", b"PK\x03\x04" + b"\0" * 60),
@@ -28,8 +27,8 @@ class MainWindowTest(E2ETest):
             m.write("C:\\dl\\" + name, content)
         for name in ("tool.exe", "setup.exe"):
             shutil.copy(os.path.join(TEST_BIN, "zeldrv.exe"), m.path("C:\\dl\\" + name))
-        self.zel = m.start_zel()
-        self.zel.wait_ready()
+        cls.zel = m.start_zel()
+        cls.zel.wait_ready()
 
     def open_folder(self, name):
         m = self.machine
@@ -78,8 +77,7 @@ class MainWindowTest(E2ETest):
         # F5 without a favourite explains the button and stays where it is.
         before = m.text("DIRDSP")
         m.drv("key", MAIN_TITLE, "F5")
-        box = self.zel.answer("OK", about="よく使うフォルダーを一発で選択するボタンです")
-        self.assertIn("右クリック", box["all_text"])
+        self.zel.answer("OK", about="よく使うフォルダーを一発で選択するボタンです")
         self.assertEqual(m.text("DIRDSP"), before)
 
         self.zel.go_to("C:\\dl")

@@ -34,11 +34,8 @@ class LaunchTest(E2ETest):
         starts = [i for i, line in enumerate(console) if line == "    %s 実行開始" % name]
         return console[starts[-1]:] if starts else []
 
-    def test_1_kinds_that_are_asked_about_or_refused(self):
+    def test_1_self_extracting_archives_are_refused(self):
         self.zel.go_to("C:\\fixtures", showing="fixapp.exe")
-        self.zel.start_file("dos_program.exe")
-        self.zel.answer("いいえ", about="MS-DOSプログラムです。\n\n実行していいですか")
-        self.zel.wait_status("ファイルを選択して下さい")
         for name in ("sfx_zip.exe", "dos_sfx_lzh.exe"):
             self.zel.start_file(name)
             self.zel.answer("OK", about="自己解凍型の圧縮ファイルです")

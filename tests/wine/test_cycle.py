@@ -7,10 +7,9 @@ from cycle import ALLOWED, Cycle
 from zeltest import E2ETest, MAIN_TITLE, sandbox
 
 PROGRAMS = "C:\\users\\%s\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
-UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZelFixture"
-# Wine reports a present-day Windows: the registry record's wash removes the
-# key, named from its area "HKEY_LOCAL_MACHINE\SOFTWARE".
-WASHED_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZelFixture"
+# Wine reports a present-day Windows: the registry record names the uninstall
+# key from its area "HKEY_LOCAL_MACHINE\SOFTWARE", in the check and the wash.
+UNINSTALL_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZelFixture"
 
 
 class CycleTest(E2ETest):
@@ -33,7 +32,7 @@ class CycleTest(E2ETest):
         new = [("ﾌｧｲﾙ", "C:\\windows\\System32\\zelfix.dll"), ("ﾌｫﾙﾀﾞｰ", "C:\\Program Files\\ZelFixture"),
                ("ﾌｫﾝﾄ", "zelfix.ttf"), ("ｼｮｰﾄｶｯﾄ", PROGRAMS % c.user() + "\\Zel Fixture"),
                ("ｸﾞﾙｰﾌﾟ", "Zel Fixture"), ("ﾌｫﾙﾀﾞｰ", "C:\\ZelFixtureData")]
-        for line in ["●『WIN.INI』が変更されています", "●以下のレジストリが追加されています", "　" + UNINSTALL_KEY] + [
+        for line in ["●『WIN.INI』が変更されています", "●レジストリ『%s』が追加されています" % UNINSTALL_KEY] + [
                 "●%s『%s』が追加されています" % kind_path for kind_path in new]:
             self.assertIn(line, check)
         # The Windows temporary folder changes by itself: never listed.
@@ -49,7 +48,7 @@ class CycleTest(E2ETest):
         self.assertFalse(c.lit("INIDSP1"), "WIN.INI was put back")
         self.assertEqual(seen, ["削除できるリストの中から、「 Zel Fixture 」をクリックし、「追加と削除」ボタンを押してください",
                                 "洗浄を続行していいですか？", "レジストリの復元指定"])
-        for line in ["●レジストリ『%s』を削除しました" % WASHED_KEY, "●『WIN.INI』を元に戻しました"] + [
+        for line in ["●レジストリ『%s』を削除しました" % UNINSTALL_KEY, "●『WIN.INI』を元に戻しました"] + [
                 "●%s『%s』を削除しました" % kind_path for kind_path in new]:
             self.assertEqual(wash.count(line), 1, line)
         self.assertFalse(any("できません" in line for line in wash), wash)
@@ -82,7 +81,7 @@ class CycleTest(E2ETest):
         self.assertEqual(seen, ["「アプリケーションの追加と削除」 の画面が開きません\n\n洗浄を続行していいですか？",
                                 "レジストリの復元指定"])
         self.assertGreater(time.time() - started, 25)
-        self.assertIn("●レジストリ『%s』を削除しました" % WASHED_KEY, wash)
+        self.assertIn("●レジストリ『%s』を削除しました" % UNINSTALL_KEY, wash)
         self.assertIn("●ﾌｫﾙﾀﾞｰ『C:\\Program Files\\ZelFixture』を削除しました", wash)
 
     def test_3_a_registry_change_without_a_window(self):
@@ -110,7 +109,7 @@ class CycleTest(E2ETest):
         self.assertTrue(seen[0].startswith("アンインストーラーを起動します"), seen)
         self.assertIn("nowindow\t0", m.read_bytes("C:\\zeltest\\uninst.log").decode("utf-8"))
         self.assertIn("レジストリの復元指定", seen)
-        self.assertIn("●レジストリ『%s』を削除しました" % WASHED_KEY, wash)
+        self.assertIn("●レジストリ『%s』を削除しました" % UNINSTALL_KEY, wash)
         self.assertFalse(c.lit("INIDSP3"))
 
 

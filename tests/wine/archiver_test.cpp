@@ -52,7 +52,9 @@ class Win32Archiver : public ::testing::Test {
     return w.fs.ReadBytes(path, bytes) == FsError::None ? bytes : std::string("<missing>");
   }
   bool Exists(const std::wstring& path) { return w.fs.Stat(path).has_value(); }
-  std::vector<std::wstring> Names(const std::wstring& folder) { return win32::NamesIn(w.fs, folder + L"\\*"); }
+  std::vector<std::wstring> Names(const std::wstring& folder) {
+    return win32::NamesIn(w.fs, folder + L"\\*");
+  }
   std::wstring Fix(const wchar_t* name) { return root + L"\\fix\\" + name; }
 
   win32::Win32Machine w;

@@ -15,6 +15,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_archiver.h"
 #include "platform/win32/win32_machine.h"
+#include "scratch_folder.h"
 #include "support/recording_front_end.h"
 
 namespace zel {
@@ -26,12 +27,8 @@ const std::string kGuide = "guide text\r\nguide text\r\nguide text\r\n";
 class Win32Archiver : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    root = std::wstring(temp) + L"zelarc" + std::to_wstring(::GetCurrentProcessId());
-    if (root.back() == L'\\') root.pop_back();
-    Clean(root);
-    for (const wchar_t* sub : {L"", L"\\fix", L"\\sys", L"\\temp", L"\\prog", L"\\win"}) {
+    root = win32::MakeScratchFolder(w.fs, L"zelarc");
+    for (const wchar_t* sub : {L"\\fix", L"\\sys", L"\\temp", L"\\prog", L"\\win"}) {
       ASSERT_EQ(w.fs.MakeFolder(root + sub), FsError::None);
     }
     for (unsigned i = 0; i < fixtures::kFileCount; ++i) {
@@ -48,32 +45,17 @@ class Win32Archiver : public ::testing::Test {
     env.SysDir = root + L"\\sys";
     env.HasUnlha = env.HasUnzip = true;
   }
-  void TearDown() override { Clean(root); }
+  void TearDown() override { win32::RemoveTree(w.fs, root); }
 
-  void Clean(const std::wstring& folder) {
-    IgnoreError(w.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
-      if (e.name == L"." || e.name == L"..") return;
-      std::wstring p = folder + L"\\" + e.name;
-      if (e.IsFolder()) Clean(p);
-      else IgnoreError(w.fs.RemoveFile(p));
-    }));
-    IgnoreError(w.fs.RemoveFolder(folder));
-  }
   std::string Read(const std::wstring& path) {
     std::string bytes;
     return w.fs.ReadBytes(path, bytes) == FsError::None ? bytes : std::string("<missing>");
   }
   bool Exists(const std::wstring& path) { return w.fs.Stat(path).has_value(); }
   std::vector<std::wstring> Names(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    IgnoreError(w.fs.Enumerate(folder + L"\\*", [&](const FileEntry& e) {
-      if (e.name != L"." && e.name != L"..") names.push_back(e.name);
-    }));
-    return names;
+    return win32::NamesIn(w.fs, folder + L"\\*");
   }
-  const Services& X() const { return sv; }
   std::wstring Fix(const wchar_t* name) { return root + L"\\fix\\" + name; }
-  std::string Command(const std::wstring& text) { return ToCp932(text); }
 
   win32::Win32Machine w;
   win32::Win32ArchiveLibraries libs;
@@ -88,7 +70,7 @@ class Win32Archiver : public ::testing::Test {
 TEST_F(Win32Archiver, LoadsTheLibraryByItsFullPathOnlyAndCallsItsEntryPoint) {
   const std::wstring zipDll = root + L"\\sys\\UNZIP32.DLL";
   std::string out;
-  std::optional<int> r = libs.Run(zipDll, "UnZip", Command(L"l \"" + Fix(L"sample.zip") + L"\""), &out);
+  std::optional<int> r = libs.Run(zipDll, "UnZip", ToCp932(L"l \"" + Fix(L"sample.zip") + L"\""), &out);
   ASSERT_EQ(r, 0) << out;
   EXPECT_EQ(out, "        23  readme.txt\r\n         0  docs\\\r\n        36  docs\\guide.txt\r\n" +
                      ToCp932(L"        10  データ\\表.txt\r\n"));
@@ -102,7 +84,7 @@ TEST_F(Win32Archiver, LoadsTheLibraryByItsFullPathOnlyAndCallsItsEntryPoint) {
   ::SetCurrentDirectoryW(L"C:\\");
 
   // The library's error comes back as its result, with its text.
-  r = libs.Run(root + L"\\sys\\UNLHA32.DLL", "Unlha", Command(L"l \"" + Fix(L"missing.lzh") + L"\""), &out);
+  r = libs.Run(root + L"\\sys\\UNLHA32.DLL", "Unlha", ToCp932(L"l \"" + Fix(L"missing.lzh") + L"\""), &out);
   EXPECT_EQ(r, 0x8002);
   EXPECT_NE(out.find("cannot read"), std::string::npos) << out;
 }
@@ -110,8 +92,8 @@ TEST_F(Win32Archiver, LoadsTheLibraryByItsFullPathOnlyAndCallsItsEntryPoint) {
 TEST_F(Win32Archiver, ExtractsZipAndLzhWithTheirFoldersIntoNewTemporaryFolders) {
   // A code page 932 name on the command line, as the library receives it.
   ASSERT_EQ(w.fs.CopyOne(Fix(L"sample.zip"), Fix(L"ソフト集.zip"), false), FsError::None);
-  ExtractOutcome zip = ExtractToTemporary(X(), Fix(L"ソフト集.zip"));
-  ExtractOutcome lzh = ExtractToTemporary(X(), Fix(L"sample.lzh"));
+  ExtractOutcome zip = ExtractToTemporary(sv, Fix(L"ソフト集.zip"));
+  ExtractOutcome lzh = ExtractToTemporary(sv, Fix(L"sample.lzh"));
   ASSERT_EQ(zip.result, ExtractResult::Extracted) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back().text));
   ASSERT_EQ(lzh.result, ExtractResult::Extracted);
   EXPECT_EQ(zip.folder, root + L"\\temp\\ZEL0001");
@@ -124,7 +106,7 @@ TEST_F(Win32Archiver, ExtractsZipAndLzhWithTheirFoldersIntoNewTemporaryFolders) 
 
   // Into a named folder, which then holds the files directly.
   ASSERT_EQ(w.fs.MakeFolder(root + L"\\mine"), FsError::None);
-  ExtractOutcome named = ExtractToFolder(X(), Fix(L"sample.lzh"), root + L"\\mine");
+  ExtractOutcome named = ExtractToFolder(sv, Fix(L"sample.lzh"), root + L"\\mine");
   EXPECT_EQ(named.result, ExtractResult::Extracted);
   EXPECT_EQ(Read(root + L"\\mine\\readme.txt"), kReadme);
 }
@@ -137,7 +119,7 @@ TEST_F(Win32Archiver, SelfExtractingFixturesKeepTheirKindAndStillRun) {
   // The marks lie in unused fields of the MS-DOS header: the programs still
   // start, and the libraries still read them as archives.
   for (const wchar_t* name : {L"sfx_lzh.exe", L"sfx_zip.exe"}) {
-    ExtractOutcome out = ExtractToTemporary(X(), Fix(name));
+    ExtractOutcome out = ExtractToTemporary(sv, Fix(name));
     ASSERT_EQ(out.result, ExtractResult::Extracted) << ToUtf8(name);
     EXPECT_EQ(Read(out.folder + L"\\readme.txt"), kReadme);
     std::wstring line = L"\"" + Fix(name) + L"\"";
@@ -155,7 +137,7 @@ TEST_F(Win32Archiver, SelfExtractingFixturesKeepTheirKindAndStillRun) {
 
 TEST_F(Win32Archiver, NamesLeadingOutOfTheDestinationAreRefusedBeforeAnythingIsWritten) {
   for (const wchar_t* name : {L"evil.zip", L"evil.lzh"}) {
-    ExtractOutcome out = ExtractToTemporary(X(), Fix(name));
+    ExtractOutcome out = ExtractToTemporary(sv, Fix(name));
     EXPECT_EQ(out.result, ExtractResult::Failed) << ToUtf8(name);
     EXPECT_EQ(out.code, 0x8005);
     EXPECT_TRUE(out.folder.empty());  // nothing was written, so the folder went again
@@ -169,21 +151,21 @@ TEST_F(Win32Archiver, NamesLeadingOutOfTheDestinationAreRefusedBeforeAnythingIsW
   ASSERT_EQ(w.fs.MakeFolder(root + L"\\out"), FsError::None);
   std::string text;
   std::optional<int> r = libs.Run(root + L"\\sys\\UNLHA32.DLL", "Unlha",
-                                  Command(L"x \"" + Fix(L"evil.lzh") + L"\" \"" + root + L"\\out\\\" *"), &text);
+                                  ToCp932(L"x \"" + Fix(L"evil.lzh") + L"\" \"" + root + L"\\out\\\" *"), &text);
   EXPECT_EQ(r, 0x8005);
   EXPECT_TRUE(Names(root + L"\\out").empty());
   EXPECT_FALSE(Exists(root + L"\\evil.txt"));
 }
 
 TEST_F(Win32Archiver, ArchivesTheLibraryCannotTakeAreFailuresNotSuccesses) {
-  ExtractOutcome out = ExtractToTemporary(X(), Fix(L"deflated.zip"));
+  ExtractOutcome out = ExtractToTemporary(sv, Fix(L"deflated.zip"));
   EXPECT_EQ(out.result, ExtractResult::Failed);
   EXPECT_EQ(out.code, 0x8004);
 
   std::string damaged = Read(Fix(L"sample.lzh"));
   damaged[damaged.size() / 2] ^= 0x55;  // a data byte: its CRC no longer matches
   ASSERT_EQ(w.fs.WriteBytes(Fix(L"damaged.lzh"), damaged), FsError::None);
-  out = ExtractToTemporary(X(), Fix(L"damaged.lzh"));
+  out = ExtractToTemporary(sv, Fix(L"damaged.lzh"));
   EXPECT_EQ(out.result, ExtractResult::Failed);
   EXPECT_NE(out.code, 0);
 }
@@ -192,8 +174,8 @@ TEST_F(Win32Archiver, WithoutALibraryThatLoadsTheOwnReaderExtracts) {
   // A library built for another architecture does not load; then none at all.
   ASSERT_EQ(w.fs.CopyOne(Fix(L"dos_program.exe"), root + L"\\sys\\UNLHA32.DLL", true), FsError::None);
   ASSERT_EQ(w.fs.RemoveFile(root + L"\\sys\\UNZIP32.DLL"), FsError::None);
-  ExtractOutcome lzh = ExtractToTemporary(X(), Fix(L"sample.lzh"));
-  ExtractOutcome zip = ExtractToTemporary(X(), Fix(L"deflated.zip"));
+  ExtractOutcome lzh = ExtractToTemporary(sv, Fix(L"sample.lzh"));
+  ExtractOutcome zip = ExtractToTemporary(sv, Fix(L"deflated.zip"));
   ASSERT_EQ(lzh.result, ExtractResult::Extracted) << (fe.questions.empty() ? "" : ToUtf8(fe.questions.back().text));
   ASSERT_EQ(zip.result, ExtractResult::Extracted);
   EXPECT_EQ(Read(lzh.folder + L"\\docs\\guide.txt"), kGuide);

@@ -1,6 +1,5 @@
-"""The whole test cycle with the installer-like fixture, as a person does it
-through the driver: start, snapshot, test, check, wash. Used by the
-end-to-end test of the cycle and by the run command without a display."""
+"""The test cycle with the installer-like fixture, as a person does it through the driver (start,
+snapshot, test, check, wash); used by the tests and by the run command without a display."""
 import time
 
 from zeltest import MAIN_TITLE, QUIET_INI, sandbox, wait_for
@@ -62,9 +61,8 @@ class Cycle:
         self.zel.answer("OK", about="グループ･アイコンや", timeout_ms=60000)
 
     def plant_user_values(self):
-        """The user's registry values zelreg.exe changes, deletes and leaves,
-        planted before the snapshot. A fresh machine has no
-        HKCU\\Software\\Classes yet; a user's always has."""
+        """The user's values zelreg.exe changes, deletes and leaves, and HKCU\\Software\\Classes
+        (a user's machine always has it, a fresh one not yet)."""
         run = self.machine.box.run
         run(["reg", "add", "HKEY_CURRENT_USER\\Software\\Classes\\.zelplanted", "/ve", "/d", "planted", "/f"])
         for name, kind, data in PLANTED:
@@ -83,9 +81,8 @@ class Cycle:
         return self.zel.console()
 
     def wash(self, close_panel=True, again=False):
-        """F9 (twice when again: the second must start nothing) and the
-        answers a person gives until the wash ends. Returns the wash's console
-        and the texts of the questions."""
+        """F9 (twice when again: the second must start nothing) and a person's answers until the wash
+        ends; returns the wash's console and the texts of the questions."""
         m, zel = self.machine, self.zel
         m.drv("key", MAIN_TITLE, "F9")
         if again:

@@ -1,7 +1,5 @@
-"""Archives with no archive library in the machine: the extract button on a
-ZIP and an LZH, the contents list, a hostile archive, and a self-extracting
-installer unpacked by the test button, run, and its temporary folder removed
-by the wash. One machine for all of it."""
+"""Archives with no archive library in the machine: extract, contents, hostile archives, and a
+self-extracting installer unpacked, run and washed."""
 import re
 
 from cycle import INI, Cycle

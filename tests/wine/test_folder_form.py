@@ -1,30 +1,28 @@
-"""The folder chooser of the real Zel32.exe, opened by the copy button on a
-selected file: a typed path comes back as typed (Enter moves to OK, OK
-accepts), Escape closes an open drive drop-down before it cancels, Cancel
-and closing return nothing, Alt+D and Alt+F reach the two lists, and a drive
-without a medium leaves the chooser on a drive that can be read."""
+"""The folder chooser, opened by the copy button on a selected file: typed paths, the keys, the ways
+out, and a drive without a medium."""
 import os
 import shutil
 import time
 import unittest
 
-from zeltest import E2ETest, MAIN_TITLE, Machine, QUIET_INI, wait_for
+from zeltest import E2ETest, MAIN_TITLE, QUIET_INI, wait_for
 
 FORM = "ZelFolderForm:保存先の選択"
 
 
 class FolderFormTest(E2ETest):
-    def setUp(self):
+    @classmethod
+    def setUpClass(cls):
         # Drive A: is a floppy drive without a disk: its folder is gone.
-        self.machine = m = Machine.fresh(self, "folderform", drives=[("A", "floppy", None)])
+        cls.machine = m = cls.class_machine("folderform", drives=[("A", "floppy", None)])
         shutil.rmtree(m.drive_folder("A"))
         m.install(ini=QUIET_INI + "DownLoad=C:\\dl\n")
         for folder in ("C:\\dest", "C:\\other"):
             os.makedirs(m.path(folder), exist_ok=True)
         m.write("C:\\dl\\note.txt", b"a note\r\n")
         m.write("C:\\dl\\a.zip", b"PK\x03\x04" + b"\0" * 60)
-        self.zel = m.start_zel()
-        self.zel.wait_ready()
+        cls.zel = m.start_zel()
+        cls.zel.wait_ready()
 
     def open_chooser(self):
         m = self.machine
@@ -39,46 +37,12 @@ class FolderFormTest(E2ETest):
     def form_open(self):
         return any(line.split("\t")[1:] == ["ZelFolderForm", "visible", "保存先の選択"] for line in self.machine.windows())
 
-    def test_a_typed_path_comes_back_as_typed(self):
-        # Enter moves to OK, OK hands the typed text to the copy unchanged.
+    def test_1_escape_cancel_and_closing_return_nothing(self):
         m = self.machine
         self.open_chooser()
         self.assertEqual(m.text("DIRLIN", FORM), "C:\\dl")
         self.assertEqual(m.items("DIRBOX", FORM), ["C:\\", "dl"])
         m.screenshot("folder-form")
-
-        m.drv("settext", FORM, "DIRLIN", "C:\\dest")
-        m.drv("key", FORM, "ENTER")  # to OK, not yet accepted
-        time.sleep(0.5)
-        self.assertTrue(self.form_open())
-        self.assertFalse(m.exists("C:\\dest\\note.txt"))
-        m.drv("key", FORM, "ENTER")
-        m.drv("gone", FORM, 10000)
-        wait_for("the file copied", lambda: m.exists("C:\\dest\\note.txt"), 10)
-        self.assertIn("●『note.txt』を『C:\\dest』へコピーしました", self.zel.console())
-
-        # The chooser opens where the last copy went; a path that does not
-        # exist comes back unchecked, and the copy says so.
-        self.open_chooser()
-        self.assertEqual(m.text("DIRLIN", FORM), "C:\\dest")
-        m.drv("settext", FORM, "DIRLIN", "C:\\nowhere")
-        m.drv("key", FORM, "ENTER")
-        m.drv("click", FORM, "OK")
-        self.zel.answer("OK", about="フォルダー『C:\\nowhere』は存在しません")
-        self.assertFalse(m.exists("C:\\nowhere"))
-
-        # Extracting into a folder asks with the same chooser.
-        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("a.zip"))
-        m.drv("rclick", MAIN_TITLE, "解凍")
-        extract_form = "ZelFolderForm:解凍先の選択"
-        m.drv("find", extract_form, 20000)
-        self.assertEqual(m.text("DIRLIN", extract_form), "C:\\dl")
-        m.drv("click", extract_form, "キャンセル")
-        m.drv("gone", extract_form, 10000)
-
-    def test_escape_cancel_and_closing_return_nothing(self):
-        m = self.machine
-        self.open_chooser()
         m.drv("settext", FORM, "DIRLIN", "C:\\other")
         m.drv("chord", FORM, "ALT+D")
         m.drv("press", FORM, "DOWN")  # a closed drive list opens instead of moving
@@ -103,7 +67,6 @@ class FolderFormTest(E2ETest):
         # Alt+F reaches the folder list: Up moves the highlight without
         # opening, Enter opens it.
         self.open_chooser()
-        self.assertEqual(m.text("DIRLIN", FORM), "C:\\dl")
         m.drv("chord", FORM, "ALT+F")
         m.drv("press", FORM, "UP")
         time.sleep(0.3)
@@ -127,6 +90,40 @@ class FolderFormTest(E2ETest):
         m.drv("click", FORM, "OK")
         m.drv("gone", FORM, 10000)
         wait_for("the file copied", lambda: m.exists("C:\\other\\note.txt"), 10)
+
+    def test_2_a_typed_path_comes_back_as_typed(self):
+        # The chooser opens where the last copy went. Enter moves to OK, OK hands the typed text
+        # to the copy unchanged.
+        m = self.machine
+        self.open_chooser()
+        self.assertEqual(m.text("DIRLIN", FORM), "C:\\other")
+
+        m.drv("settext", FORM, "DIRLIN", "C:\\dest")
+        m.drv("key", FORM, "ENTER")  # to OK, not yet accepted
+        time.sleep(0.5)
+        self.assertTrue(self.form_open())
+        self.assertFalse(m.exists("C:\\dest\\note.txt"))
+        m.drv("key", FORM, "ENTER")
+        m.drv("gone", FORM, 10000)
+        wait_for("the file copied", lambda: m.exists("C:\\dest\\note.txt"), 10)
+        self.assertIn("●『note.txt』を『C:\\dest』へコピーしました", self.zel.console())
+
+        # A path that does not exist comes back unchecked, and the copy says so.
+        self.open_chooser()
+        m.drv("settext", FORM, "DIRLIN", "C:\\nowhere")
+        m.drv("key", FORM, "ENTER")
+        m.drv("click", FORM, "OK")
+        self.zel.answer("OK", about="フォルダー『C:\\nowhere』は存在しません")
+        self.assertFalse(m.exists("C:\\nowhere"))
+
+        # Extracting into a folder asks with the same chooser.
+        m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("a.zip"))
+        m.drv("rclick", MAIN_TITLE, "解凍")
+        extract_form = "ZelFolderForm:解凍先の選択"
+        m.drv("find", extract_form, 20000)
+        self.assertEqual(m.text("DIRLIN", extract_form), "C:\\dl")
+        m.drv("click", extract_form, "キャンセル")
+        m.drv("gone", extract_form, 10000)
 
 
 if __name__ == "__main__":

@@ -1,14 +1,14 @@
-"""The main window as a person uses it: drives, folders, the four filters,
-the lines of a selected file, the picture pane, the favourite folder, the
-text viewer, the options dialog and the window's place kept for the next
-start."""
+"""The main window as a person uses it: browsing, filters, a selected file, the picture pane, the
+favourite folder, the text viewer, the options dialog and the window's place; and the program's own
+message box and input box, shown by msgbox_probe.exe and clicked and typed at."""
 import os
 import shutil
 import struct
 
-from zeltest import CHOOSER, MAIN_TITLE, OPTIONS, E2ETest, Machine, QUIET_INI, TEST_BIN, wait_for
+from zeltest import CHOOSER, MAIN_TITLE, MESSAGE_BOX as BOX, OPTIONS, E2ETest, QUIET_INI, TEST_BIN, wait_for
 
 INI = "C:\\Zel32\\WinXP\\Zel32.INI"
+BUTTONS = {0: ["OK"], 1: ["OK", "キャンセル"], 2: ["OK"], 3: ["はい", "いいえ", "キャンセル"], 4: ["はい", "いいえ"]}
 
 
 def bmp(width=40, height=30):
@@ -19,8 +19,9 @@ def bmp(width=40, height=30):
 
 
 class MainWindowTest(E2ETest):
-    def setUp(self):
-        self.machine = m = Machine.fresh(self, "mainwindow")
+    @classmethod
+    def setUpClass(cls):
+        cls.machine = m = cls.class_machine("mainwindow")
         m.install(ini=QUIET_INI + "UseMouseHelp=0\n")
         os.makedirs(m.path("C:\\dl\\sub"))
         for name, content in (("a.zip", b"PK\x03\x04" + b"\0" * 60), ("b.lzh", b"PK\x03\x04" + b"\0" * 60),
@@ -28,13 +29,8 @@ class MainWindowTest(E2ETest):
             m.write("C:\\dl\\" + name, content)
         for name in ("tool.exe", "setup.exe"):
             shutil.copy(os.path.join(TEST_BIN, "zeldrv.exe"), m.path("C:\\dl\\" + name))
-        self.zel = m.start_zel()
-        self.zel.wait_ready()
-
-    def open_folder(self, name):
-        m = self.machine
-        m.drv("activate", MAIN_TITLE, "DIRGRD", m.items("DIRGRD").index(name))
-        wait_for("in folder " + name, lambda: m.text("DIRDSP").rstrip("\\").endswith(name))
+        cls.zel = m.start_zel()
+        cls.zel.wait_ready()
 
     def test_browsing_filtering_and_selecting(self):
         m = self.machine
@@ -43,7 +39,7 @@ class MainWindowTest(E2ETest):
         wait_for("on drive C:", lambda: m.text("DIRDSP") == "C:\\")
         self.assertIn("dl", m.items("DIRGRD"))
         self.assertNotIn("..", m.items("DIRGRD"))
-        self.open_folder("dl")
+        self.zel.open_folder("dl")
         self.assertEqual(m.items("DIRGRD"), ["..", "sub"])
 
         for key, expected in (("F1", ["a.zip", "b.lzh"]), ("F2", ["setup.exe", "tool.exe"]), ("F3", ["pic.bmp"]),
@@ -78,15 +74,14 @@ class MainWindowTest(E2ETest):
         # F5 without a favourite explains the button and stays where it is.
         before = m.text("DIRDSP")
         m.drv("key", MAIN_TITLE, "F5")
-        box = self.zel.answer("OK", about="よく使うフォルダーを一発で選択するボタンです")
-        self.assertIn("右クリック", box["all_text"])
+        self.zel.answer("OK", about="よく使うフォルダーを一発で選択するボタンです")
         self.assertEqual(m.text("DIRDSP"), before)
 
         self.zel.go_to("C:\\dl")
         m.drv("rclick", MAIN_TITLE, "常用")
         self.zel.answer("OK", about="圧縮ファイル用フォルダーを、\n『C:\\dl』に設定します")
         wait_for("DownLoad written", lambda: m.read_ini("Options", "DownLoad", INI) == "C:\\dl")
-        self.open_folder("sub")
+        self.zel.open_folder("sub")
         m.drv("key", MAIN_TITLE, "F5")
         wait_for("F5 back in C:\\dl", lambda: m.text("DIRDSP") == "C:\\dl")
 
@@ -135,6 +130,48 @@ class MainWindowTest(E2ETest):
         # The window's place and size are kept for the next start.
         self.zel.close()
         self.assertGreaterEqual(int(m.read_ini("Options", "WindowLX", INI) or 0), 760)
+
+    def show(self, mode, *args):
+        proc = self.machine.show_box(mode, *args)
+        box = None
+        for _ in range(3):
+            box = box or self.machine.message_box(10000)
+        self.assertIsNotNone(box, "no message box appeared")
+        return proc, box
+
+    def test_clicks_and_keys_answer_with_the_result_of_their_button(self):
+        cases = [(0, "click", "OK", 1), (1, "click", "キャンセル", 2), (3, "click", "いいえ", 7),
+                 (4, "click", "はい", 6), (2, "click", "OK", 1),  # an unknown set shows OK alone
+                 (4, "key", "Y", 6), (3, "key", "N", 7), (0, "key", "ESC", 2),
+                 (4 | 0x100, "key", "ENTER", 7),  # No is the default
+                 (3 | 0x200, "key", "ENTER", 2),  # the third button is the default
+                 (4, "key", "ESC A N", 7)]  # Escape without Cancel or OK, and other keys, do nothing
+        for style, how, what, result in cases:
+            with self.subTest(style=style, press=what):
+                proc, box = self.show("box", style, "確認します")
+                self.assertEqual((box["title"], box["buttons"]), ("ゼルカ", BUTTONS[style & 0xf]))
+                for press in what.split(" "):
+                    self.machine.drv(how, BOX, press)
+                self.assertEqual(proc.wait(20), result)
+
+    def test_the_box_stays_on_screen_beside_a_minimised_owner(self):
+        proc, _ = self.show("minimised", 0, "持ち主は最小化されています")
+        left, top, right, bottom, width, height = map(int, self.machine.drv("rect", BOX)[1].split())
+        self.assertTrue(0 <= left and right <= width and 0 <= top and bottom <= height,
+                        (left, top, right, bottom, width, height))
+        self.machine.drv("click", BOX, "OK")
+        self.assertEqual(proc.wait(20), 1)
+
+    def test_the_input_box_returns_the_text_or_nothing(self):
+        for press, typed, result in (("OK", "D:\\文書", 1), ("ESC", "", 2)):
+            proc, _ = self.show("input", "{4}場所{0}を入力して下さい", "ZEL", "C:\\My Documents")
+            if typed:
+                self.machine.drv("settext", "ZelInputBox:ZEL", "INPLIN", typed)
+                self.machine.drv("click", "ZelInputBox:ZEL", press)
+            else:
+                self.machine.drv("key", "ZelInputBox:ZEL", press)
+            self.assertEqual(proc.wait(20), result)
+            self.assertEqual(self.machine.read_bytes("C:\\zeltest\\input-result.txt").decode(), typed)
 
 
 if __name__ == "__main__":

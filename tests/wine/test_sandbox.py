@@ -1,14 +1,18 @@
-"""The sandboxed machine itself: nothing a run of the program can reach lies
-outside the build tree."""
+"""The sandboxed machine itself: nothing a run of the program can reach lies outside the build tree,
+and the fixture programs, without the sandbox's marker, refuse to run and write nothing at all."""
 import os
 import unittest
 
-from zeltest import BUILD, E2ETest, Machine, sandbox
+from zeltest import BUILD, SANDBOX_MARKER, E2ETest, sandbox
 
 
 class SandboxTest(E2ETest):
-    def test_a_fresh_machine_reaches_nothing_outside_the_build_tree(self):
-        machine = Machine.fresh(self, "sandbox", drives=[("D", "hd", 0x1234)])
+    @classmethod
+    def setUpClass(cls):
+        cls.machine = cls.class_machine("sandbox", drives=[("D", "hd", 0x1234)])
+
+    def test_a_fresh_machine_reaches_nothing_outside_the_build_tree_and_the_check_says_so(self):
+        machine = self.machine
         box = machine.box
         dosdevices = os.listdir(os.path.join(box.prefix, "dosdevices"))
         self.assertIn("c:", dosdevices)
@@ -33,19 +37,38 @@ class SandboxTest(E2ETest):
         attributes = int(machine.drv("attrib", "C:\\linked")[1], 16)
         self.assertEqual(attributes & 0x410, 0x410)
         # That a program's run adds no way out either is checked as every
-        # machine shuts down (Machine.shutdown).
-
-    def test_the_check_itself_notices_a_way_out(self):
-        machine = Machine.fresh(self, "sandbox-trap")
-        trap = os.path.join(machine.box.prefix, "drive_c", "users", "trap")
+        # machine shuts down (Machine.shutdown); that check notices one.
+        trap = os.path.join(box.prefix, "drive_c", "users", "trap")
         os.symlink("/", trap)
         try:
             with self.assertRaises(sandbox.SandboxError):
-                machine.box.verify()
+                box.verify()
         finally:
             os.unlink(trap)
         with self.assertRaises(sandbox.SandboxError):
-            machine.box.add_drive("E", "/tmp", "hd")
+            box.add_drive("E", "/tmp", "hd")
+
+    def test_every_fixture_refuses_to_run_without_the_marker(self):
+        m = self.machine
+        runs = [(m.install_fixture(name, "C:\\fixtures"), args) for name, args in (
+            ("fixapp.exe", ["/write", "C:\\fixtures\\refused.dat", "1"]), ("fixdialog.exe", []),
+            ("libapp", []), ("zelsetup.exe", ["/delay=0"]))]
+        marker = m.path(SANDBOX_MARKER)
+        os.rename(marker, marker + ".aside")
+        try:
+            before = m.box.manifest()
+            for exe, args in runs:
+                self.assertEqual(m.box.run([exe] + args, check=False, timeout=60).returncode, 99, exe)
+            # A folder of the marker's name is no marker either.
+            os.mkdir(marker)
+            self.assertEqual(m.box.run([runs[-1][0], "/delay=0"], check=False, timeout=60).returncode, 99)
+            os.rmdir(marker)
+            # Nothing written: no file of a step, no log, not even a truncated one.
+            self.assertEqual(sandbox.manifest_diff(before, m.box.manifest()), ([], [], [], []), "changed on drive C:")
+        finally:
+            if os.path.isdir(marker):
+                os.rmdir(marker)
+            os.rename(marker + ".aside", marker)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,5 @@
-"""Helpers of the end-to-end tests: a fresh sandboxed machine with Zel32.exe
-in it (Machine), and a person's steps through the driver (zeldrv.exe) running
-in the same machine (Zel). A helper that waits names, when it gives up, the
-state it waited for and what it saw instead."""
+"""Helpers of the end-to-end tests: a fresh sandboxed machine (Machine) and a person's steps through
+the driver zeldrv.exe (Zel). A helper that gives up waiting names the state it waited for."""
 import atexit
 import configparser
 import os
@@ -98,12 +96,9 @@ class Machine:
         return machine
 
     def wait_for_drives(self, drives, seconds=90):
-        """Waits until every added drive has its type and volume serial.
-
-        Both come from Wine's mount manager, a service that a new server's
-        first processes start; until it answers, Wine takes every drive for
-        a hard disk of a made-up serial. On a busy machine a program started
-        at once saw a CD-ROM drive as an empty hard disk and stopped at it."""
+        """Waits until every added drive has its type and volume serial: until Wine's mount manager
+        answers, every drive is a hard disk of a made-up serial, and a program started at once on a
+        busy machine saw a CD-ROM drive as an empty hard disk and stopped at it."""
         want = {letter: (sandbox.DRIVE_TYPES[kind], serial if kind == "hd" else None)
                 for letter, kind, serial in drives}
         deadline = time.time() + seconds
@@ -135,12 +130,8 @@ class Machine:
         return self.box.install(BIN, folder, ini, files)
 
     def install_fixture(self, name, folder, rename=None):
-        """Copies a built fixture into a folder of the machine (made if missing) and
-        returns the Windows path of the copy's program.
-
-        name is a file or folder of fixtures/programs ("fixapp.exe", "libapp": the
-        folder with its libraries, whose program is libapp.exe) or else of fixtures
-        ("sample.zip"); rename gives the copy another name."""
+        """Copies a file or folder (whose program is NAME.exe) of fixtures/programs or else of
+        fixtures into FOLDER, as RENAME if given; returns the Windows path of the copy's program."""
         source = os.path.join(FIXTURE_PROGRAMS, name)
         if not os.path.exists(source):
             source = os.path.join(FIXTURES, name)
@@ -160,8 +151,7 @@ class Machine:
         return Zel(self, proc)
 
     def show_box(self, mode, *args):
-        """Shows the program's message box (or input box) through msgbox_probe.exe;
-        the returned process ends with the box's answer as its exit code."""
+        """msgbox_probe.exe showing a box; the process ends with the box's answer as its exit code."""
         proc = self.box.start(["C:\\zeltest\\msgbox_probe.exe", mode] + [str(a) for a in args])
         self.procs.append(proc)
         return proc
@@ -272,12 +262,9 @@ class Zel:
     def wait_window(self, timeout_ms=30000):
         self.machine.drv("find", MAIN_TITLE, timeout_ms, timeout=timeout_ms / 1000 + 30)
 
-    def message_box(self, timeout_ms=30000):
-        return self.machine.message_box(timeout_ms)
-
     def answer(self, caption, about=None, timeout_ms=30000):
         """Answers the message box of the moment; about: a text it must show."""
-        box = self.message_box(timeout_ms)
+        box = self.machine.message_box(timeout_ms)
         if box is None:
             raise DriverError("no message box appeared")
         if about is not None and about not in box["all_text"]:
@@ -312,15 +299,18 @@ class Zel:
         m = self.machine
         m.drv("chord", MAIN_TITLE, "CTRL+C")
         wait_for("on drive C:", lambda: m.text("DIRDSP") == "C:\\")
-        path = "C:"
         for name in folder.split("\\")[1:]:
-            path += "\\" + name
-            m.drv("activate", MAIN_TITLE, "DIRGRD", m.items("DIRGRD").index(name))
-            wait_for("in " + path, lambda: m.text("DIRDSP") == path)
+            self.open_folder(name)
         if showing:
             m.drv("key", MAIN_TITLE, "F4")
             time.sleep(0.3)  # the key is posted: the list may still be the filtered one
             wait_for("%s in the file list" % showing, lambda: showing in m.items("FILLST"))
+
+    def open_folder(self, name):
+        """Opens NAME in the folder list."""
+        m = self.machine
+        m.drv("activate", MAIN_TITLE, "DIRGRD", m.items("DIRGRD").index(name))
+        wait_for("in folder " + name, lambda: m.text("DIRDSP").endswith("\\" + name))
 
     def select_file(self, name):
         """Selects NAME in the file list and waits for its lines in the console."""

@@ -2,7 +2,7 @@
 """Prints the lines of src/, the lines of the tests and their ratio.
 
 Counted as tests: the unit tests (tests/unit/**/*.cpp and *.h) and
-everything the end-to-end tests are written in (tests/wine/*.py and *.cpp,
+everything the end-to-end tests are written in (tests/wine/*.py, *.cpp, *.h,
 their Python helpers included). Not counted: the driver program that does
 what a person does (tests/wine/driver/) and the programs the tests run
 (tests/fixtures/).
@@ -25,7 +25,7 @@ def source_files():
 
 def test_files():
     found = [p for p in (ROOT / "tests/unit").rglob("*") if p.suffix in (".cpp", ".h")]
-    return found + [p for p in (ROOT / "tests/wine").glob("*") if p.suffix in (".py", ".cpp")]
+    return found + [p for p in (ROOT / "tests/wine").glob("*") if p.suffix in (".py", ".cpp", ".h")]
 
 
 def main():

@@ -12,6 +12,7 @@ SHORTCUT_ROLES = {"Desktop", "StartMenu", "Programs", "Startup", "SendTo", "Publ
                   "CommonPrograms", "CommonStartup"}
 PROGRAM = "modernsetup.exe"
 WORK = sandbox.PROGRAM_FOLDER + "\\WinXP"
+VIEWER = "ZelDocForm:readme.txt - テキスト表示"
 
 # The keys compared before the test and after the wash: every area the record
 # keeps (the 32-bit view of HKLM\SOFTWARE is its Wow6432Node).
@@ -149,7 +150,9 @@ class PresentDayCycleTest(E2ETest):
 
 
 class ScaledDisplayTest(E2ETest):
-    """The windows at LogPixels 144 and 192, on a screen of such a display's size."""
+    """The windows at LogPixels 144 and 192 (the main window, the text viewer, the
+    options, the folder chooser, a message box and the system save window), on a
+    screen of such a display's size."""
 
     @classmethod
     def setUpClass(cls):
@@ -186,9 +189,16 @@ class ScaledDisplayTest(E2ETest):
                     reg = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%08x\n" % dpi
                     m = Machine.fresh(holder, "dpi%d" % dpi, registry=reg, screen=self.screen.name)
                     m.install(ini="[Options]\nCheckLevel= 1\nQuery2000=-1\nUseMouseHelp=0\n")
+                    m.write("C:\\zeltest\\readme.txt", "はじめにお読み下さい\r\n".encode("cp932"))
                     zel = m.start_zel()
                     zel.wait_ready()
                     sizes[dpi] = self.check_window(m, MAIN_TITLE, dpi)
+                    zel.go_to("C:\\zeltest", showing="readme.txt")
+                    m.drv("select", MAIN_TITLE, "FILLST", m.items("FILLST").index("readme.txt"))
+                    m.drv("click", MAIN_TITLE, "テキスト")
+                    m.drv("find", VIEWER, 20000)
+                    self.check_window(m, VIEWER, dpi)
+                    m.drv("close", VIEWER)
                     # The options window, the folder chooser, the message box refusing a
                     # drive root and the system save window.
                     zel.open_system_form("C:\\ZelSave", lambda title: self.check_window(m, title, dpi))

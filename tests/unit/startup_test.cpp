@@ -197,24 +197,6 @@ TEST(LoadingNt, AMissingDocumentsFolderNeedsAnAdministrator) {
   EXPECT_TRUE(m.fe.AskedAbout(L"Administrator権限でログオンしないと"));
 }
 
-// Accepting it once is checked on the real machine.
-TEST_F(Loading, DecliningTheRegistryNoticeEnds) {
-  fe.answers = {mb::kResultNo};
-  EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::End);
-}
-
-TEST_F(ProcessStart, ThenMeAsksUnlessTheAnswerIsStored) {
-  x.MakeWin98(L"4.90.3000");
-  ASSERT_EQ(StartProcess(), Outcome::Continue);
-  fe.answers = {mb::kResultNo};
-  EXPECT_EQ(Load(), Outcome::End);
-  fe.answers = {mb::kResultYes};
-  ASSERT_EQ(Load(), Outcome::Continue);
-  fe.questions.clear();
-  ASSERT_EQ(Load(), Outcome::Continue);  // remembered
-  EXPECT_TRUE(fe.questions.empty());
-}
-
 TEST_F(ProcessStart, On98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsAsked) {
   x.MakeWin98(L"4.10.2222");
   ASSERT_EQ(StartProcess(), Outcome::Continue);

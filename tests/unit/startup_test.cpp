@@ -49,8 +49,6 @@ TEST(Settings, StoredFormsRoundTrip) {
     EXPECT_NE(x.fs.Content(s.Path()).find(line), std::string::npos) << key;
     EXPECT_EQ(s.GetOptionNum(FromCp932(key), 7), value) << key;
   }
-  s.SetOption(L"Hand", L"abc");
-  EXPECT_EQ(s.GetOptionNum(L"Hand", 7), 0);  // typed by hand: no number
 }
 
 class ProcessStart : public ::testing::Test, public StartedMachine {};
@@ -214,10 +212,6 @@ TEST_F(ProcessStart, On98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsAsked)
   EXPECT_EQ(env.PersonalDir, L"D:\\Docs");
   EXPECT_TRUE(fe.AskedAbout(L"C:\\My Documents"));
   EXPECT_TRUE(fe.AskedAbout(L"C:\\nowhereは、|存在しません。"));
-  // Stored, it is taken without asking.
-  fe.questions.clear();
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_TRUE(fe.questions.empty());
 }
 
 class FullRootFs : public MemoryFileSystem {

@@ -25,7 +25,7 @@ TEST(Markup, LineBreaksColourWeightAndPalette) {
   EXPECT_TRUE(HasBold(L"x\x08y"));
   // The palette is chosen by the display's colour count.
   EXPECT_EQ(PaletteColour(257, 4), 0x4000A0u);  // rich
-  EXPECT_EQ(PaletteColour(256, 1), 0x800000u);       // the standard sixteen
+  EXPECT_EQ(PaletteColour(256, 1), 0x800000u);  // the standard sixteen
 }
 
 // The sets, the default buttons and the keys are also tried on the real box

@@ -139,8 +139,7 @@ TEST(ArchiveNames, OnlyPlainRelativeNamesPass) {
   }
 }
 
-// Extraction through the program's own reader: no archive library is in the
-// system folder.
+// Extraction through the program's own reader: no archive library is in the system folder.
 class BuiltInExtraction : public testing::ExtractionTest {
  protected:
   static constexpr wchar_t kFirst[] = L"C:\\users\\root\\Temp\\ZEL0001";

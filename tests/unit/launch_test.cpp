@@ -26,8 +26,6 @@ class Launch : public testing::Started {
   int warnings = 0;
 };
 
-// The plan of every kind of file: its route, the gate before it, how it is
-// handed over or started, and what the monitor and the record are told.
 TEST(LaunchPlanTable, RoutesGatesAndStarts) {
   using R = LaunchRoute;
   using G = LaunchGate;
@@ -80,9 +78,8 @@ TEST(LaunchPlanTable, RoutesGatesAndStarts) {
   }
 }
 
-// A gate ends the launch before the record is touched (the MS-DOS question
-// is answered end to end); a batch file passes once an extraction left a
-// temporary folder.
+// A gate ends the launch before the record is touched; a batch file passes
+// once an extraction left a temporary folder.
 TEST_F(Launch, AGateLeavesTheTestUntouched) {
   x.fs.AddFile(L"C:\\dl\\go.bat", "echo");
   EXPECT_EQ(Run(L"C:\\dl\\go.bat").outcome, LaunchOutcome::Cancelled);
@@ -149,8 +146,7 @@ TEST_F(Libraries, NewLibrariesAreCopiedAndTheSystemsOnesSaved) {
   for (const wchar_t* name : {L"/NEW.DLL|", L"/KERNEL32.DLL|", L"/SHARED.DLL|", L"/CTL.OCX|"}) {
     EXPECT_NE(record.attached.find(name), std::wstring::npos) << name;
   }
-  // The system's libraries of those names were saved before anything ran,
-  // over what an earlier test had saved.
+  // The system's libraries of those names are saved first, over an earlier test's.
   EXPECT_TRUE(x.fs.Exists(L"C:\\Zel32\\WinXP\\Library\\shared.dll"));
   EXPECT_EQ(x.fs.Content(saved), "MZ");
   EXPECT_EQ(x.fs.Stat(saved)->lastWrite, 0x200u);
@@ -173,8 +169,7 @@ TEST_F(Libraries, AProgramInTheSystemFoldersBringsNoLibraries) {
   EXPECT_FALSE(x.fs.Exists(LibrarySaveFolder(env) + L"\\kernel32.dll"));
 }
 
-// The program under test may overwrite a library that could not be set
-// aside; the user hears of it before the program starts.
+// A library that could not be set aside may be overwritten: the user hears of it first.
 TEST_F(Libraries, ALibraryThatCannotBeSetAsideIsTold) {
   x.fs.AddFile(L"C:\\dl\\kernel32.dll", "MZ");
   x.fs.FailCreationBelow(LibrarySaveFolder(env));

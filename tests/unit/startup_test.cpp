@@ -195,6 +195,23 @@ TEST(LoadingNt, AMissingDocumentsFolderNeedsAnAdministrator) {
   EXPECT_TRUE(m.fe.AskedAbout(L"Administrator権限でログオンしないと"));
 }
 
+// No to the NT family's registry notice, or to Windows Me's question, ends
+// the start; Me's Yes is stored and not asked again.
+TEST_F(ProcessStart, NoToTheRegistryNoticeOrMesQuestionEndsTheStart) {
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
+  fe.answers = {mb::kResultNo};
+  EXPECT_EQ(ConfirmRegistryNotice(fe, env, settings), Outcome::End);
+  x.MakeWin98(L"4.90.3000");
+  ASSERT_EQ(StartProcess(), Outcome::Continue);
+  fe.answers = {mb::kResultNo};
+  EXPECT_EQ(Load(), Outcome::End);
+  fe.answers = {mb::kResultYes};
+  ASSERT_EQ(Load(), Outcome::Continue);
+  fe.questions.clear();
+  ASSERT_EQ(Load(), Outcome::Continue);
+  EXPECT_TRUE(fe.questions.empty());
+}
+
 TEST_F(ProcessStart, On98ShellFoldersFallBackToJapaneseNamesAndDocumentsIsAsked) {
   x.MakeWin98(L"4.10.2222");
   ASSERT_EQ(StartProcess(), Outcome::Continue);

@@ -14,6 +14,8 @@ import pathlib
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+
 def lines(path):
     with open(path, "rb") as f:
         return f.read().count(b"\n")

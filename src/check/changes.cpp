@@ -162,6 +162,15 @@ void Report(ChangeVisitor& v, const std::vector<Finding>& findings) {
 }
 
 bool IsMonitored(const Snapshot& snap, const std::wstring& path);
+bool IsSystemFolder(const Environment& env, const std::wstring& folder);
+
+// A folder of the Windows folder or a system folder whose contents the check
+// compares on their own: a monitored folder, a system folder, or a folder the
+// subfolder record names. Its own time changes with what is made in it.
+bool ContentsComparedApart(const ChangeWalk& w, const std::wstring& parent, const std::wstring& path) {
+  return IsMonitored(w.snap, path) || IsSystemFolder(w.sv.env, path) ||
+         (w.snap.deeper.level >= 1 && !w.snap.deeper.failed && SameFolder(parent, w.sv.env.WinDir));
+}
 
 // The Windows folder or a system folder against its list.
 void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, const FileList& list,
@@ -195,9 +204,9 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
       return;
     }
     const std::wstring path = JoinPath(folder, e.name);
-    // A monitored folder's contents have their own list: its own time changing
-    // with them is not a change of its own.
-    if (e.IsFolder() && IsPresentDay(w.sv.env) && IsMonitored(w.snap, path)) return;
+    // On the present-day kind a folder whose contents are compared on their
+    // own is not changed by its own time changing with them.
+    if (e.IsFolder() && IsPresentDay(w.sv.env) && ContentsComparedApart(w, folder, path)) return;
     Finding f;
     f.kind = Finding::Kind::Changed;
     f.label = e.IsFolder() ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";

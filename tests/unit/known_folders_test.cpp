@@ -63,13 +63,17 @@ TEST_F(PresentDay, AnInstallersFilesAndFoldersAreListedOnceAndWashedWhole) {
   Snap();
   // A few kinds of known folder; the end-to-end cycle adds to each of them.
   const std::wstring made[] = {kRoaming + L"\\Fix\\settings.ini", L"C:\\ProgramData\\Fix\\data.bin",
-                               L"C:\\windows\\syswow64\\fix32.dll", L"C:\\windows\\Fonts\\fix.ttf"};
+                               L"C:\\windows\\syswow64\\fix32.dll", L"C:\\windows\\Fonts\\fix.ttf",
+                               L"C:\\windows\\system32\\fix64.dll", L"C:\\windows\\inf\\fix.inf"};
   for (const std::wstring& file : made) x.fs.AddFile(file, "x");
   // The platform gives a folder a new time when something is made in it.
-  x.fs.Find(L"C:\\windows\\syswow64")->lastWrite = x.clock;
-  x.fs.Find(L"C:\\windows\\Fonts")->lastWrite = x.clock;
-  // One line each: neither a monitored folder for its own time nor what is
-  // inside a new folder.
+  for (const wchar_t* folder : {L"C:\\windows\\syswow64", L"C:\\windows\\Fonts", L"C:\\windows\\system32",
+                                L"C:\\windows\\inf"}) {
+    x.fs.Find(folder)->lastWrite = x.clock;
+  }
+  // One line each: no folder whose contents are compared on their own (a
+  // monitored, system or recorded folder) for its own time, nor what is inside
+  // a new folder.
   EXPECT_EQ(Check().size(), std::size(made));
 
   // Washed whole; the user's files stay.

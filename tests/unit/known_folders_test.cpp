@@ -67,13 +67,10 @@ TEST_F(PresentDay, AnInstallersFilesAndFoldersAreListedOnceAndWashedWhole) {
                                L"C:\\windows\\system32\\fix64.dll", L"C:\\windows\\inf\\fix.inf"};
   for (const std::wstring& file : made) x.fs.AddFile(file, "x");
   // The platform gives a folder a new time when something is made in it.
-  for (const wchar_t* folder : {L"C:\\windows\\syswow64", L"C:\\windows\\Fonts", L"C:\\windows\\system32",
-                                L"C:\\windows\\inf"}) {
-    x.fs.Find(folder)->lastWrite = x.clock;
+  for (const wchar_t* folder : {L"syswow64", L"Fonts", L"system32", L"inf"}) {
+    x.fs.Find(std::wstring(L"C:\\windows\\") + folder)->lastWrite = x.clock;
   }
-  // One line each: no folder whose contents are compared on their own (a
-  // monitored, system or recorded folder) for its own time, nor what is inside
-  // a new folder.
+  // One line each: no folder compared on its own listed for its time, nor what is in a new folder.
   EXPECT_EQ(Check().size(), std::size(made));
 
   // Washed whole; the user's files stay.

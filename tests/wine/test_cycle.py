@@ -35,8 +35,7 @@ class CycleTest(E2ETest):
         for line in ["●『WIN.INI』が変更されています", "●レジストリ『%s』が追加されています" % UNINSTALL_KEY] + [
                 "●%s『%s』が追加されています" % kind_path for kind_path in new]:
             self.assertIn(line, check)
-        # The Windows temporary folder changes by itself: never listed. The
-        # folders made into, compared on their own, are not changed by their time.
+        # The Windows temporary folder changes by itself: never listed; nor a folder's own time.
         self.assertFalse(any("zelfix.tmp" in line for line in check), check)
         self.assertFalse([line for line in check if line.startswith("●ﾌｫﾙﾀﾞｰ") and "修正" in line], check)
         shared = check.index("●ﾌｧｲﾙ『C:\\windows\\zelshared.dat』が修正されています")

@@ -65,13 +65,6 @@ std::unordered_set<std::string> RootFolderKeys(std::string_view text) {
   return keys;
 }
 
-std::string KeyOf(std::wstring_view name, bool* exact = nullptr) {
-  std::string key;
-  const bool ok = AppendKey(name, key);
-  if (exact) *exact = ok;
-  return key;
-}
-
 bool IsDot(const std::wstring& name) { return !name.empty() && name[0] == L'.'; }
 
 std::wstring BaseName(const std::wstring& upperName) {
@@ -332,11 +325,29 @@ bool MayEnterListed(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder,
 
 bool AppendNameKey(std::wstring_view name, std::string& out) { return AppendKey(name, out); }
 
-FileListIndex::FileListIndex(const FileList& list) : failed_(list.failed) {
-  times_.reserve(CountFileEntries(list.text));
-  ForEachFileEntry(list.text, [this](std::string_view time16, std::string_view name) {
-    std::string key;
-    AppendKeyOfCp932(name, key);
+namespace {
+
+// A table sized for a record's items: one per "|", or a few more.
+KeyTable<> ItemTable(std::string_view text) {
+  KeyTable<> table(static_cast<size_t>(std::count(text.begin(), text.end(), '|')));
+  ForEachRecordItem(text, [&table](std::string_view item) { table.Put(item); });
+  return table;
+}
+
+}  // namespace
+
+FileListIndex::FileListIndex(const FileList& list) {
+  // The keys are made first, then the table points into them where they rest.
+  struct Made {
+    size_t at, length;
+    std::uint64_t time;
+  };
+  std::vector<Made> made;
+  made.reserve(CountFileEntries(list.text));
+  keys_.reserve(list.text.size());
+  ForEachFileEntry(list.text, [&](std::string_view time16, std::string_view name) {
+    const size_t at = keys_.size();
+    AppendKeyOfCp932(name, keys_);
     std::uint64_t time = 0;
     bool ok = time16.size() == 16;
     for (char c : time16) {
@@ -345,21 +356,14 @@ FileListIndex::FileListIndex(const FileList& list) : failed_(list.failed) {
       time = time << 4 | static_cast<std::uint64_t>(d < 0 ? 0 : d);
     }
     // A malformed time never equals a live one: the entry counts as changed.
-    times_[std::move(key)] = ok ? time : ~std::uint64_t{0};
+    made.push_back({at, keys_.size() - at, ok ? time : ~std::uint64_t{0}});
   });
+  times_ = KeyTable<std::uint64_t>(made.size());
+  for (const Made& m : made) times_.Put(std::string_view(keys_).substr(m.at, m.length), m.time);
 }
 
-const std::uint64_t* FileListIndex::FindKey(const std::string& key) const {
-  auto it = times_.find(key);
-  return it == times_.end() ? nullptr : &it->second;
-}
-
-const std::uint64_t* FileListIndex::Find(std::wstring_view name) const { return FindKey(KeyOf(name)); }
-
-SubfolderIndex::SubfolderIndex(const SubfolderRecord& record) {
-  ForEachRecordItem(record.text, [this](std::string_view item) { items_.emplace(item); });
-  ForEachRecordItem(record.unentered, [this](std::string_view item) { unentered_.emplace(item); });
-}
+SubfolderIndex::SubfolderIndex(const SubfolderRecord& record)
+    : items_(ItemTable(record.text)), unentered_(ItemTable(record.unentered)) {}
 
 std::wstring StartupCopy(const Environment& env, const std::wstring& fileName, wchar_t letter) {
   return env.BackupDir + L"\\" + fileName + L"." + letter;

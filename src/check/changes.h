@@ -15,10 +15,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "base/key_table.h"
 #include "platform/frontend.h"
 #include "platform/machine.h"
 #include "report/report_log.h"
@@ -34,16 +33,14 @@ namespace zel {
 class FileListIndex {
  public:
   explicit FileListIndex(const FileList& list);
-  // The recorded last-write time of the name, or null.
-  const std::uint64_t* Find(std::wstring_view name) const;
-  // The same by a key made with AppendNameKey.
-  const std::uint64_t* FindKey(const std::string& key) const;
-  bool failed() const { return failed_; }
-  size_t size() const { return times_.size(); }
+  FileListIndex(const FileListIndex&) = delete;
+  FileListIndex& operator=(const FileListIndex&) = delete;
+  // The recorded last-write time of a key made with AppendNameKey, or null.
+  const std::uint64_t* FindKey(std::string_view key) const { return times_.Find(key); }
 
  private:
-  std::unordered_map<std::string, std::uint64_t> times_;
-  bool failed_;
+  std::string keys_;  // the keys one after another; the table points into it
+  KeyTable<std::uint64_t> times_;
 };
 
 // The subfolder record's items, and the folders it names but never entered.
@@ -51,12 +48,12 @@ class FileListIndex {
 class SubfolderIndex {
  public:
   explicit SubfolderIndex(const SubfolderRecord& record);
-  bool Has(std::string_view item) const { return items_.count(item) != 0; }
-  bool Unentered(std::string_view folderItem) const { return unentered_.count(folderItem) != 0; }
+  bool Has(std::string_view item) const { return items_.Has(item); }
+  bool Unentered(std::string_view folderItem) const { return unentered_.Has(folderItem); }
 
  private:
-  std::unordered_set<std::string_view> items_;
-  std::unordered_set<std::string_view> unentered_;
+  KeyTable<> items_;
+  KeyTable<> unentered_;
 };
 
 // Appends the lookup key of a name (upper-cased, code page 932); false when

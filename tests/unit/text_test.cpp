@@ -2,6 +2,7 @@
 
 #include "base/cp932.h"
 #include "base/format.h"
+#include "base/key_table.h"
 #include "base/path.h"
 #include "base/text.h"
 #include "snapshot/entries.h"
@@ -79,6 +80,22 @@ TEST(Entries, SeparatorsAreFoundOnCharacterBoundariesOnly) {
                                 [&](std::string_view item) { items.emplace_back(item); }));
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(FromCp932(items[1]), L"ポ\\X");
+}
+
+TEST(KeyTable, KeepsEveryKeyThroughGrowthAndOverwritesInPlace) {
+  std::vector<std::string> keys;
+  for (int i = 0; i < 3000; ++i) keys.push_back("K" + std::to_string(i));
+  keys.push_back("");
+  KeyTable<int> table;  // sized for none: grows many times
+  for (size_t i = 0; i < keys.size(); ++i) table.Put(keys[i], static_cast<int>(i));
+  table.Put(keys[7], -7);
+  ASSERT_EQ(table.size(), keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    ASSERT_NE(table.Find(keys[i]), nullptr) << keys[i];
+    EXPECT_EQ(*table.Find(keys[i]), i == 7 ? -7 : static_cast<int>(i));
+  }
+  EXPECT_FALSE(table.Has("K3000"));
+  EXPECT_FALSE(table.Has("K1 "));
 }
 
 }  // namespace

@@ -157,12 +157,24 @@ void Report(ChangeVisitor& v, const std::vector<Finding>& findings) {
 bool IsMonitored(const Snapshot& snap, const std::wstring& path);
 bool IsSystemFolder(const Environment& env, const std::wstring& folder);
 
+// Whether the subfolder record names a folder directly in the Windows folder
+// (by its key) as never entered: a link, or a folder that could not be read.
+bool UnenteredByRecord(const SubfolderRecord& record, std::string_view key) {
+  bool found = false;
+  ForEachRecordItem(record.unentered, [&](std::string_view item) {
+    found = found || (item.size() == key.size() + 1 && item.back() == '/' && item.substr(0, key.size()) == key);
+  });
+  return found;
+}
+
 // A folder of the Windows folder or a system folder whose contents the check
 // compares on their own: a monitored folder, a system folder, or a folder the
-// subfolder record names. Its own time changes with what is made in it.
-bool ContentsComparedApart(const ChangeWalk& w, const std::wstring& parent, const std::wstring& path) {
+// subfolder record entered. Its own time changes with what is made in it.
+bool ContentsComparedApart(const ChangeWalk& w, const std::wstring& parent, const std::wstring& path,
+                           std::string_view key) {
   return IsMonitored(w.snap, path) || IsSystemFolder(w.sv.env, path) ||
-         (w.snap.deeper.level >= 1 && !w.snap.deeper.failed && SameFolder(parent, w.sv.env.WinDir));
+         (w.snap.deeper.level >= 1 && !w.snap.deeper.failed && SameFolder(parent, w.sv.env.WinDir) &&
+          !UnenteredByRecord(w.snap.deeper, key));
 }
 
 // The Windows folder or a system folder against its list.
@@ -199,7 +211,7 @@ void CompareFolder(ChangeWalk& w, ChangeVisitor& v, const std::wstring& folder, 
     const std::wstring path = JoinPath(folder, e.name);
     // On the present-day kind a folder whose contents are compared on their
     // own is not changed by its own time changing with them.
-    if (e.IsFolder() && IsPresentDay(w.sv.env) && ContentsComparedApart(w, folder, path)) return;
+    if (e.IsFolder() && IsPresentDay(w.sv.env) && ContentsComparedApart(w, folder, path, key)) return;
     Finding f;
     f.kind = Finding::Kind::Changed;
     f.label = e.IsFolder() ? L"ﾌｫﾙﾀﾞｰ" : L"ﾌｧｲﾙ";

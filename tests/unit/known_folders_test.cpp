@@ -60,6 +60,8 @@ TEST_F(PresentDay, MonitoredFoldersComeFromTheKnownFoldersAndXpsWorkFolderStays)
 }
 
 TEST_F(PresentDay, AnInstallersFilesAndFoldersAreListedOnceAndWashedWhole) {
+  x.fs.AddFolder(L"C:\\windows\\Locked");
+  x.fs.SetUnreadable(L"C:\\windows\\Locked");  // its contents unknown: its time is all there is
   Snap();
   // A few kinds of known folder; the end-to-end cycle adds to each of them.
   const std::wstring made[] = {kRoaming + L"\\Fix\\settings.ini", L"C:\\ProgramData\\Fix\\data.bin",
@@ -67,11 +69,13 @@ TEST_F(PresentDay, AnInstallersFilesAndFoldersAreListedOnceAndWashedWhole) {
                                L"C:\\windows\\system32\\fix64.dll", L"C:\\windows\\inf\\fix.inf"};
   for (const std::wstring& file : made) x.fs.AddFile(file, "x");
   // The platform gives a folder a new time when something is made in it.
-  for (const wchar_t* folder : {L"syswow64", L"Fonts", L"system32", L"inf"}) {
+  for (const wchar_t* folder : {L"syswow64", L"Fonts", L"system32", L"inf", L"Locked"}) {
     x.fs.Find(std::wstring(L"C:\\windows\\") + folder)->lastWrite = x.clock;
   }
   // One line each: no folder compared on its own listed for its time, nor what is in a new folder.
-  EXPECT_EQ(Check().size(), std::size(made));
+  const std::vector<std::wstring> lines = Check();
+  EXPECT_EQ(lines.size(), std::size(made) + 2);
+  EXPECT_TRUE(testing::Has(lines, L"●ﾌｫﾙﾀﾞｰ『C:\\windows\\Locked』が修正されています"));
 
   // Washed whole; the user's files stay.
   Wash();

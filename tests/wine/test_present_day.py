@@ -3,8 +3,8 @@ changes are each listed once and washed, leaving drive C: and the recorded keys 
 printed allow-list; at 150% and 200% every control stays inside its window and no text is cut."""
 import unittest
 
-from cycle import ALLOWED, USER_KEY, Cycle
-from zeltest import MAIN_TITLE, SYSTEM_FORM, E2ETest, Machine, sandbox
+from cycle import ALLOWED, INI, USER_KEY, Cycle
+from zeltest import MAIN_TITLE, OPTIONS, SYSTEM_FORM, E2ETest, Machine, sandbox
 
 NOTHING = " ※ 変更・追加はありません"
 # The known folders whose new files are shortcuts and whose new folders are groups.
@@ -13,6 +13,7 @@ SHORTCUT_ROLES = {"Desktop", "StartMenu", "Programs", "Startup", "SendTo", "Publ
 PROGRAM = "modernsetup.exe"
 WORK = sandbox.PROGRAM_FOLDER + "\\WinXP"
 VIEWER = "ZelDocForm:readme.txt - テキスト表示"
+REG_WASH = "ZelRegWashForm:レジストリの復元指定"
 
 # The keys compared before the test and after the wash: every area the record
 # keeps (the 32-bit view of HKLM\SOFTWARE is its Wow6432Node).
@@ -151,8 +152,8 @@ class PresentDayCycleTest(E2ETest):
 
 class ScaledDisplayTest(E2ETest):
     """The windows at LogPixels 144 and 192 (the main window, the text viewer, the
-    options, the folder chooser, a message box and the system save window), on a
-    screen of such a display's size."""
+    options, the folder chooser, a message box, the system save window and the
+    registry choice of a wash), on a screen of such a display's size."""
 
     @classmethod
     def setUpClass(cls):
@@ -188,7 +189,8 @@ class ScaledDisplayTest(E2ETest):
                 try:
                     reg = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%08x\n" % dpi
                     m = Machine.fresh(holder, "dpi%d" % dpi, registry=reg, screen=self.screen.name)
-                    m.install(ini="[Options]\nCheckLevel= 1\nQuery2000=-1\nUseMouseHelp=0\n")
+                    m.install(ini=INI)
+                    m.install_fixture("zelreg.exe", "C:\\fixtures")
                     m.write("C:\\zeltest\\readme.txt", "はじめにお読み下さい\r\n".encode("cp932"))
                     zel = m.start_zel()
                     zel.wait_ready()
@@ -203,6 +205,17 @@ class ScaledDisplayTest(E2ETest):
                     # drive root and the system save window.
                     zel.open_system_form("C:\\ZelSave", lambda title: self.check_window(m, title, dpi))
                     m.drv("click", SYSTEM_FORM, "閉じる")
+                    m.drv("click", OPTIONS, "OK")
+                    m.drv("gone", OPTIONS, 10000)
+                    # A test that changed the registry; without its uninstall entry the wash
+                    # goes straight to the registry choice.
+                    cycle = Cycle(m)
+                    cycle.zel = zel
+                    cycle.run_registry_fixture()
+                    m.box.run(["reg", "delete", HKLM + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZelReg", "/f"])
+                    m.drv("key", MAIN_TITLE, "F9")
+                    m.drv("find", REG_WASH, 60000)
+                    self.check_window(m, REG_WASH, dpi)
                 finally:
                     holder.doCleanups()
         # The windows grow with the display's DPI.

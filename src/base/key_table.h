@@ -1,9 +1,10 @@
 // A table of byte-string keys, each with a value, for the indexes of recorded
 // lists: up to millions of keys, built once, then only looked up. It keeps
 // views, not copies: the bytes must outlive the table and stay where they
-// are; a key is shorter than 4 GiB, as every stored text is. The slots lie in one array and are probed in turn (open addressing),
-// so an index costs one block instead of a heap block per key, and a lookup
-// rarely reads more than one cache line besides the key's bytes.
+// are; a key is shorter than 4 GiB, as every stored text is. The slots lie in
+// one array and are probed in turn (open addressing), so an index costs one
+// block instead of a heap block per key, and a lookup rarely reads more than
+// one cache line besides the key's bytes.
 #pragma once
 
 #include <cstddef>

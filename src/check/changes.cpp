@@ -339,9 +339,13 @@ bool AppendNameKey(std::wstring_view name, std::string& out) { return AppendKey(
 
 namespace {
 
-// A table sized for a record's items: one per "|", or a few more.
+// At least the number of items of a record or entries of a list: each ends
+// in a "|" (a few more "|" are second bytes of characters).
+size_t ItemsAtMost(std::string_view text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '|')); }
+
+// A table of a record's items.
 KeyTable<> ItemTable(std::string_view text) {
-  KeyTable<> table(static_cast<size_t>(std::count(text.begin(), text.end(), '|')));
+  KeyTable<> table(ItemsAtMost(text));
   ForEachRecordItem(text, [&table](std::string_view item) { table.Put(item); });
   return table;
 }
@@ -355,7 +359,7 @@ FileListIndex::FileListIndex(const FileList& list) {
     std::uint64_t time;
   };
   std::vector<Made> made;
-  made.reserve(CountFileEntries(list.text));
+  made.reserve(ItemsAtMost(list.text));
   keys_.reserve(list.text.size());
   ForEachFileEntry(list.text, [&](std::string_view time16, std::string_view name) {
     const size_t at = keys_.size();
